@@ -1,0 +1,170 @@
+#include "frequency_plan.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "number_format.h"
+#include "number_reader.h"
+#include "register_packing.h"
+#include "rounding.h"
+
+namespace vantrel {
+namespace {
+
+int muxCode(MuxButton button, int previous)
+{
+    switch (button) {
+    case MuxButton::MuxNone: return 0;
+    case MuxButton::MuxR: return 3;
+    case MuxButton::MuxN: return 4;
+    case MuxButton::MuxL: return 6;
+    case MuxButton::NoneSelected: break;
+    }
+    return previous;
+}
+
+// The first plan value that would spill out of its register field. Written as
+// "not inside" so that a NaN from an overflowing text is caught too.
+std::optional<std::string> fieldLimit(const PlanValues& p)
+{
+    struct Check { const char* name; double value; double low; double high; };
+    const Check checks[] = {
+        {"INT", p.n, 0, kMaxInt},
+        {"FRAC", p.fract, 0, kMaxFrac},
+        {"MOD", p.denom, 0, kMaxMod},
+        {"R", p.r, kMinR, kMaxR},
+    };
+    for (const Check& c : checks) {
+        if (!(c.value >= c.low && c.value <= c.high))
+            return fieldLimitMessage(c.name, c.value, c.low, c.high);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool PlanResult::has(PlanWarning warning) const
+{
+    return std::find(warnings.begin(), warnings.end(), warning) != warnings.end();
+}
+
+std::string warningText(PlanWarning warning)
+{
+    switch (warning) {
+    case PlanWarning::PfdTooHigh: return "TOO HIGH";
+    case PlanWarning::VcoOutOfRange: return "External VCO Only";
+    case PlanWarning::PrescalerRequired: return kPrescalerMessage;
+    }
+    return {};
+}
+
+double outputDivider(int k) { return std::ldexp(1.0, k); }
+
+PlanResult computePlan(const Settings& s, const PlanValues& previous)
+{
+    PlanResult result;
+    PlanValues& p = result.values;
+    p = previous;
+
+    // Reference.
+    p.fr = readLeadingNumber(s.frText);
+    if (s.refDbl)
+        p.fr = p.fr * 2;
+    if (s.refDiv2)
+        p.fr = p.fr / 2;
+
+    // R counter and PFD frequency: a fractional R entry rounds half up to a
+    // whole R, and Fcomp is recomputed from it; a blank or non-positive entry
+    // keeps the previous Fcomp and picks the whole R nearest to it.
+    const double q = readLeadingNumber(s.rdividerText);
+    if (q > 0)
+        p.fcomp = p.fr / q;
+    if (p.fcomp > 0)
+        p.r = std::floor(p.fr / p.fcomp + 0.5);
+    if (p.r > 0)
+        p.fcomp = p.fr / p.r;
+
+    result.pfdLabel = pfdLabel(p.fcomp);
+    if (p.fcomp > kMaxPfdMHz)
+        result.warnings.push_back(PlanWarning::PfdTooHigh);
+
+    p.outDiv = outputDivider(s.outDivCont);
+
+    if (s.trackDivider) {
+        p.fout = p.vco / p.outDiv;
+        result.trackedFoutText = generalNumber(p.fout);
+    } else {
+        p.fout = readLeadingNumber(s.foutText);
+        p.vco = p.fout * p.outDiv;
+    }
+
+    result.vcoLabel = vcoLabel(p.vco);
+    if (p.vco < kMinVcoMHz || p.vco > kMaxVcoMHz)
+        result.warnings.push_back(PlanWarning::VcoOutOfRange);
+    if (p.vco > kMaxVcoForPrescaler45MHz && !s.prescale8)
+        result.warnings.push_back(PlanWarning::PrescalerRequired);
+
+    p.resolution = readLeadingNumber(s.resolutionText);
+
+    // "Not at least" so that a NaN comparison frequency stops here as well.
+    if (!(p.fcomp >= kMinFcompMHz)) {
+        result.outcome = PlanOutcome::NoPfd;
+        return result;
+    }
+
+    // INT, MOD, FRAC and the error, in exactly this order of operations: the
+    // results are floored, so a different order could change a digit.
+    double d = p.denom;
+    if (s.feedback) {
+        p.n = std::floor(p.fout / p.fcomp);
+        if (p.resolution > 0)
+            d = std::floor((p.fcomp * 1000000) / p.resolution + 0.5);
+        p.fract = std::floor(((p.fout / p.fcomp) - std::floor(p.fout / p.fcomp)) * d + 0.5);
+        if (d > 0)
+            p.errorHz = ((p.n + p.fract / d) * p.fcomp - p.fout) * 1000000;
+        else
+            p.errorHz = (p.n * p.fcomp - p.fout) * 1000000; // no MOD: the error of INT alone
+    } else {
+        const double x = (p.fout / p.fcomp) * p.outDiv;
+        p.n = std::floor(x);
+        if (p.resolution > 0 && p.outDiv > 0)
+            d = std::floor(((p.fcomp * 1000000) / p.resolution) / p.outDiv + 0.5);
+        if (!s.intN)
+            p.fract = std::floor((x - std::floor(x)) * d + 0.5);
+        else
+            p.fract = 0;
+        if (p.outDiv > 0 && d > 0)
+            p.errorHz = (((p.n + p.fract / d) * p.fcomp) / p.outDiv - p.fout) * 1000000;
+        if (s.intN || !(d > 0))
+            p.errorHz = ((p.n * p.fcomp) / p.outDiv - p.fout) * 1000000;
+    }
+    if (s.intN)
+        d = 0;
+    p.denom = d;
+
+    if (p.denom > kMaxMod) {
+        result.outcome = PlanOutcome::ModLimit;
+        result.listingText = modLimitMessage();
+        return result;
+    }
+    if (auto refusal = fieldLimit(p)) {
+        // Refused like the MOD limit: the register words stay those of the
+        // last complete run, so nothing spills into a neighbouring field.
+        result.outcome = PlanOutcome::Refused;
+        result.listingText = std::move(refusal);
+        return result;
+    }
+
+    p.muxVal = muxCode(s.mux, p.muxVal);
+    // Fcomp / BandSelect close to 0.125 MHz, limited to the 8-bit field.
+    p.bandSelect = static_cast<std::int32_t>(std::min(roundHalfEven(p.fcomp * 8), double(kMaxBandSelect)));
+    p.registers = packRegisters(p, s);
+
+    const StyledText listing = resultsListing(p, s.intN);
+    result.listingText = listing.text;
+    result.listingColour = listing.colour;
+    result.outcome = PlanOutcome::Complete;
+    return result;
+}
+
+} // namespace vantrel

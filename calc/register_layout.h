@@ -1,0 +1,80 @@
+// The chip's six 32-bit register words: where each field sits. Packing a
+// plan and decoding a set read back from the board use the same table.
+#pragma once
+
+#include <array>
+#include <cassert>
+#include <cstdint>
+
+namespace vantrel {
+
+// Reg0 ... Reg5, indexed by register number (the low three bits of each word).
+using RegisterSet = std::array<std::uint32_t, 6>;
+
+struct Field {
+    unsigned shift; // lowest bit
+    unsigned width; // bits
+
+    constexpr std::uint32_t maxValue() const { return width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1u; }
+    constexpr std::uint32_t mask() const { return maxValue() << shift; }
+};
+
+// A value too wide for its field would carry into its neighbour; callers
+// check plan values against the fields before packing.
+constexpr std::uint32_t pack(Field field, std::uint32_t value)
+{
+    assert(value <= field.maxValue());
+    return (value & field.maxValue()) << field.shift;
+}
+
+constexpr std::uint32_t unpack(Field field, std::uint32_t word) { return (word >> field.shift) & field.maxValue(); }
+
+// Every word carries its own register number in bits 2..0.
+constexpr Field kControlBits{0, 3};
+
+namespace reg0 {
+constexpr Field kInt{15, 16};  // INT, 0..65535
+constexpr Field kFrac{3, 12};  // FRAC, 0..4095
+} // namespace reg0
+
+namespace reg1 {
+constexpr Field kPrescaler{27, 1}; // 1 = prescaler 8/9
+constexpr Field kPhase{15, 12};    // fixed at 1
+constexpr Field kMod{3, 12};       // MOD, 0 in integer-N mode
+constexpr std::uint32_t kPhaseValue = 1;
+} // namespace reg1
+
+namespace reg2 {
+constexpr Field kNoiseMode{29, 2};     // 3 = low-spur mode, 0 = low-noise mode
+constexpr Field kMuxout{26, 3};        // MUXOUT code
+constexpr Field kRefDoubler{25, 1};
+constexpr Field kRefDivideBy2{24, 1};
+constexpr Field kRCounter{14, 10};     // R, 1..1023
+constexpr Field kChargePump{9, 4};     // charge-pump current code
+constexpr Field kLockDetectFunction{8, 1}; // 1 in integer-N mode
+constexpr Field kPdPolarity{6, 1};     // 1 = positive, 0 = negative
+constexpr Field kPowerDown{5, 1};      // 1 = powered down
+constexpr std::uint32_t kLowSpurMode = 3;
+} // namespace reg2
+
+namespace reg4 {
+constexpr Field kFeedbackSelect{23, 1}; // 1 = fundamental (VCO), 0 = divided
+constexpr Field kRfDividerSelect{20, 3}; // k for a divider of 2^k
+constexpr Field kBandSelect{12, 8};     // band-select clock divider
+constexpr Field kMuteTillLockDetect{10, 1};
+constexpr Field kRfOutputEnable{5, 1};  // fixed on
+constexpr Field kOutputPower{3, 2};
+} // namespace reg4
+
+constexpr std::uint32_t kReg3 = 0x00000003;
+constexpr std::uint32_t kReg5 = 0x00580005; // lock-detect pin mode 01, bits 20..19 set
+
+// Largest values the plan may put into its fields.
+constexpr double kMaxInt = 65535;
+constexpr double kMaxFrac = 4095;
+constexpr double kMaxMod = 4095;
+constexpr double kMinR = 1;
+constexpr double kMaxR = 1023;
+constexpr std::int32_t kMaxBandSelect = 255;
+
+} // namespace vantrel

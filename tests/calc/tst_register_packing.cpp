@@ -1,0 +1,125 @@
+// The five worked register sets, word for word, and the field table that
+// packing and decoding share.
+#include <QtTest>
+
+#include "frequency_plan.h"
+#include "hex_format.h"
+#include "register_layout.h"
+
+using namespace vantrel;
+
+Q_DECLARE_METATYPE(vantrel::Settings)
+
+class TestRegisterPacking : public QObject {
+    Q_OBJECT
+private slots:
+    void workedExamples_data();
+    void workedExamples();
+    void fieldsDoNotOverlap();
+    void unpackReadsWhatPackWrote();
+};
+
+void TestRegisterPacking::workedExamples_data()
+{
+    QTest::addColumn<Settings>("settings");
+    QTest::addColumn<QStringList>("words");
+
+    Settings first;
+    first.mux = MuxButton::MuxL;
+    first.chrgPump = 7;
+    first.mtld = false;
+    QTest::addRow("10 MHz reference, 2320.5 MHz, 2500 Hz")
+        << first << QStringList{"00740640", "0800FD01", "18004E42", "00000003", "0085003C", "00580005"};
+
+    Settings intN = first;
+    intN.intN = true;
+    QTest::addRow("the same in integer-N")
+        << intN << QStringList{"00740000", "08008001", "18004F42", "00000003", "0085003C", "00580005"};
+
+    Settings third = first;
+    third.frText = "25";
+    third.foutText = "2400";
+    third.resolutionText = "100000";
+    QTest::addRow("25 MHz reference, 2400 MHz, 100 kHz")
+        << third << QStringList{"00300000", "080087D1", "18004E42", "00000003", "008C803C", "00580005"};
+
+    Settings fourth;
+    fourth.refDbl = true;
+    fourth.rdividerText = "2";
+    fourth.outDivCont = 2;
+    fourth.foutText = "1000.25";
+    fourth.resolutionText = "10000";
+    fourth.feedback = true;
+    fourth.mux = MuxButton::MuxR;
+    fourth.chrgPump = 15;
+    fourth.lowSpur = true;
+    fourth.pdPol = true;
+    fourth.enable = false;
+    fourth.pwr = 0;
+    fourth.mtld = true;
+    QTest::addRow("doubler, divided feedback, every option inverted")
+        << fourth << QStringList{"003200C8", "08009F41", "6E009E22", "00000003", "00250424", "00580005"};
+
+    Settings fifth = first;
+    fifth.refDiv2 = true;
+    fifth.outDivCont = 6;
+    fifth.foutText = "50.0125";
+    fifth.resolutionText = "100";
+    fifth.prescale8 = false;
+    fifth.mux = MuxButton::MuxN;
+    fifth.chrgPump = 0;
+    fifth.pwr = 1;
+    QTest::addRow("divide-by-2, divider 64, prescaler 4/5")
+        << fifth << QStringList{"014003E8", "00009869", "11004042", "00000003", "00E2802C", "00580005"};
+}
+
+void TestRegisterPacking::workedExamples()
+{
+    QFETCH(Settings, settings);
+    QFETCH(QStringList, words);
+    const PlanResult r = computePlan(settings, {});
+    QCOMPARE(r.outcome, PlanOutcome::Complete);
+    QStringList packed;
+    for (const std::uint32_t word : r.values.registers)
+        packed << QString::fromStdString(hexFormat(word));
+    QCOMPARE(packed, words);
+    for (std::size_t k = 0; k < r.values.registers.size(); ++k)
+        QCOMPARE(unpack(kControlBits, r.values.registers[k]), std::uint32_t(k));
+}
+
+void TestRegisterPacking::fieldsDoNotOverlap()
+{
+    const std::vector<std::vector<Field>> words = {
+        {kControlBits, reg0::kInt, reg0::kFrac},
+        {kControlBits, reg1::kPrescaler, reg1::kPhase, reg1::kMod},
+        {kControlBits, reg2::kNoiseMode, reg2::kMuxout, reg2::kRefDoubler, reg2::kRefDivideBy2, reg2::kRCounter,
+         reg2::kChargePump, reg2::kLockDetectFunction, reg2::kPdPolarity, reg2::kPowerDown},
+        {kControlBits, reg4::kFeedbackSelect, reg4::kRfDividerSelect, reg4::kBandSelect,
+         reg4::kMuteTillLockDetect, reg4::kRfOutputEnable, reg4::kOutputPower},
+    };
+    for (const auto& fields : words) {
+        std::uint32_t used = 0;
+        for (const Field f : fields) {
+            QVERIFY2((used & f.mask()) == 0, "two fields share a bit");
+            QVERIFY(f.shift + f.width <= 31); // bit 31 stays clear in every word
+            used |= f.mask();
+        }
+    }
+}
+
+void TestRegisterPacking::unpackReadsWhatPackWrote()
+{
+    // A set read back from the board is taken apart with the same fields.
+    const std::uint32_t reg2 = 0x18004E42;
+    QCOMPARE(unpack(reg2::kMuxout, reg2), 6u);
+    QCOMPARE(unpack(reg2::kChargePump, reg2), 7u);
+    QCOMPARE(unpack(reg2::kRCounter, reg2), 1u);
+    QCOMPARE(unpack(reg2::kPdPolarity, reg2), 1u);
+    QCOMPARE(reg2::kRCounter.mask(), 0x00FFC000u);
+    QCOMPARE(reg0::kInt.mask(), 0x7FFF8000u);
+    QCOMPARE(reg4::kRfDividerSelect.mask(), 0x00700000u);
+    QCOMPARE(pack(reg0::kInt, 65535) | pack(reg0::kFrac, 4095), 0x7FFFFFF8u);
+}
+
+QTEST_APPLESS_MAIN(TestRegisterPacking)
+#include "tst_register_packing.moc"

@@ -1,0 +1,162 @@
+#include "plan_options.h"
+
+#include <QCommandLineParser>
+
+namespace vantrel {
+namespace {
+
+struct IntOption {
+    QString name;
+    int low;
+    int high;
+};
+
+// A whole number within its range, or the usage error that names it.
+std::optional<int> readInt(const QCommandLineParser& parser, const IntOption& option, QString& error)
+{
+    const QString text = parser.value(option.name);
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < option.low || value > option.high) {
+        error = QStringLiteral("--%1 %2: expected a whole number from %3 to %4")
+                    .arg(option.name, text).arg(option.low).arg(option.high);
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Works out the frequency plan and the six register words of the synthesizer board, as the control "
+        "panel does, and prints the results listing. Text options are read like the window's text boxes: "
+        "the leading number counts and the rest is ignored (\"2320.5MHz\" reads 2320.5)."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    parser.addOption(help);
+    const auto text = [&parser](const char* name, const char* description, const char* fallback) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name),
+                                            QStringLiteral("%1 (default \"%2\").").arg(QString::fromUtf8(description),
+                                                                                       QString::fromLatin1(fallback)),
+                                            QStringLiteral("TEXT"), QString::fromLatin1(fallback)));
+    };
+    const auto flag = [&parser](const char* name, const char* description) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description)));
+    };
+    const Settings defaults;
+    text("fout", "Wanted output frequency in MHz", defaults.foutText.c_str());
+    text("ref", "Reference input frequency in MHz", defaults.frText.c_str());
+    text("rdiv", "Reference divider", defaults.rdividerText.c_str());
+    text("resolution", "Output frequency resolution in Hz", defaults.resolutionText.c_str());
+    parser.addOption(QCommandLineOption(QStringLiteral("divider"),
+                                        QStringLiteral("Output divider index K, 0..6: the divider is 2^K (default 0)."),
+                                        QStringLiteral("K")));
+    flag("auto-divider", "Choose the divider as \"Auto Set >>\" does: the smallest that puts the VCO "
+                         "in 2200..4400 MHz (outputs of 35 to 4400 MHz; otherwise the divider stays).");
+    flag("doubler", "Tick \"Ref Doubler\".");
+    flag("halve", "Tick \"Ref Divide/2\".");
+    flag("divided-feedback", "Tick \"F/B from Divider\".");
+    flag("prescaler45", "Clear \"Prescalar 8/9\" (prescaler 4/5).");
+    flag("int-n", "Tick \"Integer N\".");
+    flag("low-spur", "Tick \"Low Spur mode\".");
+    flag("negative-pd", "Tick \"-Ve Phase Detector\".");
+    flag("disable", "Clear \"Chip Enable\".");
+    flag("no-mute", "Clear \"Mute Until Lock Detect\".");
+    parser.addOption(QCommandLineOption(QStringLiteral("mux"),
+                                        QStringLiteral("MUXOUT button to select: none, r, n or lock "
+                                                       "(default: no button selected, MUXOUT code 0)."),
+                                        QStringLiteral("none|r|n|lock")));
+    parser.addOption(QCommandLineOption(QStringLiteral("charge-pump"),
+                                        QStringLiteral("Charge-pump current code, 0..15 (default 15)."),
+                                        QStringLiteral("N")));
+    parser.addOption(QCommandLineOption(QStringLiteral("power"), QStringLiteral("Output power code, 0..3 (default 3)."),
+                                        QStringLiteral("N")));
+    parser.addOption(QCommandLineOption(QStringLiteral("force-d"),
+                                        QStringLiteral("Type TEXT into \"Force Denom\" once the other settings are in "
+                                                       "place: the resolution becomes the step of that denominator."),
+                                        QStringLiteral("TEXT")));
+    flag("best-fraction", "Press \"Calc. Best F/D\" after that: search the denominator whose fraction best "
+                          "fits the wanted ratio and force it.");
+    flag("json", "Print one JSON object with the outcome, the plan values, the register words, the labels, "
+                 "the listing and the warnings.");
+
+    ParsedCommandLine parsed;
+    const auto fail = [&parsed](const QString& error) {
+        parsed.message = error;
+        parsed.usageError = true;
+        return parsed;
+    };
+    if (!parser.parse(arguments))
+        return fail(parser.errorText());
+    if (parser.isSet(help)) {
+        parsed.message = parser.helpText();
+        return parsed;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first()));
+
+    PlanRequest request;
+    Settings& s = request.settings;
+    s.foutText = parser.value(QStringLiteral("fout")).toStdString();
+    s.frText = parser.value(QStringLiteral("ref")).toStdString();
+    s.rdividerText = parser.value(QStringLiteral("rdiv")).toStdString();
+    s.resolutionText = parser.value(QStringLiteral("resolution")).toStdString();
+
+    QString error;
+    if (parser.isSet(QStringLiteral("divider")) && parser.isSet(QStringLiteral("auto-divider")))
+        return fail(QStringLiteral("--divider and --auto-divider exclude each other"));
+    const struct {
+        IntOption option;
+        int* target;
+    } numbers[] = {
+        {{QStringLiteral("divider"), 0, kMaxOutDivIndex}, &s.outDivCont},
+        {{QStringLiteral("charge-pump"), 0, kMaxChargePump}, &s.chrgPump},
+        {{QStringLiteral("power"), 0, kMaxPower}, &s.pwr},
+    };
+    for (const auto& number : numbers) {
+        if (!parser.isSet(number.option.name))
+            continue;
+        const std::optional<int> value = readInt(parser, number.option, error);
+        if (!value)
+            return fail(error);
+        *number.target = *value;
+    }
+    request.autoDivider = parser.isSet(QStringLiteral("auto-divider"));
+
+    s.refDbl = parser.isSet(QStringLiteral("doubler"));
+    s.refDiv2 = parser.isSet(QStringLiteral("halve"));
+    s.feedback = parser.isSet(QStringLiteral("divided-feedback"));
+    s.prescale8 = !parser.isSet(QStringLiteral("prescaler45"));
+    s.intN = parser.isSet(QStringLiteral("int-n"));
+    s.lowSpur = parser.isSet(QStringLiteral("low-spur"));
+    s.pdPol = parser.isSet(QStringLiteral("negative-pd"));
+    s.enable = !parser.isSet(QStringLiteral("disable"));
+    s.mtld = !parser.isSet(QStringLiteral("no-mute"));
+
+    if (parser.isSet(QStringLiteral("mux"))) {
+        const QString mux = parser.value(QStringLiteral("mux"));
+        if (mux == QLatin1String("none"))
+            s.mux = MuxButton::MuxNone;
+        else if (mux == QLatin1String("r"))
+            s.mux = MuxButton::MuxR;
+        else if (mux == QLatin1String("n"))
+            s.mux = MuxButton::MuxN;
+        else if (mux == QLatin1String("lock"))
+            s.mux = MuxButton::MuxL;
+        else
+            return fail(QStringLiteral("--mux %1: expected none, r, n or lock").arg(mux));
+    }
+    if (parser.isSet(QStringLiteral("force-d")))
+        request.forceD = parser.value(QStringLiteral("force-d")).toStdString();
+    request.bestFraction = parser.isSet(QStringLiteral("best-fraction"));
+    if (request.bestFraction && s.intN)
+        return fail(QStringLiteral("--best-fraction cannot be used with --int-n: "
+                                   "\"Calc. Best F/D\" is disabled in integer-N mode"));
+    request.json = parser.isSet(QStringLiteral("json"));
+    parsed.request = request;
+    return parsed;
+}
+
+} // namespace vantrel

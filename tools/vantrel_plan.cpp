@@ -1,0 +1,41 @@
+// vantrel-plan: the control panel's frequency plan on the command line.
+#include <QCoreApplication>
+
+#include <cstdio>
+
+#include "plan_options.h"
+#include "plan_report.h"
+
+namespace {
+
+void write(std::FILE* stream, const QByteArray& bytes) { std::fwrite(bytes.constData(), 1, bytes.size(), stream); }
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vantrel-plan"));
+
+    const vantrel::ParsedCommandLine parsed = vantrel::parsePlanCommandLine(QCoreApplication::arguments());
+    if (!parsed.request) {
+        if (parsed.usageError) {
+            write(stderr, "vantrel-plan: " + parsed.message.toUtf8() + "\nTry 'vantrel-plan --help'.\n");
+            return 2;
+        }
+        write(stdout, parsed.message.toUtf8());
+        return 0;
+    }
+
+    const vantrel::PlanRun run = vantrel::runPlanRequest(*parsed.request);
+    if (parsed.request->json) {
+        write(stdout, vantrel::planJson(run));
+    } else {
+        write(stdout, QByteArray::fromStdString(vantrel::planText(run)));
+        for (const vantrel::PlanWarning warning : run.result.warnings)
+            write(stderr, "warning: " + QByteArray::fromStdString(vantrel::warningText(warning)) + "\n");
+        if (run.result.outcome == vantrel::PlanOutcome::NoPfd)
+            write(stderr, "vantrel-plan: no plan: the comparison frequency is below 0.001 MHz\n");
+    }
+    return run.result.outcome == vantrel::PlanOutcome::Complete ? 0 : 1;
+}
