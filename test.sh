@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the normal and the sanitizer build, and
+# runs every test of both.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/setup.sh
+vantrel_install_missing
+vantrel_ensure_comma_locale
+
+export QT_QPA_PLATFORM=offscreen
+export VANTREL_REQUIRE_COMMA_LOCALE=1
+jobs=$(nproc)
+
+for preset in default asan; do
+    echo "== $preset build"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+    echo "== $preset tests"
+    ctest --preset "$preset" -j "$jobs"
+done
