@@ -1,1 +1,242 @@
-// placeholder
+// vantrel-plan end to end: the worked register sets through --json, the
+// listing as printed, the button presses it models and its exit status.
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runPlan(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(VANTREL_PLAN_EXE), arguments);
+    Run run;
+    if (!process.waitForFinished(10000))
+        return run;
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QJsonObject runJson(QStringList arguments)
+{
+    arguments << QStringLiteral("--json");
+    const Run run = runPlan(arguments);
+    return QJsonDocument::fromJson(run.out).object();
+}
+
+QStringList registers(const QJsonObject& plan)
+{
+    QStringList words;
+    for (const QJsonValue& word : plan.value(QStringLiteral("registers")).toArray())
+        words << word.toString();
+    return words;
+}
+
+const QStringList kFirstExample{"--fout", "2320.5", "--mux", "lock", "--charge-pump", "7", "--no-mute"};
+
+} // namespace
+
+class TestVantrelPlan : public QObject {
+    Q_OBJECT
+private slots:
+    void firstExampleListingWordForWord();
+    void registerExamples_data();
+    void registerExamples();
+    void jsonCarriesThePlan();
+    void referenceDivider_data();
+    void referenceDivider();
+    void modLimitAndRefusal();
+    void buttonPresses_data();
+    void buttonPresses();
+    void usageErrors_data();
+    void usageErrors();
+    void helpNamesEveryOption();
+};
+
+void TestVantrelPlan::firstExampleListingWordForWord()
+{
+    const Run run = runPlan(kFirstExample);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray("Fcomp  10.00MHz\nR  1\nN  232\nF  200\nD  4000     \nError =  0.0Hz\n\n"
+                                 "Reg 0   0x 00740640\nReg 1   0x 0800FD01\nReg 2   0x 18004E42\n"
+                                 "Reg 3   0x 00000003\nReg 4   0x 0085003C\nReg 5   0x 00580005\n"));
+    QCOMPARE(run.err, QByteArray());
+}
+
+void TestVantrelPlan::registerExamples_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("words");
+    QTest::addRow("10 MHz reference, 2320.5 MHz")
+        << kFirstExample << QStringList{"00740640", "0800FD01", "18004E42", "00000003", "0085003C", "00580005"};
+    QTest::addRow("integer-N") << kFirstExample + QStringList{"--int-n"}
+                               << QStringList{"00740000", "08008001", "18004F42", "00000003", "0085003C", "00580005"};
+    QTest::addRow("25 MHz reference, 2400 MHz")
+        << kFirstExample + QStringList{"--ref", "25", "--fout", "2400MHz", "--resolution", "100000"}
+        << QStringList{"00300000", "080087D1", "18004E42", "00000003", "008C803C", "00580005"};
+    QTest::addRow("every option inverted")
+        << QStringList{"--doubler", "--rdiv", "2", "--divider", "2", "--fout", "1000.25", "--resolution", "10000",
+                       "--divided-feedback", "--mux", "r", "--low-spur", "--negative-pd", "--disable", "--power", "0"}
+        << QStringList{"003200C8", "08009F41", "6E009E22", "00000003", "00250424", "00580005"};
+    QTest::addRow("divide-by-2, divider 64, prescaler 4/5")
+        << QStringList{"--halve", "--divider", "6", "--fout", "50.0125", "--resolution", "100", "--prescaler45",
+                       "--mux", "n", "--charge-pump", "0", "--power", "1", "--no-mute"}
+        << QStringList{"014003E8", "00009869", "11004042", "00000003", "00E2802C", "00580005"};
+}
+
+void TestVantrelPlan::registerExamples()
+{
+    QFETCH(QStringList, arguments);
+    const QJsonObject plan = runJson(arguments);
+    QCOMPARE(plan.value(QStringLiteral("outcome")).toString(), QStringLiteral("complete"));
+    QTEST(registers(plan), "words");
+}
+
+void TestVantrelPlan::jsonCarriesThePlan()
+{
+    const QJsonObject plan = runJson({"--halve", "--divider", "6", "--fout", "50.0125", "--resolution", "100",
+                                      "--prescaler45", "--mux", "n", "--charge-pump", "0", "--power", "1"});
+    QCOMPARE(plan.value("Fcomp").toDouble(), 5.0);
+    QCOMPARE(plan.value("VCO").toDouble(), 3200.8);
+    QCOMPARE(plan.value("N").toDouble(), 640.0);
+    QCOMPARE(plan.value("Fract").toDouble(), 125.0);
+    QCOMPARE(plan.value("Denom").toDouble(), 781.0);
+    QCOMPARE(plan.value("BandSelect").toInt(), 40);
+    QCOMPARE(plan.value("MuxVal").toInt(), 4);
+    QCOMPARE(plan.value("OutDiv").toDouble(), 64.0);
+    QVERIFY(qAbs(plan.value("ErrorHz").toDouble() - 4.0) < 0.01);
+    QVERIFY(plan.value("listing_red").toBool());
+    QVERIFY(plan.value("listing").toString().contains(QStringLiteral("Error =  4.0Hz\r\n")));
+    QCOMPARE(plan.value("pfd_label").toString(), QStringLiteral("Fcomp 5.0"));
+    QCOMPARE(plan.value("vco_label").toString(), QStringLiteral("VCO  3200.8MHz"));
+    QCOMPARE(plan.value("warnings").toArray().size(), 0);
+
+    const QJsonObject high = runJson({"--divider", "1", "--prescaler45"});
+    QCOMPARE(high.value("vco_label").toString(), QStringLiteral("VCO  4641MHz\r\nExternal VCO Only"));
+    const QJsonArray warnings = high.value("warnings").toArray();
+    QCOMPARE(warnings.size(), 2);
+    QCOMPARE(warnings.at(1).toString(),
+             QStringLiteral("Must use Prescale 8/9 for Freqeuncies above 3.6GHz on ADF4351"));
+}
+
+void TestVantrelPlan::referenceDivider_data()
+{
+    QTest::addColumn<QString>("rdiv");
+    QTest::addColumn<double>("r");
+    QTest::addColumn<QString>("pfdLabel");
+    QTest::addColumn<QString>("outcome");
+    QTest::addRow("2.5") << "2.5" << 3.0 << "Fcomp 3.333333" << "complete";
+    QTest::addRow("2.4") << "2.4" << 2.0 << "Fcomp 5.0" << "complete";
+    QTest::addRow("0.3") << "0.3" << 0.0 << "Fcomp 33.333333 TOO HIGH" << "mod-limit";
+}
+
+void TestVantrelPlan::referenceDivider()
+{
+    QFETCH(QString, rdiv);
+    const QJsonObject plan = runJson({"--rdiv", rdiv});
+    QTEST(plan.value("R").toDouble(), "r");
+    QTEST(plan.value("pfd_label").toString(), "pfdLabel");
+    QTEST(plan.value("outcome").toString(), "outcome");
+}
+
+void TestVantrelPlan::modLimitAndRefusal()
+{
+    // 10 MHz / 4095.4 Hz rounds to MOD 4095; 10 MHz / 4096 Hz needs 13 bits.
+    QCOMPARE(runJson({"--resolution", "2441.76"}).value("Denom").toDouble(), 4095.0);
+    const Run limit = runPlan({"--resolution", "2441.40625"});
+    QCOMPARE(limit.status, 1);
+    QCOMPARE(limit.out, QByteArray("More than 12 bits needed for fractional registers\nChoose alternative values\n"));
+    const QJsonObject modJson = runJson({"--resolution", "2441.40625"});
+    QCOMPARE(modJson.value("outcome").toString(), QStringLiteral("mod-limit"));
+    QCOMPARE(modJson.value("Denom").toDouble(), 4096.0);
+    QCOMPARE(registers(modJson), QStringList(6, QStringLiteral("00000000"))); // no complete run yet
+
+    const QJsonObject refused = runJson({"--fout", "655360", "--int-n"});
+    QCOMPARE(refused.value("outcome").toString(), QStringLiteral("refused"));
+    QCOMPARE(refused.value("listing").toString(),
+             QStringLiteral("INT 65536 outside 0 to 65535\r\nChoose alternative values"));
+    QCOMPARE(runPlan({"--fout", "655360", "--int-n"}).status, 1);
+
+    const QJsonObject noPfd = runJson({"--ref", ""});
+    QCOMPARE(noPfd.value("outcome").toString(), QStringLiteral("no-pfd"));
+    QCOMPARE(runPlan({"--ref", "0"}).status, 1);
+}
+
+void TestVantrelPlan::buttonPresses_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<double>("outDiv");
+    QTest::addColumn<double>("denom");
+    QTest::addColumn<double>("resolution");
+    QTest::addRow("best fraction for VCO 2320.5 and Fcomp 10") << QStringList{"--best-fraction"} << 1.0 << 20.0 << 500000.0;
+    QTest::addRow("forced 12.5 ties to 12") << QStringList{"--force-d", "12.5"} << 1.0 << 12.0 << 10e6 / 12;
+    QTest::addRow("forced 13.5 ties to 14") << QStringList{"--force-d", "13.5"} << 1.0 << 14.0 << 10e6 / 14;
+    QTest::addRow("forced with divided feedback multiplies by the divider")
+        << QStringList{"--force-d", "100", "--divider", "2", "--divided-feedback"} << 4.0 << 400.0 << 25000.0;
+    QTest::addRow("forced 0 is ignored") << QStringList{"--force-d", "0"} << 1.0 << 4000.0 << 2500.0;
+    QTest::addRow("auto divider for 35 MHz") << QStringList{"--fout", "35", "--auto-divider"} << 64.0 << 63.0 << 2500.0;
+    QTest::addRow("auto divider for 1099.99 MHz") << QStringList{"--fout", "1099.99", "--auto-divider"} << 4.0
+                                                  << 1000.0 << 2500.0;
+    QTest::addRow("auto divider ignores 34.9 MHz") << QStringList{"--fout", "34.9", "--auto-divider"} << 1.0 << 4000.0
+                                                   << 2500.0;
+}
+
+void TestVantrelPlan::buttonPresses()
+{
+    QFETCH(QStringList, arguments);
+    const QJsonObject plan = runJson(arguments);
+    QCOMPARE(plan.value("outcome").toString(), QStringLiteral("complete"));
+    QTEST(plan.value("OutDiv").toDouble(), "outDiv");
+    QTEST(plan.value("Denom").toDouble(), "denom");
+    QTEST(plan.value("Resolution").toDouble(), "resolution");
+}
+
+void TestVantrelPlan::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("named");
+    QTest::addRow("divider out of range is not clamped") << QStringList{"--divider", "9"} << "--divider 9";
+    QTest::addRow("divider not a number") << QStringList{"--divider", "two"} << "--divider two";
+    QTest::addRow("charge pump out of range") << QStringList{"--charge-pump", "16"} << "--charge-pump 16";
+    QTest::addRow("power negative") << QStringList{"--power", "-1"} << "--power -1";
+    QTest::addRow("unknown mux") << QStringList{"--mux", "lockdet"} << "--mux lockdet";
+    QTest::addRow("unknown option") << QStringList{"--frequency", "5"} << "frequency";
+    QTest::addRow("both divider options") << QStringList{"--divider", "1", "--auto-divider"} << "--auto-divider";
+    QTest::addRow("best fraction in integer-N") << QStringList{"--int-n", "--best-fraction"} << "--best-fraction";
+    QTest::addRow("stray argument") << QStringList{"2320.5"} << "2320.5";
+}
+
+void TestVantrelPlan::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, named);
+    const Run run = runPlan(arguments);
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(named.toUtf8()), run.err.constData());
+    QCOMPARE(run.out, QByteArray());
+}
+
+void TestVantrelPlan::helpNamesEveryOption()
+{
+    const Run run = runPlan({"--help"});
+    QCOMPARE(run.status, 0);
+    for (const char* option : {"--fout", "--ref", "--rdiv", "--resolution", "--divider", "--auto-divider", "--doubler",
+                               "--halve", "--divided-feedback", "--prescaler45", "--int-n", "--low-spur",
+                               "--negative-pd", "--disable", "--no-mute", "--mux", "--charge-pump", "--power",
+                               "--force-d", "--best-fraction", "--json"})
+        QVERIFY2(run.out.contains(option), option);
+}
+
+QTEST_GUILESS_MAIN(TestVantrelPlan)
+#include "tst_vantrel_plan.moc"
