@@ -5,7 +5,7 @@ set -euo pipefail
 
 vantrel_packages=(
     cmake ninja-build g++ pkg-config locales
-    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins libgl-dev fonts-liberation2 fonts-liberation
 )
 
 vantrel_install_missing() {

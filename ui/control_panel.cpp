@@ -1,0 +1,283 @@
+#include "control_panel.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMouseEvent>
+
+#include "best_fraction.h"
+#include "compact_style.h"
+#include "eedata_window.h"
+#include "message_sink.h"
+#include "number_format.h"
+#include "number_reader.h"
+#include "output_divider.h"
+#include "ui_control_panel.h"
+#include "widget_colours.h"
+#include "window_icon.h"
+
+using namespace vantrel;
+
+namespace {
+
+QString fromStd(const std::string& text) { return QString::fromStdString(text); }
+
+// Texts are built with CR LF; a Qt text box or label breaks lines at LF.
+QString shownText(const std::string& text)
+{
+    QString shown = fromStd(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+void showStyled(QLabel* label, const StyledText& styled)
+{
+    label->setText(shownText(styled.text));
+    setRoleColour(label, QPalette::WindowText, styled.colour);
+    QFont font = label->font();
+    font.setBold(styled.bold);
+    label->setFont(font);
+}
+
+} // namespace
+
+ControlPanel::ControlPanel(MessageSink& messages, QWidget* parent)
+    : QWidget(parent)
+    , m_ui(std::make_unique<Ui::ControlPanel>())
+    , m_messages(messages)
+{
+    // The design's face; where it is missing, faces of the same metrics so
+    // that every caption still fits its control.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans Narrow"),
+                                QStringLiteral("Arial Narrow"), QStringLiteral("Arial")});
+    m_ui->setupUi(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->setStyle(&m_style);
+    setFixedSize(size());
+    setWindowIcon(vantrelWindowIcon());
+    m_ui->FoutText->installEventFilter(this);
+    m_ui->FoutText->setFocus();
+    connectHandlers();
+}
+
+ControlPanel::~ControlPanel()
+{
+    delete m_eeData;
+}
+
+void ControlPanel::connectHandlers()
+{
+    Ui::ControlPanel& ui = *m_ui;
+    connect(ui.FoutText, &QLineEdit::textChanged, this, &ControlPanel::recalculate);
+    connect(ui.FrText, &QLineEdit::textChanged, this, &ControlPanel::frTextChange);
+    connect(ui.Rdivider, &QLineEdit::textChanged, this, &ControlPanel::rdividerChange);
+    connect(ui.ResolutionText, &QLineEdit::textChanged, this, &ControlPanel::recalculate);
+    connect(ui.ForceD, &QLineEdit::textChanged, this, &ControlPanel::forceDChange);
+    for (QCheckBox* box : {ui.RefDbl, ui.Refdiv2, ui.Feedback, ui.Prescale8, ui.PDpol, ui.LowSpur, ui.Enable, ui.MTLD})
+        connect(box, &QCheckBox::toggled, this, &ControlPanel::recalculate);
+    connect(ui.IntN, &QCheckBox::toggled, this, &ControlPanel::intNClick);
+    for (QRadioButton* button : std::initializer_list<QRadioButton*>{ui.MuxNone, ui.MuxR, ui.MuxN, ui.MuxL}) {
+        connect(button, &QRadioButton::toggled, this, [this](bool selected) {
+            if (selected)
+                recalculate();
+        });
+    }
+    connect(ui.OutDivCont, &SettingScrollBar::settingChanged, this, &ControlPanel::outDivContChange);
+    connect(ui.ChrgPump, &SettingScrollBar::settingChanged, this, &ControlPanel::chrgPumpChange);
+    connect(ui.Pwr, &SettingScrollBar::settingChanged, this, &ControlPanel::pwrChange);
+    connect(ui.AutoDiv, &QPushButton::clicked, this, &ControlPanel::autoDivClick);
+    connect(ui.NMCalc, &QPushButton::clicked, this, &ControlPanel::nmCalcClick);
+    connect(ui.GenRegFile, &QCheckBox::toggled, this, &ControlPanel::genRegFileClick);
+    connect(ui.CPNo, &QLineEdit::textChanged, this, &ControlPanel::cpNoChange);
+}
+
+EEdataWindow* ControlPanel::eeDataWindow()
+{
+    if (!m_eeData)
+        m_eeData = new EEdataWindow();
+    return m_eeData;
+}
+
+Settings ControlPanel::readSettings() const
+{
+    const Ui::ControlPanel& ui = *m_ui;
+    Settings s;
+    s.foutText = ui.FoutText->text().toStdString();
+    s.frText = ui.FrText->text().toStdString();
+    s.rdividerText = ui.Rdivider->text().toStdString();
+    s.resolutionText = ui.ResolutionText->text().toStdString();
+    s.refDbl = ui.RefDbl->isChecked();
+    s.refDiv2 = ui.Refdiv2->isChecked();
+    s.feedback = ui.Feedback->isChecked();
+    s.prescale8 = ui.Prescale8->isChecked();
+    s.pdPol = ui.PDpol->isChecked();
+    s.lowSpur = ui.LowSpur->isChecked();
+    s.enable = ui.Enable->isChecked();
+    s.mtld = ui.MTLD->isChecked();
+    s.intN = ui.IntN->isChecked();
+    s.trackDivider = ui.TrackDivider->isChecked();
+    // Tested in this order; a later selected button wins.
+    const std::pair<QRadioButton*, MuxButton> buttons[] = {
+        {ui.MuxNone, MuxButton::MuxNone}, {ui.MuxR, MuxButton::MuxR}, {ui.MuxN, MuxButton::MuxN}, {ui.MuxL, MuxButton::MuxL}};
+    for (const auto& [button, mux] : buttons) {
+        if (button->isChecked())
+            s.mux = mux;
+    }
+    s.outDivCont = ui.OutDivCont->settingValue();
+    s.chrgPump = ui.ChrgPump->settingValue();
+    s.pwr = ui.Pwr->settingValue();
+    return s;
+}
+
+void ControlPanel::recalculate()
+{
+    if (m_initFlag == -1)
+        return;
+    eeDataWindow()->hide();
+    m_ui->TrackDivider->setEnabled(true);
+
+    const PlanResult result = computePlan(readSettings(), m_plan);
+    // Kept before any control is written: a write of FoutText while tracking
+    // runs this again, nested, and the nested run must start from this plan.
+    m_plan = result.values;
+    showPlanResult(result);
+}
+
+void ControlPanel::showPlanResult(const PlanResult& result)
+{
+    showStyled(m_ui->Label6, result.pfdLabel);
+    if (result.trackedFoutText)
+        m_ui->FoutText->setText(fromStd(*result.trackedFoutText));
+    showStyled(m_ui->Fvco, result.vcoLabel);
+    if (result.has(PlanWarning::PrescalerRequired))
+        m_messages.showMessage(QString::fromLatin1(kPrescalerMessage));
+    if (result.listingText)
+        m_ui->ValuesText->setPlainText(shownText(*result.listingText));
+    if (result.listingColour)
+        setRoleColour(m_ui->ValuesText, QPalette::Text, *result.listingColour);
+}
+
+void ControlPanel::setResolutionStep(const std::optional<double>& step)
+{
+    if (step)
+        m_ui->ResolutionText->setText(fromStd(plainNumber(*step)));
+}
+
+bool ControlPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->FoutText && event->type() == QEvent::MouseButtonPress)
+        foutTextClick();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ControlPanel::closeEvent(QCloseEvent* event)
+{
+    // Closing the panel ends the program, with the EE Data window open or not.
+    if (m_eeData)
+        m_eeData->close();
+    event->accept();
+    QApplication::quit();
+}
+
+void ControlPanel::foutTextClick()
+{
+    // A frequency typed next is the wanted output, not one tracked from the VCO.
+    m_ui->TrackDivider->setChecked(false);
+}
+
+void ControlPanel::frTextChange()
+{
+    setRoleColour(m_ui->FrText, QPalette::Base, kWhite);
+    recalculate();
+}
+
+void ControlPanel::rdividerChange()
+{
+    recalculate();
+    setResolutionStep(integerNStep(m_plan.fr, m_plan.r, m_plan.outDiv));
+}
+
+void ControlPanel::forceDChange()
+{
+    setResolutionStep(forcedResolution(m_ui->IntN->isChecked(), m_ui->ForceD->text().toStdString(), m_plan.fr,
+                                       m_plan.r, m_plan.outDiv));
+}
+
+void ControlPanel::intNClick()
+{
+    recalculate();
+    if (m_ui->IntN->isChecked()) {
+        m_ui->NMCalc->setEnabled(false);
+        setResolutionStep(integerNStep(m_plan.fr, m_plan.r, m_plan.outDiv));
+    } else {
+        m_ui->NMCalc->setEnabled(true);
+    }
+    recalculate();
+}
+
+void ControlPanel::outDivContChange(int k)
+{
+    m_plan.outDiv = outputDivider(k);
+    QString caption = QStringLiteral("O/P Divider ") + fromStd(generalNumber(m_plan.outDiv));
+    // Dividers 32 and 64 exist on the ADF4351 only.
+    if (k > 4)
+        caption += QStringLiteral("\n ADF4351 Only");
+    m_ui->OutDivLabel->setText(caption);
+    recalculate();
+}
+
+void ControlPanel::chrgPumpChange(int value)
+{
+    m_ui->ChrgPumpLabel->setText(QStringLiteral("Chrg. Pump ") + fromStd(plainNumber(value)));
+    recalculate();
+}
+
+void ControlPanel::pwrChange(int value)
+{
+    m_ui->PwrLabel->setText(QStringLiteral("O/P Power ") + fromStd(generalNumber(value)));
+    recalculate();
+}
+
+void ControlPanel::autoDivClick()
+{
+    const double fout = readLeadingNumber(m_ui->FoutText->text().toStdString());
+    const std::optional<int> k = autoDividerIndex(fout);
+    if (!k)
+        return;
+    // Each step doubles the VCO with the divider, as the tracked output
+    // relies on: the output stays at the frequency read here.
+    m_plan.fout = fout;
+    m_plan.vco = fout;
+    m_plan.outDiv = 1;
+    m_ui->OutDivCont->setSettingValue(0);
+    for (int step = 1; step <= *k; ++step) {
+        m_plan.vco = m_plan.vco * 2;
+        m_plan.outDiv = m_plan.outDiv * 2;
+        m_ui->OutDivCont->setSettingValue(step);
+    }
+}
+
+void ControlPanel::nmCalcClick()
+{
+    const BestFraction best = searchBestFraction(m_plan.vco, m_plan.fcomp);
+    if (best.end == BestFraction::End::NoPlan)
+        return;
+    m_ui->ForceD->setText(QString());
+    if (best.end == BestFraction::End::Found)
+        m_ui->ForceD->setText(fromStd(generalNumber(best.denominator)));
+}
+
+void ControlPanel::genRegFileClick()
+{
+    m_ui->RegFileName->setVisible(true);
+    m_ui->BlockNo->setVisible(true);
+    m_ui->Label7->setVisible(true);
+}
+
+void ControlPanel::cpNoChange()
+{
+    m_ui->SetCP->setText(QStringLiteral("Set"));
+    QFont font = m_ui->SetCP->font();
+    font.setBold(true);
+    m_ui->SetCP->setFont(font);
+}

@@ -1,0 +1,19 @@
+// The "EE Data" window: the register set as a PIC data-EEPROM listing.
+#pragma once
+
+#include <QWidget>
+
+class QPlainTextEdit;
+
+class EEdataWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit EEdataWindow(QWidget* parent = nullptr);
+
+    // The listing with its CR LF line ends, as built.
+    void setListing(const QString& listing);
+    QPlainTextEdit* text() const { return m_text; }
+
+private:
+    QPlainTextEdit* m_text;
+};

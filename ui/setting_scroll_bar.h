@@ -1,0 +1,22 @@
+// A vertical scroll bar whose top end is its highest value, as the panel's
+// divider, charge-pump and power bars are: the up arrow raises the value.
+#pragma once
+
+#include <QScrollBar>
+
+// QScrollBar puts its minimum at the top and no property turns its arrows
+// round, so the setting is kept as maximum - position.
+class SettingScrollBar : public QScrollBar {
+    Q_OBJECT
+public:
+    explicit SettingScrollBar(QWidget* parent = nullptr);
+
+    int settingValue() const;
+    // Raises settingChanged only when the value really changes.
+    void setSettingValue(int value);
+
+signals:
+    // When the value has changed: on an arrow or track click, on release of
+    // the thumb (not while it is dragged), or from code.
+    void settingChanged(int value);
+};
