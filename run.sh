@@ -7,4 +7,4 @@ vantrel_install_missing
 
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)"
-exec build/default/tools/vantrel-plan "$@"
+exec build/default/app/vantrel "$@"

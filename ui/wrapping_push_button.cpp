@@ -1,0 +1,18 @@
+#include "wrapping_push_button.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+void WrappingPushButton::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+
+    const QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(contents, Qt::AlignCenter | Qt::TextWordWrap, caption);
+}
