@@ -3,6 +3,7 @@
 
 #include "control_panel.h"
 #include "message_sink.h"
+#include "startup_probe.h"
 
 int main(int argc, char* argv[])
 {
@@ -12,6 +13,8 @@ int main(int argc, char* argv[])
     MessageBoxSink messages;
     ControlPanel panel(messages);
     messages.setParent(&panel);
+    if (StartupProbe::wanted())
+        new StartupProbe(&panel);
     panel.show();
     return QApplication::exec();
 }

@@ -1,0 +1,102 @@
+// vantrel-bench: the speed and memory figures, measured.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QtTest>
+
+#include "best_fraction.h"
+#include "control_panel.h"
+#include "frequency_plan.h"
+#include "message_sink.h"
+
+namespace {
+
+// One plan, from the settings snapshot to the listing text.
+void planToListing(benchmark::State& state)
+{
+    vantrel::Settings settings;
+    settings.mux = vantrel::MuxButton::MuxL;
+    settings.chrgPump = 7;
+    const vantrel::PlanValues previous;
+    for (auto _ : state) {
+        const vantrel::PlanResult result = vantrel::computePlan(settings, previous);
+        benchmark::DoNotOptimize(result.listingText);
+    }
+}
+BENCHMARK(planToListing);
+
+// The search over its hardest inputs: a fraction just below 1 tries every
+// numerator up to 4094; one of 0.00001 or less used to spin two seconds.
+void bestFraction(benchmark::State& state, double vco)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(vantrel::searchBestFraction(vco, 10.0));
+}
+BENCHMARK_CAPTURE(bestFraction, fraction_0_99999, 2329.9999);
+BENCHMARK_CAPTURE(bestFraction, fraction_0_9991, 2329.991);
+BENCHMARK_CAPTURE(bestFraction, fraction_1_over_pi, 2320.0 + 10.0 / 3.14159265);
+BENCHMARK_CAPTURE(bestFraction, fraction_0_00001_or_less, 2320.00005);
+BENCHMARK_CAPTURE(bestFraction, whole_ratio, 2320.0);
+
+class NoMessages final : public MessageSink {
+public:
+    void showMessage(const QString&) override {}
+};
+
+// A keystroke in the output frequency box until the listing shows its plan.
+void keystrokeToListing(benchmark::State& state)
+{
+    NoMessages messages;
+    ControlPanel panel(messages);
+    panel.show();
+    auto* fout = panel.findChild<QLineEdit*>(QStringLiteral("FoutText"));
+    auto* listing = panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText"));
+    fout->setText(QStringLiteral("2320.5"));
+    fout->setCursorPosition(fout->text().size());
+    bool add = true;
+    for (auto _ : state) {
+        // Alternately add and remove a digit, so every keystroke changes the plan.
+        QTest::keyClick(fout, add ? Qt::Key_5 : Qt::Key_Backspace);
+        add = !add;
+        benchmark::DoNotOptimize(listing->toPlainText());
+    }
+}
+BENCHMARK(keystrokeToListing)->Unit(benchmark::kMicrosecond);
+
+// Start of the program to its window painted, and resident memory then.
+void startupToWindowShown(benchmark::State& state)
+{
+    QByteArray rss;
+    for (auto _ : state) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("VANTREL_STARTUP_PROBE"), QStringLiteral("1"));
+        process.setProcessEnvironment(environment);
+        QElapsedTimer timer;
+        timer.start();
+        process.start(QStringLiteral(VANTREL_EXE), {});
+        process.waitForReadyRead(10000);
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        rss = process.readAllStandardOutput().split(' ').value(2).trimmed();
+        process.waitForFinished(10000);
+    }
+    state.counters["rss_kB"] = rss.toDouble();
+}
+BENCHMARK(startupToWindowShown)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
+                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
