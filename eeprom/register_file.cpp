@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 #include <system_error>
+#include <utility>
 
 #include "number_format.h"
 #include "number_reader.h"
