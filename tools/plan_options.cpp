@@ -81,6 +81,7 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
                           "fits the wanted ratio and force it.");
     flag("json", "Print one JSON object with the outcome, the plan values, the register words, the labels, "
                  "the listing and the warnings.");
+    addEeOptions(parser);
 
     ParsedCommandLine parsed;
     const auto fail = [&parsed](const QString& error) {
@@ -155,6 +156,8 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         return fail(QStringLiteral("--best-fraction cannot be used with --int-n: "
                                    "\"Calc. Best F/D\" is disabled in integer-N mode"));
     request.json = parser.isSet(QStringLiteral("json"));
+    if (const std::optional<QString> eeError = readEeOptions(parser, request.ee))
+        return fail(*eeError);
     parsed.request = request;
     return parsed;
 }

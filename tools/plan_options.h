@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "ee_options.h"
 #include "settings.h"
 
 namespace vantrel {
@@ -18,6 +19,7 @@ struct PlanRequest {
     std::optional<std::string> forceD; // then type this into "Force Denom"
     bool bestFraction = false;         // then press "Calc. Best F/D"
     bool json = false;
+    EeRequest ee;                      // "PIC EE Data" and the register listing file
 };
 
 struct ParsedCommandLine {

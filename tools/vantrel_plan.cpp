@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "ee_report.h"
 #include "plan_options.h"
 #include "plan_report.h"
 
@@ -28,14 +29,24 @@ int main(int argc, char* argv[])
     }
 
     const vantrel::PlanRun run = vantrel::runPlanRequest(*parsed.request);
+    bool eeFailed = false;
     if (parsed.request->json) {
         write(stdout, vantrel::planJson(run));
     } else {
-        write(stdout, QByteArray::fromStdString(vantrel::planText(run)));
+        if (parsed.request->ee.any()) {
+            const vantrel::EeReport ee = vantrel::runEeRequest(parsed.request->ee, run);
+            write(stdout, QByteArray::fromStdString(ee.output));
+            if (!ee.failure.empty()) {
+                write(stderr, "vantrel-plan: " + QByteArray::fromStdString(ee.failure) + "\n");
+                eeFailed = true;
+            }
+        } else {
+            write(stdout, QByteArray::fromStdString(vantrel::planText(run)));
+        }
         for (const vantrel::PlanWarning warning : run.result.warnings)
             write(stderr, "warning: " + QByteArray::fromStdString(vantrel::warningText(warning)) + "\n");
         if (run.result.outcome == vantrel::PlanOutcome::NoPfd)
             write(stderr, "vantrel-plan: no plan: the comparison frequency is below 0.001 MHz\n");
     }
-    return run.result.outcome == vantrel::PlanOutcome::Complete ? 0 : 1;
+    return run.result.outcome == vantrel::PlanOutcome::Complete && !eeFailed ? 0 : 1;
 }

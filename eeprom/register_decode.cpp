@@ -1,0 +1,126 @@
+#include "register_decode.h"
+
+#include <cmath>
+
+#include "number_format.h"
+#include "number_reader.h"
+#include "register_layout.h"
+#include "rounding.h"
+
+namespace vantrel {
+namespace {
+
+// A step's result, or nothing when the step fails: a division by zero or a
+// result beyond a double. A failed step leaves its target as it was.
+std::optional<double> checked(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> divide(double dividend, double divisor)
+{
+    if (divisor == 0)
+        return std::nullopt;
+    return checked(dividend / divisor);
+}
+
+void assignIf(double& target, std::optional<double> value)
+{
+    if (value)
+        target = *value;
+}
+
+double field(Field f, std::int32_t word)
+{
+    // Words of 0x80000000 and above arrive negative; their bit pattern is what counts.
+    return unpack(f, static_cast<std::uint32_t>(word));
+}
+
+bool bit(Field f, std::int32_t word) { return unpack(f, static_cast<std::uint32_t>(word)) != 0; }
+
+std::optional<MuxButton> muxButtonFor(int code)
+{
+    switch (code) {
+    case 0: return MuxButton::MuxNone;
+    case 3: return MuxButton::MuxR;
+    case 4: return MuxButton::MuxN;
+    case 6: return MuxButton::MuxL;
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
+DecodedRegisterSet decodeRegisterSet(const RegIn& regIn, std::string_view frText, const PlanValues& previous)
+{
+    const std::int32_t word0 = regIn[0];
+    const std::int32_t word1 = regIn[1];
+    const std::int32_t word2 = regIn[2];
+    const std::int32_t word4 = regIn[4];
+
+    DecodedRegisterSet d;
+    PlanValues& p = d.plan;
+    p = previous;
+
+    p.n = field(reg0::kInt, word0);
+    p.fract = field(reg0::kFrac, word0);
+    p.denom = field(reg1::kMod, word1);
+    p.r = field(reg2::kRCounter, word2);
+    const int k = static_cast<int>(unpack(reg4::kRfDividerSelect, static_cast<std::uint32_t>(word4)));
+    p.outDiv = std::ldexp(1.0, k);
+
+    d.refDbl = bit(reg2::kRefDoubler, word2);
+    d.refDiv2 = bit(reg2::kRefDivideBy2, word2);
+    d.prescale8 = bit(reg1::kPrescaler, word1);
+    d.feedback = !bit(reg4::kFeedbackSelect, word4);
+    d.lowSpur = bit(reg2::kNoiseMode, word2);
+    d.intN = bit(reg2::kLockDetectFunction, word2);
+    p.muxVal = static_cast<int>(unpack(reg2::kMuxout, static_cast<std::uint32_t>(word2)));
+    d.muxButton = muxButtonFor(p.muxVal);
+    d.pdPol = !bit(reg2::kPdPolarity, word2);
+    d.chrgPump = static_cast<int>(unpack(reg2::kChargePump, static_cast<std::uint32_t>(word2)));
+    d.pwr = static_cast<int>(unpack(reg4::kOutputPower, static_cast<std::uint32_t>(word4)));
+
+    // The board does not store its reference: it is taken from the reference box.
+    assignIf(p.fr, checked(readLeadingNumber(frText)));
+    if (d.refDbl)
+        assignIf(p.fr, checked(p.fr * 2));
+    if (d.refDiv2)
+        p.fr = p.fr / 2;
+
+    d.rdividerText = generalNumber(p.r);
+    assignIf(p.fcomp, divide(p.fr, p.r));
+
+    // With divided feedback the N counter counts the divided output, so the
+    // fraction gives the output frequency and the VCO runs OutDiv times
+    // faster; with fundamental feedback it gives the VCO itself. The output
+    // step follows the same way.
+    const double feedbackDivider = d.feedback ? p.outDiv : 1.0;
+    const double stepDivider = d.feedback ? 1.0 : p.outDiv;
+    if (!d.intN) {
+        if (const auto perMod = divide(p.fcomp * 1000000, p.denom))
+            assignIf(p.resolution, checked(*perMod / stepDivider));
+        if (const auto fraction = divide(p.fract, p.denom))
+            assignIf(p.vco, checked((p.n + *fraction) * p.fcomp * feedbackDivider));
+    } else {
+        assignIf(p.resolution, checked(p.fcomp * 1000000 / stepDivider));
+        assignIf(p.vco, checked(p.fcomp * p.n * feedbackDivider));
+    }
+    d.fvcoCaption = "VCO " + generalNumber(p.vco) + "MHz";
+    p.fout = p.vco / p.outDiv;
+
+    // The scroll bar takes divider positions 0..6 only; a divider of 128
+    // leaves it where it was.
+    if (const auto position = roundToInt16(std::log(p.outDiv) / std::log(2.0));
+        position && *position >= 0 && *position <= kMaxOutDivIndex)
+        d.outDivCont = *position;
+
+    d.label6Caption = "Fcomp " + plainNumber(p.fcomp);
+    d.resolutionText = generalNumber(p.resolution);
+    d.foutText = generalNumber(p.fout);
+    return d;
+}
+
+} // namespace vantrel
