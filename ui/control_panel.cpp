@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 
 #include "best_fraction.h"
+#include "ee_listing.h"
+#include "register_file.h"
 #include "compact_style.h"
 #include "eedata_window.h"
 #include "message_sink.h"
@@ -87,6 +89,7 @@ void ControlPanel::connectHandlers()
     connect(ui.Pwr, &SettingScrollBar::settingChanged, this, &ControlPanel::pwrChange);
     connect(ui.AutoDiv, &QPushButton::clicked, this, &ControlPanel::autoDivClick);
     connect(ui.NMCalc, &QPushButton::clicked, this, &ControlPanel::nmCalcClick);
+    connect(ui.PicEEdata, &QPushButton::clicked, this, &ControlPanel::picEEdataClick);
     connect(ui.GenRegFile, &QCheckBox::toggled, this, &ControlPanel::genRegFileClick);
     connect(ui.CPNo, &QLineEdit::textChanged, this, &ControlPanel::cpNoChange);
 }
@@ -265,6 +268,28 @@ void ControlPanel::nmCalcClick()
     m_ui->ForceD->setText(QString());
     if (best.end == BestFraction::End::Found)
         m_ui->ForceD->setText(fromStd(generalNumber(best.denominator)));
+}
+
+void ControlPanel::picEEdataClick()
+{
+    recalculate();
+    EEdataWindow* window = eeDataWindow();
+    window->show();
+    // The reference as typed, in the bytes of the user's own encoding.
+    const std::string listing = eeDataListing(m_plan, m_ui->FrText->text().toLocal8Bit().toStdString());
+    window->setListing(QString::fromLocal8Bit(listing.data(), qsizetype(listing.size())));
+    if (m_ui->GenRegFile->isChecked())
+        appendToRegisterFile(listing);
+}
+
+void ControlPanel::appendToRegisterFile(const std::string& listing)
+{
+    const BlockAppend result = appendRegisterBlock(std::filesystem::path(m_ui->RegFileName->text().toStdU16String()),
+                                                   m_ui->BlockNo->text().toStdString(), listing);
+    if (result.ok())
+        m_ui->BlockNo->setText(fromStd(*result.nextBlockNo));
+    else
+        m_messages.showMessage(QString::fromLocal8Bit(result.failure.data(), qsizetype(result.failure.size())));
 }
 
 void ControlPanel::genRegFileClick()

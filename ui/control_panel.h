@@ -58,6 +58,8 @@ private:
     void pwrChange(int value);
     void autoDivClick();
     void nmCalcClick();
+    void picEEdataClick();
+    void appendToRegisterFile(const std::string& listing);
     void genRegFileClick();
     void cpNoChange();
 

@@ -1,0 +1,159 @@
+// "PIC EE Data" and the register listing file, through the window: the EE
+// Data window, block numbering, and failures that lose nothing.
+#include <QtTest>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "eedata_window.h"
+#include "panel_driver.h"
+
+namespace {
+
+const QString kListing = QStringLiteral(
+    ";  R = 1    N = 232    D =  4000   F = 0200    Odiv = 1\n"
+    ";  Fout = 2320.5MHz      Ref = 10MHz\n"
+    "   de 0x00, 0x58, 0x00, 0x05    ;Reg 5\n"
+    "   de 0x00, 0x85, 0x00, 0x3C    ;Reg 4\n"
+    "   de 0x00, 0x00, 0x00, 0x03    ;Reg 3\n"
+    "   de 0x18, 0x00, 0x4E, 0x42    ;Reg 2\n"
+    "   de 0x08, 0x00, 0xFD, 0x01    ;Reg 1\n"
+    "   de 0x00, 0x74, 0x06, 0x40    ;Reg 0\n");
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QByteArray block(int number)
+{
+    QByteArray listing = kListing.toLatin1();
+    listing.replace("\n", "\r\n");
+    return "   ;Register set " + QByteArray::number(number) + "\r\n" + listing + "\r\n";
+}
+
+} // namespace
+
+class TestEEData : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void listingInItsWindow();
+    void blocksAreNumberedAndAppended();
+    void clearedBoxWritesNothing();
+    void failuresAreReportedAndLoseNothing_data();
+    void failuresAreReportedAndLoseNothing();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldCurrent;
+};
+
+void TestEEData::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_oldCurrent = QDir::currentPath();
+    QDir::setCurrent(m_dir->path()); // a name without a folder is in the current directory
+}
+
+void TestEEData::cleanup() { QDir::setCurrent(m_oldCurrent); }
+
+void TestEEData::listingInItsWindow()
+{
+    PanelDriver d;
+    d.firstExampleOptions();
+    d.click("PicEEdata");
+    EEdataWindow* window = d.panel.eeDataWindow();
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("EE Data"));
+    QCOMPARE(window->size(), QSize(312, 329));
+    QCOMPARE(window->text()->objectName(), QStringLiteral("EEtext"));
+    QCOMPARE(window->text()->geometry(), QRect(8, 8, 297, 281));
+    QCOMPARE(window->text()->toPlainText(), kListing);
+
+    d.arrow("Pwr", false); // any recalculation hides it
+    QVERIFY(!window->isVisible());
+
+    d.type("FrText", QStringLiteral("10.000")); // the reference exactly as typed
+    d.click("PicEEdata");
+    QVERIFY(window->text()->toPlainText().contains(QStringLiteral("Ref = 10.000MHz\n")));
+}
+
+void TestEEData::blocksAreNumberedAndAppended()
+{
+    const QString path = m_dir->filePath(QStringLiteral("4351SynthReg.txt"));
+    {
+        QFile existing(path);
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("; kept\r\n");
+    }
+    PanelDriver d;
+    d.firstExampleOptions();
+    d.click("GenRegFile");
+    d.click("PicEEdata");
+    d.click("PicEEdata");
+    QCOMPARE(d.edit("BlockNo")->text(), QStringLiteral("2"));
+    QCOMPARE(fileBytes(path), "; kept\r\n" + block(0) + block(1));
+
+    d.type("BlockNo", QStringLiteral("abc"));
+    d.click("PicEEdata");
+    QCOMPARE(d.edit("BlockNo")->text(), QStringLiteral("1"));
+    QVERIFY(fileBytes(path).endsWith(block(0)));
+    QVERIFY(d.sink.messages.isEmpty());
+}
+
+void TestEEData::clearedBoxWritesNothing()
+{
+    PanelDriver d;
+    d.click("GenRegFile");
+    d.click("GenRegFile");
+    d.click("PicEEdata");
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("4351SynthReg.txt"))));
+    QCOMPARE(d.edit("BlockNo")->text(), QStringLiteral("0"));
+}
+
+void TestEEData::failuresAreReportedAndLoseNothing_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("blockNo");
+    QTest::addColumn<QString>("reason");
+    QTest::addRow("missing folder") << "no/such/folder/reg.txt" << "0" << "No such file or directory";
+    QTest::addRow("a folder of that name") << "afolder" << "0" << "it is a folder";
+    QTest::addRow("block number beyond 16 bits") << "4351SynthReg.txt" << "40000" << "outside -32768 to 32767";
+    QTest::addRow("last block number") << "4351SynthReg.txt" << "32767" << "no block number can follow";
+    QTest::addRow("disk full") << "/dev/full" << "0" << "No space left on device";
+}
+
+void TestEEData::failuresAreReportedAndLoseNothing()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, blockNo);
+    QFETCH(QString, reason);
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("afolder")));
+    const QString path = m_dir->filePath(QStringLiteral("4351SynthReg.txt"));
+    {
+        QFile existing(path);
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("; kept\r\n");
+    }
+    if (fileName.startsWith(QLatin1String("/dev/")) && !QFile::exists(fileName))
+        QSKIP("this system has no /dev/full");
+
+    PanelDriver d;
+    d.click("GenRegFile");
+    d.type("RegFileName", fileName);
+    d.type("BlockNo", blockNo);
+    d.click("PicEEdata");
+    QCOMPARE(d.sink.messages.size(), 1);
+    QVERIFY2(d.sink.messages.first().contains(reason), qPrintable(d.sink.messages.first()));
+    QCOMPARE(d.edit("BlockNo")->text(), blockNo);
+    QCOMPARE(fileBytes(path), QByteArray("; kept\r\n"));
+    QVERIFY(d.panel.eeDataWindow()->isVisible());
+    QVERIFY(d.panel.eeDataWindow()->text()->toPlainText().startsWith(QStringLiteral(";  R = 1")));
+}
+
+QTEST_MAIN(TestEEData)
+#include "tst_ee_data.moc"
