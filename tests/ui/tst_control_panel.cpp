@@ -198,6 +198,15 @@ void TestControlPanel::scrollBarArrows()
     QCOMPARE(d.bar("OutDivCont")->settingValue(), 6);
     d.arrows("ChrgPump", false, 20);
     QCOMPARE(d.bar("ChrgPump")->settingValue(), 0);
+
+    // Dragging the thumb changes nothing until it is let go.
+    SettingScrollBar* pump = d.bar("ChrgPump");
+    pump->setSliderDown(true);
+    pump->setSliderPosition(pump->maximum() - 9);
+    QCOMPARE(d.label("ChrgPumpLabel")->text(), QStringLiteral("Chrg. Pump 0"));
+    pump->setSliderDown(false);
+    QCOMPARE(d.label("ChrgPumpLabel")->text(), QStringLiteral("Chrg. Pump 9"));
+    QCOMPARE(pump->settingValue(), 9);
 }
 
 void TestControlPanel::scrollBarLabels()
