@@ -134,7 +134,7 @@ Settings ControlPanel::readSettings() const
 
 void ControlPanel::recalculate()
 {
-    if (m_initFlag == -1)
+    if (m_initFlag == -1 || m_decoding)
         return;
     eeDataWindow()->hide();
     m_ui->TrackDivider->setEnabled(true);

@@ -12,6 +12,7 @@
 #include "compact_style.h"
 #include "frequency_plan.h"
 #include "plan_values.h"
+#include "register_decode.h"
 #include "settings.h"
 
 namespace Ui {
@@ -37,6 +38,10 @@ public:
     EEdataWindow* eeDataWindow();
 
     void recalculate();
+
+    // Loads a register set read back from the board into the controls and
+    // rebuilds the plan around its VCO and divider, with one recalculation.
+    void decodeInput(const vantrel::RegIn& regIn);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,4 +74,7 @@ private:
     QPointer<EEdataWindow> m_eeData;
     vantrel::PlanValues m_plan;
     std::int16_t m_initFlag = 0;
+    // True while a decode writes the controls: their handlers must not
+    // recalculate from half-written settings.
+    bool m_decoding = false;
 };

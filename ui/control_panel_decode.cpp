@@ -1,0 +1,55 @@
+// The control panel's side of loading a register set read back from the
+// board: the decoded settings written into the controls in order.
+#include "control_panel.h"
+
+#include <QScopedValueRollback>
+
+#include "ui_control_panel.h"
+
+using namespace vantrel;
+
+void ControlPanel::decodeInput(const RegIn& regIn)
+{
+    const DecodedRegisterSet decoded =
+        decodeRegisterSet(regIn, m_ui->FrText->text().toLocal8Bit().toStdString(), m_plan);
+    Ui::ControlPanel& ui = *m_ui;
+    {
+        // Each write below raises its control's handler at once; none of them
+        // may recalculate until every setting is in place.
+        QScopedValueRollback<bool> holding(m_decoding, true);
+        m_plan = decoded.plan;
+        ui.TrackDivider->setChecked(true);
+        ui.RefDbl->setChecked(decoded.refDbl);
+        ui.Refdiv2->setChecked(decoded.refDiv2);
+        ui.Prescale8->setChecked(decoded.prescale8);
+        ui.Feedback->setChecked(decoded.feedback);
+        ui.LowSpur->setChecked(decoded.lowSpur);
+        ui.IntN->setChecked(decoded.intN);
+        if (decoded.muxButton) {
+            switch (*decoded.muxButton) {
+            case MuxButton::MuxNone: ui.MuxNone->setChecked(true); break;
+            case MuxButton::MuxR: ui.MuxR->setChecked(true); break;
+            case MuxButton::MuxN: ui.MuxN->setChecked(true); break;
+            case MuxButton::MuxL: ui.MuxL->setChecked(true); break;
+            case MuxButton::NoneSelected: break;
+            }
+        }
+        ui.PDpol->setChecked(decoded.pdPol);
+        ui.ChrgPump->setSettingValue(decoded.chrgPump);
+        ui.Pwr->setSettingValue(decoded.pwr);
+        ui.Rdivider->setText(QString::fromStdString(decoded.rdividerText));
+        ui.Fvco->setText(QString::fromStdString(decoded.fvcoCaption));
+        if (decoded.outDivCont)
+            ui.OutDivCont->setSettingValue(*decoded.outDivCont);
+        ui.Label6->setText(QString::fromStdString(decoded.label6Caption));
+        ui.ResolutionText->setText(QString::fromStdString(decoded.resolutionText));
+        ui.FoutText->setText(QString::fromStdString(decoded.foutText));
+        // The handlers above may have moved plan values (the divider's sets
+        // OutDiv); the plan rebuilt below starts from the decoded one.
+        m_plan = decoded.plan;
+    }
+    m_initFlag = 0;
+    // Tracking keeps the decoded VCO and takes the output as VCO / divider.
+    recalculate();
+    ui.TrackDivider->setChecked(false);
+}
