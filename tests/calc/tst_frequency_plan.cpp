@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "frequency_plan.h"
+#include "worked_examples.h"
 
 using namespace vantrel;
 
@@ -9,15 +10,7 @@ Q_DECLARE_METATYPE(vantrel::Settings)
 
 namespace {
 
-// The first worked example: 10 MHz reference, 2320.5 MHz out, 2500 Hz steps.
-Settings firstExample()
-{
-    Settings s;
-    s.mux = MuxButton::MuxL;
-    s.chrgPump = 7;
-    s.mtld = false;
-    return s;
-}
+Settings firstExample() { return worked::first(); }
 
 PlanResult plan(const Settings& s, const PlanValues& previous = {}) { return computePlan(s, previous); }
 
@@ -358,17 +351,7 @@ void TestFrequencyPlan::suggestIntegerNLineAndRedError()
         values.errorHz = error;
         QCOMPARE(resultsListing(values, false).colour, std::fabs(error) > 1 ? kRed : kBlack);
     }
-    Settings fifth;
-    fifth.frText = "10";
-    fifth.refDiv2 = true;
-    fifth.outDivCont = 6;
-    fifth.foutText = "50.0125";
-    fifth.resolutionText = "100";
-    fifth.prescale8 = false;
-    fifth.mux = MuxButton::MuxN;
-    fifth.chrgPump = 0;
-    fifth.pwr = 1;
-    fifth.mtld = false;
+    const Settings fifth = worked::registerExamples().back().settings;
     const PlanResult r = plan(fifth);
     QCOMPARE(r.outcome, PlanOutcome::Complete);
     QVERIFY(r.listingText->find("Error =  4.0Hz\r\n") != std::string::npos);

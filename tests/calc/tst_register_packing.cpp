@@ -5,6 +5,7 @@
 #include "frequency_plan.h"
 #include "hex_format.h"
 #include "register_layout.h"
+#include "worked_examples.h"
 
 using namespace vantrel;
 
@@ -23,54 +24,12 @@ void TestRegisterPacking::workedExamples_data()
 {
     QTest::addColumn<Settings>("settings");
     QTest::addColumn<QStringList>("words");
-
-    Settings first;
-    first.mux = MuxButton::MuxL;
-    first.chrgPump = 7;
-    first.mtld = false;
-    QTest::addRow("10 MHz reference, 2320.5 MHz, 2500 Hz")
-        << first << QStringList{"00740640", "0800FD01", "18004E42", "00000003", "0085003C", "00580005"};
-
-    Settings intN = first;
-    intN.intN = true;
-    QTest::addRow("the same in integer-N")
-        << intN << QStringList{"00740000", "08008001", "18004F42", "00000003", "0085003C", "00580005"};
-
-    Settings third = first;
-    third.frText = "25";
-    third.foutText = "2400";
-    third.resolutionText = "100000";
-    QTest::addRow("25 MHz reference, 2400 MHz, 100 kHz")
-        << third << QStringList{"00300000", "080087D1", "18004E42", "00000003", "008C803C", "00580005"};
-
-    Settings fourth;
-    fourth.refDbl = true;
-    fourth.rdividerText = "2";
-    fourth.outDivCont = 2;
-    fourth.foutText = "1000.25";
-    fourth.resolutionText = "10000";
-    fourth.feedback = true;
-    fourth.mux = MuxButton::MuxR;
-    fourth.chrgPump = 15;
-    fourth.lowSpur = true;
-    fourth.pdPol = true;
-    fourth.enable = false;
-    fourth.pwr = 0;
-    fourth.mtld = true;
-    QTest::addRow("doubler, divided feedback, every option inverted")
-        << fourth << QStringList{"003200C8", "08009F41", "6E009E22", "00000003", "00250424", "00580005"};
-
-    Settings fifth = first;
-    fifth.refDiv2 = true;
-    fifth.outDivCont = 6;
-    fifth.foutText = "50.0125";
-    fifth.resolutionText = "100";
-    fifth.prescale8 = false;
-    fifth.mux = MuxButton::MuxN;
-    fifth.chrgPump = 0;
-    fifth.pwr = 1;
-    QTest::addRow("divide-by-2, divider 64, prescaler 4/5")
-        << fifth << QStringList{"014003E8", "00009869", "11004042", "00000003", "00E2802C", "00580005"};
+    for (const worked::Example& example : worked::registerExamples()) {
+        QStringList words;
+        for (const char* word : example.words)
+            words << QString::fromLatin1(word);
+        QTest::addRow("%s", example.name) << example.settings << words;
+    }
 }
 
 void TestRegisterPacking::workedExamples()

@@ -5,6 +5,7 @@
 
 #include "frequency_plan.h"
 #include "register_decode.h"
+#include "worked_examples.h"
 
 using namespace vantrel;
 
@@ -191,46 +192,8 @@ void TestRegisterDecode::optionBits()
 void TestRegisterDecode::plansDecodeBackToThemselves_data()
 {
     QTest::addColumn<Settings>("settings");
-
-    Settings first;
-    first.mux = MuxButton::MuxL;
-    first.chrgPump = 7;
-    QTest::addRow("10 MHz reference, 2320.5 MHz") << first;
-
-    Settings intN = first;
-    intN.intN = true;
-    QTest::addRow("the same in integer-N") << intN;
-
-    Settings third = first;
-    third.frText = "25";
-    third.foutText = "2400";
-    third.resolutionText = "100000";
-    QTest::addRow("25 MHz reference, 2400 MHz") << third;
-
-    Settings fourth;
-    fourth.refDbl = true;
-    fourth.rdividerText = "2";
-    fourth.outDivCont = 2;
-    fourth.foutText = "1000.25";
-    fourth.resolutionText = "10000";
-    fourth.feedback = true;
-    fourth.mux = MuxButton::MuxR;
-    fourth.chrgPump = 15;
-    fourth.lowSpur = true;
-    fourth.pdPol = true;
-    fourth.pwr = 0;
-    QTest::addRow("doubler, divided feedback, divider 4") << fourth;
-
-    Settings fifth = first;
-    fifth.refDiv2 = true;
-    fifth.outDivCont = 6;
-    fifth.foutText = "50.0125";
-    fifth.resolutionText = "100";
-    fifth.prescale8 = false;
-    fifth.mux = MuxButton::MuxN;
-    fifth.chrgPump = 0;
-    fifth.pwr = 1;
-    QTest::addRow("divide-by-2, divider 64, an error of 4 Hz") << fifth;
+    for (const worked::Example& example : worked::registerExamples())
+        QTest::addRow("%s", example.name) << example.settings;
 }
 
 void TestRegisterDecode::plansDecodeBackToThemselves()
