@@ -79,7 +79,23 @@ void SerialLink::onErrorOccurred(QSerialPort::SerialPortError error)
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || !m_watching)
         return;
     // A hung-up port keeps signalling errors until it is closed; close at the first.
-    const QString reason = QStringLiteral("Lost the port %1: %2").arg(m_device, m_port.errorString());
+    // Its error text is often a stale one left by an earlier system call
+    // (a hung-up pty reads as end of file and shows "Inappropriate ioctl for
+    // device"), so the kind of failure is named instead.
+    QString why;
+    switch (error) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+        why = QStringLiteral("the device is no longer available");
+        break;
+    case QSerialPort::WriteError:
+        why = QStringLiteral("writing to it failed");
+        break;
+    default:
+        why = m_port.errorString();
+        break;
+    }
+    const QString reason = QStringLiteral("Lost the port %1: %2").arg(m_device, why);
     close();
     emit portLost(reason);
 }
