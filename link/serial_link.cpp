@@ -49,7 +49,12 @@ bool SerialLink::write(const QByteArray& bytes)
 {
     if (!m_port.isOpen())
         return false;
-    return m_port.write(bytes) == bytes.size();
+    if (m_port.write(bytes) != bytes.size())
+        return false;
+    // Hand the bytes to the driver now rather than on the next turn of the
+    // event loop, so the pause after a line counts from when it really left.
+    m_port.flush();
+    return true;
 }
 
 QString SerialLink::takePendingText() { return fromLatin1(m_parser.takePendingText()); }
