@@ -134,6 +134,7 @@ private slots:
     void writeAllThenInitReadsTheSetBack_data();
     void writeAllThenInitReadsTheSetBack();
     void boardStoppedMidCommand();
+    void boardOnADeviceAnswersWithItsFactorySet();
 };
 
 void TestBoardLink::initTestCase()
@@ -297,6 +298,18 @@ void TestBoardLink::boardStoppedMidCommand()
     QCOMPARE(lost.size(), 1);
     QCOMPARE(finished.size(), 0);
     QVERIFY(!commands.sendAll(kExample));
+}
+
+// --device: the board on a line it did not create (here a pty whose far end
+// the test holds), answering INIT in one burst with the set it starts with.
+void TestBoardLink::boardOnADeviceAnswersWithItsFactorySet()
+{
+    TestPty pty;
+    Board board;
+    QVERIFY(board.start({"--device", pty.path(), "--burst"}));
+    QCOMPARE(board.path(), pty.path());
+    QVERIFY(pty.write("INIT\r\n"));
+    QTRY_COMPARE(pty.wire(), kExampleInitAnswer);
 }
 
 QTEST_GUILESS_MAIN(TestBoardLink)

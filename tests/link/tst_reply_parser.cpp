@@ -54,6 +54,7 @@ private slots:
     void decodeOnlyOnARegisterZeroWord();
     void lineFeedAfterCrAcrossReads();
     void regCountSaturates();
+    void randomStreamsDoNotDependOnReads();
 };
 
 void TestReplyParser::initAnswerLineByLine()
@@ -194,6 +195,39 @@ void TestReplyParser::regCountSaturates()
     parser.feed(many);
     QCOMPARE(parser.regCount(), ReplyParser::kMaxRegCount);
     QCOMPARE(describe(parser.feed("0X0\r\n")), describe({word(0, "Reg  0 0\r\n"), decode()}));
+}
+
+// Random text from the protocol's own characters, cut into random reads:
+// the events, the kept text and the words stored must be the same as for one read.
+void TestReplyParser::randomStreamsDoNotDependOnReads()
+{
+    static constexpr char kAlphabet[] = "0Xx\r\n\r\n5A7fG {Udata}";
+    QRandomGenerator random(20261207);
+    for (int round = 0; round < 300; ++round) {
+        std::string stream;
+        const int length = random.bounded(1, 200);
+        for (int i = 0; i < length; ++i)
+            stream += kAlphabet[random.bounded(int(sizeof kAlphabet - 1))];
+
+        ReplyParser whole;
+        const std::vector<ReplyEvent> expected = whole.feed(stream);
+        ReplyParser pieces;
+        std::vector<ReplyEvent> events;
+        std::size_t from = 0;
+        while (from < stream.size()) {
+            const std::size_t size = static_cast<std::size_t>(random.bounded(1, 12));
+            for (ReplyEvent& e : pieces.feed(std::string_view(stream).substr(from, size)))
+                events.push_back(std::move(e));
+            from += size;
+        }
+        QVERIFY2(events == expected, stream.c_str());
+        QCOMPARE(pieces.takePendingText(), whole.takePendingText());
+        QCOMPARE(pieces.serin(), whole.serin());
+        QVERIFY(pieces.regIn() == whole.regIn());
+        QCOMPARE(pieces.regCount(), whole.regCount());
+        for (std::size_t i = 8; i < whole.regIn().size(); ++i)
+            QCOMPARE(whole.regIn()[i], 0u);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestReplyParser)
