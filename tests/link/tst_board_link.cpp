@@ -135,6 +135,7 @@ private slots:
     void writeAllThenInitReadsTheSetBack();
     void boardStoppedMidCommand();
     void boardOnADeviceAnswersWithItsFactorySet();
+    void userDataFromTheBoard();
 };
 
 void TestBoardLink::initTestCase()
@@ -310,6 +311,21 @@ void TestBoardLink::boardOnADeviceAnswersWithItsFactorySet()
     QCOMPARE(board.path(), pty.path());
     QVERIFY(pty.write("INIT\r\n"));
     QTRY_COMPARE(pty.wire(), kExampleInitAnswer);
+}
+
+void TestBoardLink::userDataFromTheBoard()
+{
+    Board board;
+    QVERIFY(board.start({"--udata", "ABCDEFGH"}));
+    SerialLink link;
+    QSignalSpy userData(&link, &SerialLink::userData);
+    QVERIFY(link.open(board.path()).opened);
+    // The line sent at start waits in the pty until the panel opens it.
+    QTRY_COMPARE(userData.size(), 1);
+    QVERIFY(link.write("U\r\n"));
+    QTRY_COMPARE(userData.size(), 2);
+    QCOMPARE(userData.at(1).at(0).toString(), QString("ABCDEFGH"));
+    QCOMPARE(link.takePendingText(), QString("Udata{ABCDEFGH}\r\nUdata{ABCDEFGH}\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestBoardLink)
