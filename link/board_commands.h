@@ -1,0 +1,69 @@
+// The three board commands on top of a SerialLink: paces their lines, keeps
+// them from overlapping on the wire, ends them when the port is lost, and
+// gives up waiting for a read-back set after kInitTimeout.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+
+#include "paced_sender.h"
+#include "register_layout.h"
+
+namespace vantrel {
+
+class SerialLink;
+
+// The line the window adds to Text1 when a read-back brought no set.
+inline constexpr char kNoRegisterSetText[] = "No register set received from the board";
+
+class BoardCommands : public QObject {
+    Q_OBJECT
+public:
+    enum class Command { SendAll, WriteAll, Init };
+    Q_ENUM(Command)
+
+    // A board answers INIT within a fraction of a second; this is generous.
+    static constexpr std::chrono::seconds kInitTimeout{3};
+
+    explicit BoardCommands(SerialLink& link, QObject* parent = nullptr);
+
+    // Each takes the set as it is now and returns false (sending nothing)
+    // while another command is pacing or the port is closed.
+    bool sendAll(const RegisterSet& set);
+    bool writeAll(const RegisterSet& set);
+    bool init();
+
+    // True from a command's start until its last pause has passed or it was cut short.
+    bool isBusy() const { return m_sender.isBusy(); }
+    // True from the INIT request until a set is decoded or the wait times out.
+    bool isInitPending() const { return m_initTimer.isActive(); }
+
+signals:
+    // busy: the command buttons should be disabled.
+    void busyChanged(bool busy);
+    // The command's last pause has passed. For SendAll and WriteAll,
+    // replyText is the text the board sent meanwhile that carried no
+    // register word (it replaces Text1); for Init it is empty.
+    void finished(vantrel::BoardCommands::Command command, const QString& replyText);
+    // The port was lost or refused a write while the command was pacing.
+    void aborted(vantrel::BoardCommands::Command command);
+    // kInitTimeout after the INIT request no set has been decoded.
+    void initTimedOut();
+
+private:
+    bool startCommand(Command command, std::vector<std::string> lines);
+    void onSenderFinished();
+    void onSenderStopped();
+    void onDecodeRequested();
+    void onPortLost();
+
+    SerialLink& m_link;
+    PacedSender m_sender;
+    QTimer m_initTimer;
+    Command m_command = Command::SendAll;
+};
+
+} // namespace vantrel

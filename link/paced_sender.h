@@ -1,0 +1,56 @@
+// Hands lines to the port one at a time with a pause of kLineGap after each,
+// so the board's controller has time to take each line in. The pause is a
+// timer: the event loop keeps running, replies and clicks are handled meanwhile.
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+class PacedSender : public QObject {
+    Q_OBJECT
+public:
+    // The board needs at least this long from one line's hand-over to the next.
+    static constexpr std::chrono::milliseconds kLineGap{100};
+
+    // Returns false when the bytes could not be handed to the port.
+    using WriteFunction = std::function<bool(const QByteArray&)>;
+
+    explicit PacedSender(WriteFunction write, QObject* parent = nullptr);
+
+    // Writes the first line at once; false (and nothing written) while busy
+    // or when there is nothing to send.
+    bool start(std::vector<std::string> lines);
+    // Stops at once without another write; emits aborted() when it was busy.
+    void abort();
+    bool isBusy() const { return m_busy; }
+
+signals:
+    void lineWritten(int index);
+    // The pause after the last line has passed.
+    void finished();
+    void aborted();
+    // A write was refused; the sender has stopped.
+    void writeFailed(int index);
+
+private:
+    void writeNext();
+    void onGapTimeout();
+
+    WriteFunction m_write;
+    QTimer m_gapTimer;
+    QElapsedTimer m_sinceWrite;
+    std::vector<std::string> m_lines;
+    std::size_t m_next = 0;
+    bool m_busy = false;
+};
+
+} // namespace vantrel

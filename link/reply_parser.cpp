@@ -1,0 +1,147 @@
+#include "reply_parser.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+namespace {
+
+constexpr char kCr = '\r';
+constexpr char kLf = '\n';
+constexpr std::size_t kMaxWordDigits = 8;
+constexpr std::size_t kUserDataLength = 8;
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Position of "0X" in the line as if upper-cased, or npos.
+std::size_t findMarker(std::string_view line)
+{
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+        if (line[i] == '0' && upperAscii(line[i + 1]) == 'X')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+void trimFront(std::string& text, std::size_t maxSize)
+{
+    if (text.size() > maxSize)
+        text.erase(0, text.size() - maxSize);
+}
+
+} // namespace
+
+std::optional<std::uint32_t> hexToValue(std::string_view text)
+{
+    std::uint32_t value = 0;
+    std::size_t digits = 0;
+    while (digits < text.size() && digits < kMaxWordDigits) {
+        const int d = hexDigit(text[digits]);
+        if (d < 0)
+            break;
+        // Unsigned, so words of 80000000 and above keep their bit pattern.
+        value = value * 16u + static_cast<std::uint32_t>(d);
+        ++digits;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    return value;
+}
+
+std::string registerWordLine(int index, std::uint32_t value)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    do {
+        hex.insert(hex.begin(), kDigits[value & 0xFu]);
+        value >>= 4;
+    } while (value != 0);
+    std::string line = "Reg  ";
+    line += static_cast<char>('0' + index);
+    line += ' ';
+    line += hex;
+    line += "\r\n";
+    return line;
+}
+
+std::vector<ReplyEvent> ReplyParser::feed(std::string_view bytes)
+{
+    std::vector<ReplyEvent> events;
+    std::size_t start = 0;
+    if (m_lastWasCr && !bytes.empty() && bytes.front() == kLf)
+        start = 1;
+    m_lastWasCr = false;
+
+    while (start < bytes.size()) {
+        const std::size_t cr = bytes.find(kCr, start);
+        if (cr == std::string_view::npos) {
+            m_serin.append(bytes.substr(start));
+            trimFront(m_serin, kMaxHeldText);
+            break;
+        }
+        m_serin.append(bytes.substr(start, cr - start));
+        const std::string line = std::move(m_serin);
+        m_serin.clear();
+        handleLine(line, events);
+        start = cr + 1;
+        if (start == bytes.size())
+            m_lastWasCr = true;
+        else if (bytes[start] == kLf)
+            ++start;
+    }
+    return events;
+}
+
+void ReplyParser::handleLine(std::string_view line, std::vector<ReplyEvent>& events)
+{
+    if (line.find("Udata") != std::string_view::npos) {
+        const std::size_t brace = line.find('{');
+        const std::string_view data =
+            brace == std::string_view::npos ? line.substr(0, kUserDataLength) : line.substr(brace + 1, kUserDataLength);
+        events.push_back({ReplyEvent::Kind::UserData, std::string(data)});
+    }
+
+    const std::size_t marker = findMarker(line);
+    const std::optional<std::uint32_t> word =
+        marker == std::string_view::npos ? std::nullopt : hexToValue(line.substr(marker + 2));
+    if (!word) {
+        keepText(line);
+        return;
+    }
+
+    m_regCount = std::min(m_regCount + 1, kMaxRegCount);
+    const int index = static_cast<int>(*word & 7u);
+    m_regIn[static_cast<std::size_t>(index)] = *word;
+    events.push_back({ReplyEvent::Kind::RegisterWord, registerWordLine(index, *word), *word, index});
+    // Only the Reg0 word ends a set; a user-data or other line must not
+    // decode whatever stale words RegIn still holds.
+    if (index == 0 && m_regCount >= kWordsForDecode)
+        events.push_back({ReplyEvent::Kind::Decode, {}});
+}
+
+void ReplyParser::keepText(std::string_view line)
+{
+    m_pendingText.append(line);
+    m_pendingText.append("\r\n");
+    trimFront(m_pendingText, kMaxHeldText);
+}
+
+std::string ReplyParser::takePendingText()
+{
+    std::string text = std::move(m_pendingText);
+    m_pendingText.clear();
+    return text;
+}
+
+} // namespace vantrel

@@ -1,0 +1,65 @@
+// The serial port to the board: opening it with the board's line settings,
+// writing command bytes, and turning whatever arrives into reply events. A
+// port that fails once (adapter unplugged, board gone) is closed at once and
+// reported a single time.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+#include "reply_parser.h"
+
+namespace vantrel {
+
+struct OpenOutcome {
+    bool opened = false;
+    QString message; // why not, e.g. "Cannot open COM3: Access denied"
+};
+
+class SerialLink : public QObject {
+    Q_OBJECT
+public:
+    explicit SerialLink(QObject* parent = nullptr);
+
+    // 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control.
+    // `device` is a port name ("COM3", "ttyUSB0") or a device path.
+    OpenOutcome open(const QString& device);
+    void close();
+    bool isOpen() const;
+    QString device() const { return m_device; }
+
+    // False when the port is not open or refused the bytes.
+    bool write(const QByteArray& bytes);
+
+    // See ReplyParser::takePendingText; Latin-1 as received.
+    QString takePendingText();
+    const std::array<std::uint32_t, ReplyParser::kRegInSize>& regIn() const { return m_parser.regIn(); }
+    int regCount() const { return m_parser.regCount(); }
+
+signals:
+    void userData(const QString& text);
+    // text1Line is "Reg  5 580005" with CR LF, to be appended to Text1.
+    void registerWord(int index, quint32 value, const QString& text1Line);
+    // RegIn holds a complete set; it is the receiver's to decode now.
+    void decodeRequested();
+    // Emitted once per opened port; the port is already closed.
+    void portLost(const QString& reason);
+
+private:
+    void onReadyRead();
+    void onErrorOccurred(QSerialPort::SerialPortError error);
+
+    QSerialPort m_port;
+    ReplyParser m_parser;
+    QString m_device;
+    // Set between a successful open and the first failure, so that open
+    // errors and the repeated errors of a hung-up port are not reported as losses.
+    bool m_watching = false;
+};
+
+} // namespace vantrel
