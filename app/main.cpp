@@ -1,8 +1,10 @@
 // Vantrel: builds the control panel and its collaborators and runs it.
 #include <QApplication>
 
+#include "board_commands.h"
 #include "control_panel.h"
 #include "message_sink.h"
+#include "serial_link.h"
 #include "startup_probe.h"
 
 int main(int argc, char* argv[])
@@ -11,7 +13,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
 
     MessageBoxSink messages;
-    ControlPanel panel(messages);
+    vantrel::SerialLink link;
+    vantrel::BoardCommands commands(link);
+    ControlPanel panel(messages, link, commands);
     messages.setParent(&panel);
     if (StartupProbe::wanted())
         new StartupProbe(&panel);

@@ -9,7 +9,9 @@
 #include <QtTest>
 
 #include "best_fraction.h"
+#include "board_commands.h"
 #include "control_panel.h"
+#include "serial_link.h"
 #include "frequency_plan.h"
 #include "message_sink.h"
 
@@ -51,7 +53,9 @@ public:
 void keystrokeToListing(benchmark::State& state)
 {
     NoMessages messages;
-    ControlPanel panel(messages);
+    vantrel::SerialLink link;
+    vantrel::BoardCommands commands(link);
+    ControlPanel panel(messages, link, commands);
     panel.show();
     auto* fout = panel.findChild<QLineEdit*>(QStringLiteral("FoutText"));
     auto* listing = panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText"));

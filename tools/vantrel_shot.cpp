@@ -7,7 +7,9 @@
 
 #include <cstdio>
 
+#include "board_commands.h"
 #include "control_panel.h"
+#include "serial_link.h"
 #include "message_sink.h"
 
 namespace {
@@ -36,7 +38,9 @@ int main(int argc, char* argv[])
     }
 
     SilentSink messages;
-    ControlPanel panel(messages);
+    vantrel::SerialLink link;
+    vantrel::BoardCommands commands(link);
+    ControlPanel panel(messages, link, commands);
     panel.show();
     if (parser.isSet(QStringLiteral("fout"))) {
         auto* fout = panel.findChild<QLineEdit*>(QStringLiteral("FoutText"));

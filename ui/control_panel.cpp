@@ -42,10 +42,12 @@ void showStyled(QLabel* label, const StyledText& styled)
 
 } // namespace
 
-ControlPanel::ControlPanel(MessageSink& messages, QWidget* parent)
+ControlPanel::ControlPanel(MessageSink& messages, SerialLink& link, BoardCommands& commands, QWidget* parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::ControlPanel>())
     , m_messages(messages)
+    , m_link(link)
+    , m_commands(commands)
 {
     // The design's face; where it is missing, faces of the same metrics so
     // that every caption still fits its control.
@@ -58,8 +60,11 @@ ControlPanel::ControlPanel(MessageSink& messages, QWidget* parent)
     setFixedSize(size());
     setWindowIcon(vantrelWindowIcon());
     m_ui->FoutText->installEventFilter(this);
+    m_ui->CPNo->installEventFilter(this);
     m_ui->FoutText->setFocus();
     connectHandlers();
+    connectBoardHandlers();
+    refreshPortToolTip();
 }
 
 ControlPanel::~ControlPanel()
@@ -170,6 +175,9 @@ bool ControlPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_ui->FoutText && event->type() == QEvent::MouseButtonPress)
         foutTextClick();
+    // The ports come and go (adapters are plugged in): list them as they are now.
+    if (watched == m_ui->CPNo && event->type() == QEvent::ToolTip)
+        refreshPortToolTip();
     return QWidget::eventFilter(watched, event);
 }
 

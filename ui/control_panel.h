@@ -22,10 +22,16 @@ class ControlPanel;
 class EEdataWindow;
 class MessageSink;
 
+namespace vantrel {
+class BoardCommands;
+class SerialLink;
+} // namespace vantrel
+
 class ControlPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit ControlPanel(MessageSink& messages, QWidget* parent = nullptr);
+    ControlPanel(MessageSink& messages, vantrel::SerialLink& link, vantrel::BoardCommands& commands,
+                 QWidget* parent = nullptr);
     ~ControlPanel() override;
 
     // The plan values and register words of the last runs.
@@ -68,9 +74,29 @@ private:
     void genRegFileClick();
     void cpNoChange();
 
+    // The serial link: port selection, the board commands, the replies.
+    void connectBoardHandlers();
+    void setCPClick();
+    void showPortSelection(const QString& why);
+    void sendAllClick();
+    void writeAllClick();
+    void initClick();
+    void commandBusy(bool busy);
+    void commandFinished(int command, const QString& replyText);
+    void commandAborted(int command);
+    void initTimedOut();
+    void registerWordReceived(const QString& text1Line);
+    void decodeRequested();
+    void portLost(const QString& reason);
+    void endInitWait();
+    void appendToText1(const QString& text);
+    void refreshPortToolTip();
+
     CompactStyle m_style;
     std::unique_ptr<Ui::ControlPanel> m_ui;
     MessageSink& m_messages;
+    vantrel::SerialLink& m_link;
+    vantrel::BoardCommands& m_commands;
     QPointer<EEdataWindow> m_eeData;
     vantrel::PlanValues m_plan;
     std::int16_t m_initFlag = 0;

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "board_commands.h"
+#include "board_harness.h"
 #include "serial_link.h"
 
 using vantrel::BoardCommands;
@@ -26,100 +27,6 @@ namespace {
 const vantrel::RegisterSet kExample{0x00740640, 0x0800FD01, 0x18004E42, 0x00000003, 0x0085003C, 0x00580005};
 const vantrel::RegisterSet k25MHz{0x00300000, 0x080087D1, 0x18004E42, 0x00000003, 0x008C803C, 0x00580005};
 const QByteArray kExampleInitAnswer = "0X00580005\r\n0X0085003C\r\n0X00000003\r\n0X18004E42\r\n0X0800FD01\r\n0X00740640\r\n";
-
-// The far end of a pseudo-terminal, played by the test.
-class TestPty {
-public:
-    TestPty()
-    {
-        m_fd = posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_fd < 0 || grantpt(m_fd) != 0 || unlockpt(m_fd) != 0 || ptsname(m_fd) == nullptr) {
-            close();
-            return;
-        }
-        m_path = QString::fromLocal8Bit(ptsname(m_fd));
-        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
-    }
-    ~TestPty() { close(); }
-    bool isOpen() const { return m_fd >= 0; }
-    QString path() const { return m_path; }
-
-    // Everything the link has written so far; safe to call repeatedly (QTRY
-    // evaluates its expression more than once).
-    const QByteArray& wire()
-    {
-        char buffer[256];
-        ssize_t n;
-        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0)
-            m_wire.append(buffer, static_cast<qsizetype>(n));
-        return m_wire;
-    }
-    bool write(const QByteArray& bytes) { return ::write(m_fd, bytes.constData(), static_cast<size_t>(bytes.size())) == bytes.size(); }
-    void close()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-    QString m_path;
-    QByteArray m_wire;
-};
-
-// vantrel-board as a child process.
-class Board {
-public:
-    bool start(const QStringList& arguments)
-    {
-        m_process.start(QStringLiteral(VANTREL_BOARD_EXE), arguments);
-        if (!m_process.waitForStarted(5000))
-            return false;
-        while (!m_process.canReadLine()) {
-            if (!m_process.waitForReadyRead(5000))
-                return false;
-        }
-        const QByteArray first = m_process.readLine().trimmed();
-        if (!first.startsWith("Board ready on "))
-            return false;
-        m_path = QString::fromLocal8Bit(first.mid(15));
-        return true;
-    }
-    ~Board()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    QString path() const { return m_path; }
-    QProcess& process() { return m_process; }
-
-    // The "--log" lines so far: {gap in ms or -1, line}.
-    QList<QPair<double, QString>> logLines()
-    {
-        m_log += m_process.readAllStandardOutput();
-        QList<QPair<double, QString>> lines;
-        for (const QByteArray& raw : m_log.split('\n')) {
-            // "1.2345 s gap 100.2 ms: R00580005"
-            const qsizetype gapAt = raw.indexOf(" gap ");
-            const qsizetype colon = raw.indexOf(" ms: ");
-            if (gapAt < 0 || colon < 0)
-                continue;
-            const QByteArray gap = raw.mid(gapAt + 5, colon - gapAt - 5);
-            lines.append({gap == "-" ? -1.0 : gap.toDouble(), QString::fromLatin1(raw.mid(colon + 5))});
-        }
-        return lines;
-    }
-
-private:
-    QProcess m_process;
-    QString m_path;
-    QByteArray m_log;
-};
-
-double cpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
 } // namespace
 

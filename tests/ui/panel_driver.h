@@ -12,7 +12,9 @@
 #include <QRadioButton>
 #include <QStyleOptionSlider>
 
+#include "board_commands.h"
 #include "control_panel.h"
+#include "serial_link.h"
 #include "message_sink.h"
 #include "setting_scroll_bar.h"
 
@@ -24,7 +26,7 @@ public:
 
 class PanelDriver {
 public:
-    PanelDriver() : panel(sink) { panel.show(); }
+    PanelDriver() : commands(link), panel(sink, link, commands) { panel.show(); }
 
     template <typename T>
     T* get(const char* name) const
@@ -84,5 +86,7 @@ public:
     }
 
     RecordingSink sink;
+    vantrel::SerialLink link;
+    vantrel::BoardCommands commands;
     ControlPanel panel;
 };

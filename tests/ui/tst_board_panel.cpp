@@ -1,0 +1,205 @@
+// The control panel and a board end to end, headless: the virtual board on a
+// pseudo-terminal, or a pseudo-terminal played by the test for the failures.
+#include <QtTest>
+
+#include "board_harness.h"
+#include "panel_driver.h"
+
+namespace {
+
+QStringList lineTexts(const QList<QPair<double, QString>>& log)
+{
+    QStringList lines;
+    for (const auto& entry : log)
+        lines << entry.second;
+    return lines;
+}
+
+bool commandButtonsEnabled(PanelDriver& d)
+{
+    return d.get<QWidget>("SendAll")->isEnabled() && d.get<QWidget>("WriteAll")->isEnabled()
+           && d.get<QWidget>("SetAll")->isEnabled() && d.get<QWidget>("Init")->isEnabled();
+}
+
+// Types the port into the COM box and presses "Set".
+void openPort(PanelDriver& d, const QString& path)
+{
+    d.type("CPNo", path);
+    d.click("SetCP");
+}
+
+QString text1(PanelDriver& d) { return d.get<QPlainTextEdit>("Text1")->toPlainText(); }
+
+constexpr int kCommandWaitMs = 5000;
+
+} // namespace
+
+class TestBoardPanel : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void openingSwapsTheSelectionForTheCommands();
+    void openFailureBringsTheSelectionBack();
+    void sendAllAndSetAllPutTheSameLinesOnTheWire();
+    void writeEEThenInitLoadsTheStoredSet();
+    void initWithoutAnswerDoesNotFreezeThePlan();
+    void repliesAndUserData();
+    void boardStoppedMidCommand();
+};
+
+void TestBoardPanel::initTestCase()
+{
+    TestPty pty;
+    if (!pty.isOpen())
+        QSKIP("this system offers no pseudo-terminals");
+}
+
+void TestBoardPanel::openingSwapsTheSelectionForTheCommands()
+{
+    Board board;
+    QVERIFY(board.start({}));
+    PanelDriver d;
+    d.get<QPlainTextEdit>("Text1")->setPlainText(QStringLiteral("old"));
+    openPort(d, board.path());
+    QVERIFY(!d.get<QWidget>("SetCP")->isVisible());
+    QVERIFY(!d.get<QWidget>("CPNo")->isVisible());
+    for (const char* name : {"SendAll", "WriteAll", "SetAll", "Init"})
+        QVERIFY2(d.get<QWidget>(name)->isVisible(), name);
+    QCOMPARE(text1(d), QString());
+
+    // "COM3" and "0" name no port: the button does nothing.
+    PanelDriver other;
+    for (const char* text : {"COM3", "0", ""}) {
+        openPort(other, QString::fromLatin1(text));
+        QVERIFY2(other.get<QWidget>("SetCP")->isVisible(), text);
+        QVERIFY2(!other.get<QWidget>("SendAll")->isVisible(), text);
+    }
+}
+
+void TestBoardPanel::openFailureBringsTheSelectionBack()
+{
+    PanelDriver d;
+    openPort(d, QStringLiteral("/dev/vantrel-no-such-port"));
+    QVERIFY2(text1(d).startsWith(QStringLiteral("Cannot open /dev/vantrel-no-such-port")), qPrintable(text1(d)));
+    QVERIFY(d.get<QWidget>("SetCP")->isVisible());
+    QVERIFY(d.get<QWidget>("CPNo")->isVisible());
+    QVERIFY(!d.get<QWidget>("SendAll")->isVisible());
+
+    Board board; // another port can be tried
+    QVERIFY(board.start({}));
+    openPort(d, board.path());
+    QVERIFY(d.get<QWidget>("SendAll")->isVisible());
+}
+
+void TestBoardPanel::sendAllAndSetAllPutTheSameLinesOnTheWire()
+{
+    Board board;
+    QVERIFY(board.start({QStringLiteral("--log")}));
+    PanelDriver d;
+    d.firstExampleOptions();
+    openPort(d, board.path());
+
+    d.click("SendAll");
+    QVERIFY(!commandButtonsEnabled(d)); // while the lines are paced
+    QTRY_VERIFY_WITH_TIMEOUT(commandButtonsEnabled(d), kCommandWaitMs);
+    const QStringList expected{"R00580005", "R0085003C", "R00000003", "R18004E42", "R0800FD01", "R00740640"};
+    QTRY_COMPARE_WITH_TIMEOUT(lineTexts(board.logLines()), expected, kCommandWaitMs);
+
+    d.click("SetAll");
+    QTRY_VERIFY_WITH_TIMEOUT(commandButtonsEnabled(d), kCommandWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(lineTexts(board.logLines()), expected + expected, kCommandWaitMs);
+    for (const auto& [gap, line] : board.logLines())
+        QVERIFY2(gap < 0 || gap >= 100.0, qPrintable(line));
+}
+
+void TestBoardPanel::writeEEThenInitLoadsTheStoredSet()
+{
+    Board board;
+    QVERIFY(board.start({QStringLiteral("--log"), QStringLiteral("--burst")}));
+    PanelDriver d;
+    d.firstExampleOptions();
+    d.type("FoutText", QStringLiteral("2320.5"));
+    openPort(d, board.path());
+
+    d.click("WriteAll");
+    QTRY_VERIFY_WITH_TIMEOUT(commandButtonsEnabled(d), kCommandWaitMs);
+    const QStringList written = lineTexts(board.logLines());
+    QCOMPARE(written.size(), 12);
+    for (int i = 0; i < written.size(); ++i)
+        QCOMPARE(written.at(i).left(1), QString::fromLatin1(i % 2 ? "W" : "R"));
+
+    // Move the settings away, then load the stored set back.
+    d.type("FoutText", QStringLiteral("1000"));
+    d.click("MuxN");
+    d.arrows("ChrgPump", true, 3);
+    d.type("Rdivider", QStringLiteral("2"));
+    d.click("Init");
+    QCOMPARE(d.panel.initFlag(), -1);
+    QTRY_COMPARE_WITH_TIMEOUT(d.panel.initFlag(), 0, kCommandWaitMs);
+    QVERIFY(d.get<QRadioButton>("MuxL")->isChecked());
+    QCOMPARE(d.bar("ChrgPump")->settingValue(), 7);
+    QCOMPARE(d.edit("Rdivider")->text(), QStringLiteral(" 1"));
+    QCOMPARE(d.edit("ResolutionText")->text(), QStringLiteral(" 2500"));
+    QCOMPARE(d.edit("FoutText")->text(), QStringLiteral(" 2320.5"));
+    QVERIFY(d.listing().startsWith(QStringLiteral("Fcomp  10.00MHz\nR  1\nN  232\nF  200\nD  4000     \n")));
+    QVERIFY(text1(d).contains(QStringLiteral("Reg  0 740640\n")));
+}
+
+void TestBoardPanel::initWithoutAnswerDoesNotFreezeThePlan()
+{
+    TestPty pty;
+    PanelDriver d;
+    d.type("FoutText", QStringLiteral("2320.5"));
+    openPort(d, pty.path());
+    d.click("Init");
+    QTRY_COMPARE_WITH_TIMEOUT(pty.wire(), QByteArray("INIT\r\n"), kCommandWaitMs);
+
+    // While the set is awaited the plan does not follow the controls ...
+    const QString before = d.listing();
+    d.type("FoutText", QStringLiteral("2400"));
+    QCOMPARE(d.listing(), before);
+    // ... and then the wait ends by itself.
+    QTRY_VERIFY_WITH_TIMEOUT(text1(d).contains(QStringLiteral("No register set received from the board\n")), 6000);
+    QCOMPARE(d.panel.initFlag(), 0);
+    QVERIFY(d.listing().contains(QStringLiteral("N  240\n")));
+
+    // A set that arrives later is still loaded.
+    QVERIFY(pty.write("0X00580005\r\n0X0085003C\r\n0X00000003\r\n0X18004E42\r\n0X0800FD01\r\n0X00740640\r\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(d.edit("FoutText")->text(), QStringLiteral(" 2320.5"), kCommandWaitMs);
+}
+
+void TestBoardPanel::repliesAndUserData()
+{
+    TestPty pty;
+    PanelDriver d;
+    openPort(d, pty.path());
+    // Two lines in one read, the second split over reads: nothing is lost.
+    QVERIFY(pty.write("Udata{ABCDEFGH}\r\nhello\r\nReg 5 0X0058"));
+    QVERIFY(pty.write("0005\r\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(d.edit("Udata")->text(), QStringLiteral("ABCDEFGH"), kCommandWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(text1(d), QStringLiteral("Reg  5 580005\n"), kCommandWaitMs);
+
+    // The lines without a word are shown when a sending command ends.
+    d.click("SendAll");
+    QTRY_VERIFY_WITH_TIMEOUT(commandButtonsEnabled(d), kCommandWaitMs);
+    QCOMPARE(text1(d), QStringLiteral("Udata{ABCDEFGH}\nhello\n"));
+}
+
+void TestBoardPanel::boardStoppedMidCommand()
+{
+    Board board;
+    QVERIFY(board.start({}));
+    PanelDriver d;
+    openPort(d, board.path());
+    d.click("WriteAll");
+    QTest::qWait(250);
+    board.process().kill();
+    QTRY_VERIFY_WITH_TIMEOUT(d.get<QWidget>("SetCP")->isVisible(), kCommandWaitMs);
+    QVERIFY(d.get<QWidget>("CPNo")->isVisible());
+    QVERIFY(!d.get<QWidget>("WriteAll")->isVisible());
+    QVERIFY(!text1(d).isEmpty());
+    QVERIFY(commandButtonsEnabled(d)); // ready for the next port
+}
+
+QTEST_MAIN(TestBoardPanel)
+#include "tst_board_panel.moc"

@@ -1,0 +1,171 @@
+// The control panel's side of the serial link: choosing and opening the
+// port, the four board commands, and what the board sends back.
+#include "control_panel.h"
+
+#include <QTextCursor>
+
+#include "board_commands.h"
+#include "port_selection.h"
+#include "serial_link.h"
+#include "ui_control_panel.h"
+
+using namespace vantrel;
+
+namespace {
+
+QString shown(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+} // namespace
+
+void ControlPanel::connectBoardHandlers()
+{
+    Ui::ControlPanel& ui = *m_ui;
+    connect(ui.SetCP, &QPushButton::clicked, this, &ControlPanel::setCPClick);
+    connect(ui.SendAll, &QPushButton::clicked, this, &ControlPanel::sendAllClick);
+    // Both buttons put the same bytes on the wire.
+    connect(ui.SetAll, &QPushButton::clicked, this, &ControlPanel::sendAllClick);
+    connect(ui.WriteAll, &QPushButton::clicked, this, &ControlPanel::writeAllClick);
+    connect(ui.Init, &QPushButton::clicked, this, &ControlPanel::initClick);
+
+    connect(&m_commands, &BoardCommands::busyChanged, this, &ControlPanel::commandBusy);
+    connect(&m_commands, &BoardCommands::finished, this,
+            [this](BoardCommands::Command command, const QString& text) { commandFinished(int(command), text); });
+    connect(&m_commands, &BoardCommands::aborted, this,
+            [this](BoardCommands::Command command) { commandAborted(int(command)); });
+    connect(&m_commands, &BoardCommands::initTimedOut, this, &ControlPanel::initTimedOut);
+    connect(&m_link, &SerialLink::userData, ui.Udata, &QLineEdit::setText);
+    connect(&m_link, &SerialLink::registerWord, this,
+            [this](int, quint32, const QString& line) { registerWordReceived(line); });
+    connect(&m_link, &SerialLink::decodeRequested, this, &ControlPanel::decodeRequested);
+    connect(&m_link, &SerialLink::portLost, this, &ControlPanel::portLost);
+}
+
+void ControlPanel::refreshPortToolTip()
+{
+    if (kPlatformNaming == PortNaming::ListedPorts)
+        m_ui->CPNo->setToolTip(portListToolTip(listedPorts()));
+}
+
+void ControlPanel::setCPClick()
+{
+    const PortTarget target = choosePort(m_ui->CPNo->text());
+    if (!target.chosen)
+        return;
+    m_ui->Text1->setPlainText(QString());
+    m_ui->SetCP->hide();
+    m_ui->CPNo->hide();
+    if (!target.canOpen()) {
+        showPortSelection(target.error);
+        return;
+    }
+    const OpenOutcome outcome = m_link.open(target.device);
+    if (!outcome.opened) {
+        showPortSelection(outcome.message);
+        return;
+    }
+    m_ui->SendAll->show();
+    m_ui->WriteAll->show();
+    m_ui->SetAll->show();
+    m_ui->Init->show();
+}
+
+// A port that cannot be opened, or that is lost, must not strand the window:
+// say why and let another port be tried.
+void ControlPanel::showPortSelection(const QString& why)
+{
+    appendToText1(why + QStringLiteral("\r\n"));
+    for (QWidget* button : {m_ui->SendAll, m_ui->WriteAll, m_ui->SetAll, m_ui->Init})
+        button->hide();
+    refreshPortToolTip();
+    m_ui->SetCP->show();
+    m_ui->CPNo->show();
+}
+
+void ControlPanel::sendAllClick()
+{
+    recalculate();
+    // The set of this moment goes out, whatever the controls do meanwhile.
+    m_commands.sendAll(m_plan.registers);
+}
+
+void ControlPanel::writeAllClick()
+{
+    recalculate();
+    m_commands.writeAll(m_plan.registers);
+}
+
+void ControlPanel::initClick()
+{
+    // The plan stops following the controls until the board's set is loaded.
+    m_initFlag = -1;
+    if (!m_commands.init())
+        endInitWait();
+}
+
+void ControlPanel::commandBusy(bool busy)
+{
+    // Commands never interleave on the wire.
+    for (QWidget* button : {m_ui->SendAll, m_ui->WriteAll, m_ui->SetAll, m_ui->Init})
+        button->setEnabled(!busy);
+}
+
+void ControlPanel::commandFinished(int command, const QString& replyText)
+{
+    if (BoardCommands::Command(command) != BoardCommands::Command::Init)
+        m_ui->Text1->setPlainText(shown(replyText));
+}
+
+void ControlPanel::commandAborted(int command)
+{
+    if (m_link.isOpen())
+        appendToText1(QStringLiteral("The port refused the command; it was not sent whole\r\n"));
+    if (BoardCommands::Command(command) == BoardCommands::Command::Init)
+        endInitWait();
+}
+
+void ControlPanel::initTimedOut()
+{
+    if (m_initFlag != -1)
+        return;
+    appendToText1(QString::fromLatin1(kNoRegisterSetText) + QStringLiteral("\r\n"));
+    endInitWait();
+}
+
+// The read-back is given up: the plan follows the controls again.
+void ControlPanel::endInitWait()
+{
+    if (m_initFlag != -1)
+        return;
+    m_initFlag = 0;
+    recalculate();
+}
+
+void ControlPanel::registerWordReceived(const QString& text1Line) { appendToText1(text1Line); }
+
+void ControlPanel::decodeRequested()
+{
+    RegIn words{};
+    const auto& received = m_link.regIn();
+    for (std::size_t i = 0; i < words.size(); ++i)
+        words[i] = static_cast<std::int32_t>(received[i]);
+    decodeInput(words);
+    m_initFlag = 0;
+}
+
+void ControlPanel::portLost(const QString& reason)
+{
+    showPortSelection(reason);
+    endInitWait();
+}
+
+void ControlPanel::appendToText1(const QString& text)
+{
+    QTextCursor cursor(m_ui->Text1->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(shown(text));
+    m_ui->Text1->setTextCursor(cursor);
+}
