@@ -71,6 +71,20 @@ void keystrokeToListing(benchmark::State& state)
 }
 BENCHMARK(keystrokeToListing)->Unit(benchmark::kMicrosecond);
 
+// A received set loaded into the window: the decode with its one recalculation.
+void decodeIntoWindow(benchmark::State& state)
+{
+    NoMessages messages;
+    vantrel::SerialLink link;
+    vantrel::BoardCommands commands(link);
+    ControlPanel panel(messages, link, commands);
+    panel.show();
+    const vantrel::RegIn words{0x00740640, 0x0800FD01, 0x18004E42, 3, 0x0085003C, 0x00580005};
+    for (auto _ : state)
+        panel.decodeInput(words);
+}
+BENCHMARK(decodeIntoWindow)->Unit(benchmark::kMicrosecond);
+
 // Start of the program to its window painted, and resident memory then.
 void startupToWindowShown(benchmark::State& state)
 {
