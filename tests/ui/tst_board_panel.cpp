@@ -109,7 +109,7 @@ void TestBoardPanel::sendAllAndSetAllPutTheSameLinesOnTheWire()
     QTRY_VERIFY_WITH_TIMEOUT(commandButtonsEnabled(d), kCommandWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(lineTexts(board.logLines()), expected + expected, kCommandWaitMs);
     for (const auto& [gap, line] : board.logLines())
-        QVERIFY2(gap < 0 || gap >= 100.0, qPrintable(line));
+        QVERIFY2(gap < 0 || gap >= kMinSeenGapMs, qPrintable(line));
 }
 
 void TestBoardPanel::writeEEThenInitLoadsTheStoredSet()
