@@ -8,6 +8,8 @@ vantrel_packages=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins libgl-dev fonts-liberation2 fonts-liberation
     clang libclang-rt-14-dev desktop-file-utils
 )
+# Only ./lint.sh needs these.
+vantrel_lint_packages=(clang-tidy cppcheck)
 
 vantrel_install_missing() {
     local missing=()
