@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the normal and the sanitizer build, and
-# runs every test of both.
+# Installs what is missing, builds the normal and the sanitizer build, runs
+# every test of both, then runs each fuzz target for a few seconds.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
@@ -18,3 +18,6 @@ for preset in default asan; do
     echo "== $preset tests"
     ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== fuzz targets"
+scripts/fuzz.sh 10

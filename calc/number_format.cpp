@@ -60,12 +60,14 @@ std::string unsignedGeneral(double magnitude)
             text += '0';
         return text + std::to_string(e);
     }
-    if (d.exponent < 0)
-        return "0." + std::string(static_cast<std::size_t>(-d.exponent - 1), '0') + d.digits;
-    if (count <= d.exponent + 1)
-        return d.digits + std::string(static_cast<std::size_t>(d.exponent + 1 - count), '0');
-    return d.digits.substr(0, static_cast<std::size_t>(d.exponent + 1)) + "."
-           + d.digits.substr(static_cast<std::size_t>(d.exponent + 1));
+    // Digits before the point; the exponent lies within -5..14 here.
+    const int integerDigits = d.exponent + 1;
+    if (integerDigits <= 0)
+        return "0." + std::string(static_cast<std::size_t>(-integerDigits), '0') + d.digits;
+    if (count <= integerDigits)
+        return d.digits + std::string(static_cast<std::size_t>(integerDigits - count), '0');
+    const auto point = static_cast<std::size_t>(integerDigits);
+    return d.digits.substr(0, point) + "." + d.digits.substr(point);
 }
 
 } // namespace

@@ -88,9 +88,7 @@ BlockAppend appendRegisterBlock(const std::filesystem::path& fileName, std::stri
 
     int writeError = 0;
     errno = 0;
-    if (std::fwrite(block.data(), 1, block.size(), file) != block.size())
-        writeError = lastError();
-    else if (std::fflush(file) != 0)
+    if (std::fwrite(block.data(), 1, block.size(), file) != block.size() || std::fflush(file) != 0)
         writeError = lastError();
     // The stream is released whether or not closing succeeds; a close that
     // fails may still mean the last buffered bytes did not reach the disk.

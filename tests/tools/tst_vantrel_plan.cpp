@@ -38,7 +38,7 @@ QJsonObject runJson(QStringList arguments)
 QStringList registers(const QJsonObject& plan)
 {
     QStringList words;
-    for (const QJsonValue& word : plan.value(QStringLiteral("registers")).toArray())
+    for (const auto& word : plan.value(QStringLiteral("registers")).toArray())
         words << word.toString();
     return words;
 }

@@ -1,0 +1,129 @@
+// Fuzz target: the frequency plan from arbitrary settings, run twice in a row
+// as the window does (the second run starts from the first one's values).
+//
+// Input: up to ten fields separated by '|':
+//   fout | fr | rdivider | resolution | controls | fout | fr | rdivider | resolution | controls
+// The first five make the first run's settings, the next five the second's
+// (absent fields repeat the first run's). Each character of a controls field
+// sets one control, its value being the character minus '0' (wrapping), in
+// this order: refDbl refDiv2 feedback prescale8 pdPol lowSpur enable mtld intN
+// trackDivider (low bit), MUX button (mod 5), output divider (mod 7), charge
+// pump (mod 16), power (mod 4). So "0001001100" + "4" + "0" + "7" + "3" is the
+// window's start with MUX lock detect and charge pump 7.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frequency_plan.h"
+#include "fuzz_check.h"
+#include "register_layout.h"
+
+namespace {
+
+using namespace vantrel;
+
+std::vector<std::string_view> splitFields(std::string_view input)
+{
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const std::size_t bar = input.find('|');
+        fields.push_back(input.substr(0, bar));
+        if (bar == std::string_view::npos)
+            return fields;
+        input.remove_prefix(bar + 1);
+    }
+}
+
+int control(std::string_view controls, std::size_t index, int range, int fallback)
+{
+    if (index >= controls.size())
+        return fallback;
+    const auto value = static_cast<std::uint8_t>(controls[index] - '0');
+    return value % range;
+}
+
+bool flag(std::string_view controls, std::size_t index, bool fallback)
+{
+    return control(controls, index, 2, fallback ? 1 : 0) == 1;
+}
+
+// Fields [first, first + 5) of the input over the given settings.
+Settings decode(const std::vector<std::string_view>& fields, std::size_t first, Settings s)
+{
+    const auto field = [&](std::size_t i) -> const std::string_view* {
+        return first + i < fields.size() ? &fields[first + i] : nullptr;
+    };
+    if (auto* f = field(0)) s.foutText = *f;
+    if (auto* f = field(1)) s.frText = *f;
+    if (auto* f = field(2)) s.rdividerText = *f;
+    if (auto* f = field(3)) s.resolutionText = *f;
+    const std::string_view c = field(4) ? *field(4) : std::string_view();
+    s.refDbl = flag(c, 0, s.refDbl);
+    s.refDiv2 = flag(c, 1, s.refDiv2);
+    s.feedback = flag(c, 2, s.feedback);
+    s.prescale8 = flag(c, 3, s.prescale8);
+    s.pdPol = flag(c, 4, s.pdPol);
+    s.lowSpur = flag(c, 5, s.lowSpur);
+    s.enable = flag(c, 6, s.enable);
+    s.mtld = flag(c, 7, s.mtld);
+    s.intN = flag(c, 8, s.intN);
+    s.trackDivider = flag(c, 9, s.trackDivider);
+    s.mux = static_cast<MuxButton>(control(c, 10, 5, static_cast<int>(s.mux)));
+    s.outDivCont = control(c, 11, kMaxOutDivIndex + 1, s.outDivCont);
+    s.chrgPump = control(c, 12, kMaxChargePump + 1, s.chrgPump);
+    s.pwr = control(c, 13, kMaxPower + 1, s.pwr);
+    return s;
+}
+
+std::uint32_t bit(bool on) { return on ? 1u : 0u; }
+
+// A complete plan's words hold exactly its values, each inside its field.
+void checkComplete(const PlanResult& result, const Settings& s)
+{
+    const PlanValues& p = result.values;
+    const RegisterSet& w = p.registers;
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        VANTREL_FUZZ_CHECK((w[i] & 0x80000000u) == 0);
+        VANTREL_FUZZ_CHECK(unpack(kControlBits, w[i]) == i);
+    }
+    VANTREL_FUZZ_CHECK(unpack(reg0::kInt, w[0]) == p.n);
+    VANTREL_FUZZ_CHECK(unpack(reg0::kFrac, w[0]) == p.fract);
+    VANTREL_FUZZ_CHECK(unpack(reg1::kMod, w[1]) == p.denom);
+    VANTREL_FUZZ_CHECK(unpack(reg1::kPrescaler, w[1]) == bit(s.prescale8));
+    VANTREL_FUZZ_CHECK(unpack(reg2::kRCounter, w[2]) == p.r);
+    VANTREL_FUZZ_CHECK(unpack(reg2::kMuxout, w[2]) == static_cast<std::uint32_t>(p.muxVal));
+    VANTREL_FUZZ_CHECK(unpack(reg2::kChargePump, w[2]) == static_cast<std::uint32_t>(s.chrgPump));
+    VANTREL_FUZZ_CHECK(w[3] == kReg3);
+    VANTREL_FUZZ_CHECK(p.bandSelect >= 0 && p.bandSelect <= kMaxBandSelect);
+    VANTREL_FUZZ_CHECK(unpack(reg4::kBandSelect, w[4]) == static_cast<std::uint32_t>(p.bandSelect));
+    VANTREL_FUZZ_CHECK(unpack(reg4::kRfDividerSelect, w[4]) == static_cast<std::uint32_t>(s.outDivCont));
+    VANTREL_FUZZ_CHECK(unpack(reg4::kOutputPower, w[4]) == static_cast<std::uint32_t>(s.pwr));
+    VANTREL_FUZZ_CHECK(w[5] == kReg5);
+    VANTREL_FUZZ_CHECK(result.listingText.has_value());
+}
+
+void check(const PlanResult& result, const Settings& s, const PlanValues& previous)
+{
+    if (result.outcome == PlanOutcome::Complete)
+        checkComplete(result, s);
+    else
+        VANTREL_FUZZ_CHECK(result.values.registers == previous.registers);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::vector<std::string_view> fields = splitFields(std::string_view(reinterpret_cast<const char*>(data), size));
+    const Settings first = decode(fields, 0, Settings());
+    const Settings second = decode(fields, 5, first);
+
+    const PlanValues start;
+    const PlanResult one = computePlan(first, start);
+    check(one, first, start);
+    const PlanResult two = computePlan(second, one.values);
+    check(two, second, one.values);
+    return 0;
+}

@@ -1,0 +1,87 @@
+#!/usr/bin/env python3
+"""Turns vantrel-bench's JSON output (with repetitions) into the table of
+figures and their targets that bench.sh prints.
+
+A row is filled from the median of every benchmark of its family (the name
+before the first "/"), taking the slowest when a family has several cases.
+A family that did not run shows "not measured yet"; so a new benchmark with
+one of these names fills its row without changes here.
+"""
+import json
+import sys
+
+UNIT_SECONDS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+
+# figure, benchmark family, what to read, target low, target high, unit
+ROWS = [
+    ("Plan: settings to listing (median)", "planToListing", "time", None, 20e-6, "us"),
+    ("Best fraction, worst case (median)", "bestFraction", "time", None, 100e-6, "us"),
+    ("Keystroke to updated listing (median)", "keystrokeToListing", "time", None, 1e-3, "ms"),
+    ("Start-up to window shown (median)", "startupToWindowShown", "time", None, 0.300, "ms"),
+    ("Resident memory after start (median)", "startupToWindowShown", "rss_kB", None, 80 * 1024, "MB"),
+    ("Set all Registers on the wire", "boardSetAllRegisters", "time", 0.60, 0.63, "s"),
+    ("Write EE on the wire", "boardWriteEe", "time", 1.20, 1.26, "s"),
+]
+
+
+def medians(report):
+    """family -> list of (case name, seconds, counters) of the median rows."""
+    found = {}
+    for entry in report["benchmarks"]:
+        if entry.get("run_type") == "aggregate" and entry.get("aggregate_name") != "median":
+            continue
+        name = entry.get("run_name", entry["name"])
+        seconds = entry["real_time"] * UNIT_SECONDS[entry.get("time_unit", "ns")]
+        found.setdefault(name.split("/")[0], {})[name] = (seconds, entry)
+    return found
+
+
+def show(value, unit):
+    if unit == "MB":
+        return f"{value / 1024:.1f} MB"
+    scale = {"us": 1e6, "ms": 1e3, "s": 1.0}[unit]
+    places = {"us": 1, "ms": 3, "s": 3}[unit]
+    return f"{value * scale:.{places}f} {unit}"
+
+
+def target_text(low, high, unit):
+    if unit == "MB":
+        return f"<= {high / 1024:.0f} MB"
+    scale = {"us": 1e6, "ms": 1e3, "s": 1.0}[unit]
+    if low is None:
+        return f"<= {high * scale:g} {unit}"
+    return f"{low:.2f}-{high:.2f} s"
+
+
+def main(path):
+    with open(path) as file:
+        report = json.load(file)
+    found = medians(report)
+    table = [("figure", "target", "measured", "")]
+    missed = 0
+    for figure, family, what, low, high, unit in ROWS:
+        cases = found.get(family)
+        if not cases:
+            table.append((figure, target_text(low, high, unit), "not measured yet", ""))
+            continue
+        if what == "time":
+            case, (value, _) = max(cases.items(), key=lambda item: item[1][0])
+        else:
+            case, (_, entry) = next(iter(cases.items()))
+            value = entry[what]
+        ok = (low is None or value >= low) and value <= high
+        missed += not ok
+        detail = f" ({case.split('/')[1]})" if len(cases) > 1 else ""
+        table.append((figure, target_text(low, high, unit), show(value, unit) + detail, "ok" if ok else "MISSED"))
+
+    widths = [max(len(row[i]) for row in table) for i in range(4)]
+    line = lambda row: "| " + " | ".join(cell.ljust(width) for cell, width in zip(row, widths)) + " |"
+    print(line(table[0]))
+    print("|" + "|".join("-" * (width + 2) for width in widths) + "|")
+    for row in table[1:]:
+        print(line(row))
+    return 1 if missed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1]))
