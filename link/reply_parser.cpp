@@ -78,6 +78,10 @@ std::string registerWordLine(int index, std::uint32_t value)
 std::vector<ReplyEvent> ReplyParser::feed(std::string_view bytes)
 {
     std::vector<ReplyEvent> events;
+    // An empty read (a receive event with nothing waiting) must not forget
+    // that the last read ended on a CR.
+    if (bytes.empty())
+        return events;
     std::size_t start = 0;
     if (m_lastWasCr && !bytes.empty() && bytes.front() == kLf)
         start = 1;

@@ -184,6 +184,14 @@ void TestReplyParser::lineFeedAfterCrAcrossReads()
     // Only the LF right after a CR belongs to the line end; a lone LF is text.
     QCOMPARE(parser.takePendingText(), std::string("abc\r\ndef\r\n"));
     QCOMPARE(parser.serin(), std::string("\n"));
+
+    // Regression (found by fuzzing): an empty read between the CR and its LF
+    // made the LF the start of the next line.
+    ReplyParser withEmptyRead;
+    withEmptyRead.feed("abc\r");
+    withEmptyRead.feed("");
+    withEmptyRead.feed("\n");
+    QCOMPARE(withEmptyRead.serin(), std::string());
 }
 
 void TestReplyParser::regCountSaturates()
