@@ -12,7 +12,7 @@ vantrel_install_missing "${vantrel_lint_packages[@]}"
 if [ $# -gt 0 ]; then
     folders=("$@")
 else
-    folders=(app bench calc eeprom fuzz tests tools ui)
+    folders=(app bench calc eeprom fuzz link tests tools ui)
 fi
 jobs=$(nproc)
 
