@@ -7,6 +7,7 @@
 #include "best_fraction.h"
 #include "ee_listing.h"
 #include "register_file.h"
+#include "shown_text.h"
 #include "compact_style.h"
 #include "eedata_window.h"
 #include "message_sink.h"
@@ -22,14 +23,6 @@ using namespace vantrel;
 namespace {
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
-
-// Texts are built with CR LF; a Qt text box or label breaks lines at LF.
-QString shownText(const std::string& text)
-{
-    QString shown = fromStd(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return shown;
-}
 
 void showStyled(QLabel* label, const StyledText& styled)
 {

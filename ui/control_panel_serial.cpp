@@ -7,19 +7,10 @@
 #include "board_commands.h"
 #include "port_selection.h"
 #include "serial_link.h"
+#include "shown_text.h"
 #include "ui_control_panel.h"
 
 using namespace vantrel;
-
-namespace {
-
-QString shown(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
-} // namespace
 
 void ControlPanel::connectBoardHandlers()
 {
@@ -116,7 +107,7 @@ void ControlPanel::commandBusy(bool busy)
 void ControlPanel::commandFinished(int command, const QString& replyText)
 {
     if (BoardCommands::Command(command) != BoardCommands::Command::Init)
-        m_ui->Text1->setPlainText(shown(replyText));
+        m_ui->Text1->setPlainText(shownText(replyText));
 }
 
 void ControlPanel::commandAborted(int command)
@@ -166,6 +157,6 @@ void ControlPanel::appendToText1(const QString& text)
 {
     QTextCursor cursor(m_ui->Text1->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(shown(text));
+    cursor.insertText(shownText(text));
     m_ui->Text1->setTextCursor(cursor);
 }

@@ -2,6 +2,8 @@
 
 #include <QPlainTextEdit>
 
+#include "shown_text.h"
+
 namespace {
 constexpr int kTwipsPerPixel = 15;
 int px(int twips) { return twips / kTwipsPerPixel; }
@@ -25,7 +27,5 @@ EEdataWindow::EEdataWindow(QWidget* parent)
 
 void EEdataWindow::setListing(const QString& listing)
 {
-    QString shown = listing;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    m_text->setPlainText(shown);
+    m_text->setPlainText(shownText(listing));
 }
