@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "ee_listing.h"
+#include "worked_listings.h"
 
 using namespace vantrel;
 
@@ -116,14 +117,7 @@ void TestEeListing::commentLines()
 void TestEeListing::wholeListing()
 {
     // Reg5 first, Reg0 last, and CR LF after every line including the last.
-    const QByteArray expected = ";  R = 1    N = 232    D =  4000   F = 0200    Odiv = 1\r\n"
-                                ";  Fout = 2320.5MHz      Ref = 10MHz\r\n"
-                                "   de 0x00, 0x58, 0x00, 0x05    ;Reg 5\r\n"
-                                "   de 0x00, 0x85, 0x00, 0x3C    ;Reg 4\r\n"
-                                "   de 0x00, 0x00, 0x00, 0x03    ;Reg 3\r\n"
-                                "   de 0x18, 0x00, 0x4E, 0x42    ;Reg 2\r\n"
-                                "   de 0x08, 0x00, 0xFD, 0x01    ;Reg 1\r\n"
-                                "   de 0x00, 0x74, 0x06, 0x40    ;Reg 0\r\n";
+    const QByteArray expected = QByteArray::fromStdString(std::string(worked::kFirstEeListing));
     QCOMPARE(bytes(eeDataListing(workedPlan(), "10")), expected);
 }
 

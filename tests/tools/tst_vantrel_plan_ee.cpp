@@ -2,6 +2,8 @@
 // through QProcess, its output, exit status and the file it appends to.
 #include <QtTest>
 
+#include "worked_listings.h"
+
 namespace {
 
 struct Run {
@@ -28,20 +30,11 @@ Run runPlan(const QStringList& arguments, const QString& workingDirectory = QStr
 // The first worked register set: 10 MHz reference, 2320.5 MHz, 2500 Hz.
 const QStringList kWorkedSettings{"--mux", "lock", "--charge-pump", "7", "--no-mute"};
 
-const QByteArray kWorkedListing = ";  R = 1    N = 232    D =  4000   F = 0200    Odiv = 1\n"
-                                  ";  Fout = 2320.5MHz      Ref = 10MHz\n"
-                                  "   de 0x00, 0x58, 0x00, 0x05    ;Reg 5\n"
-                                  "   de 0x00, 0x85, 0x00, 0x3C    ;Reg 4\n"
-                                  "   de 0x00, 0x00, 0x00, 0x03    ;Reg 3\n"
-                                  "   de 0x18, 0x00, 0x4E, 0x42    ;Reg 2\n"
-                                  "   de 0x08, 0x00, 0xFD, 0x01    ;Reg 1\n"
-                                  "   de 0x00, 0x74, 0x06, 0x40    ;Reg 0\n";
-
-QByteArray withCrLf(QByteArray text) { return text.replace("\n", "\r\n"); }
+const QByteArray kWorkedListing = QByteArray::fromStdString(worked::withLf(worked::kFirstEeListing));
 
 QByteArray block(const QByteArray& number)
 {
-    return "   ;Register set " + number + "\r\n" + withCrLf(kWorkedListing) + "\r\n";
+    return "   ;Register set " + number + "\r\n" + QByteArray::fromStdString(std::string(worked::kFirstEeListing)) + "\r\n";
 }
 
 QByteArray contentOf(const QString& name)

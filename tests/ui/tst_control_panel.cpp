@@ -8,6 +8,7 @@
 #include "hex_format.h"
 #include "panel_driver.h"
 #include "widget_colours.h"
+#include "worked_listings.h"
 
 namespace {
 
@@ -19,10 +20,7 @@ QStringList hexWords(const vantrel::RegisterSet& set)
     return words;
 }
 
-const QString kFirstListing = QStringLiteral(
-    "Fcomp  10.00MHz\nR  1\nN  232\nF  200\nD  4000     \nError =  0.0Hz\n\n"
-    "Reg 0   0x 00740640\nReg 1   0x 0800FD01\nReg 2   0x 18004E42\nReg 3   0x 00000003\n"
-    "Reg 4   0x 0085003C\nReg 5   0x 00580005\n");
+const QString kFirstListing = QString::fromStdString(worked::withLf(worked::kFirstResultsListing));
 
 } // namespace
 

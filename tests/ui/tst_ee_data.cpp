@@ -7,18 +7,11 @@
 
 #include "eedata_window.h"
 #include "panel_driver.h"
+#include "worked_listings.h"
 
 namespace {
 
-const QString kListing = QStringLiteral(
-    ";  R = 1    N = 232    D =  4000   F = 0200    Odiv = 1\n"
-    ";  Fout = 2320.5MHz      Ref = 10MHz\n"
-    "   de 0x00, 0x58, 0x00, 0x05    ;Reg 5\n"
-    "   de 0x00, 0x85, 0x00, 0x3C    ;Reg 4\n"
-    "   de 0x00, 0x00, 0x00, 0x03    ;Reg 3\n"
-    "   de 0x18, 0x00, 0x4E, 0x42    ;Reg 2\n"
-    "   de 0x08, 0x00, 0xFD, 0x01    ;Reg 1\n"
-    "   de 0x00, 0x74, 0x06, 0x40    ;Reg 0\n");
+const QString kListing = QString::fromStdString(worked::withLf(worked::kFirstEeListing));
 
 QByteArray fileBytes(const QString& path)
 {
@@ -28,9 +21,8 @@ QByteArray fileBytes(const QString& path)
 
 QByteArray block(int number)
 {
-    QByteArray listing = kListing.toLatin1();
-    listing.replace("\n", "\r\n");
-    return "   ;Register set " + QByteArray::number(number) + "\r\n" + listing + "\r\n";
+    return "   ;Register set " + QByteArray::number(number) + "\r\n"
+           + QByteArray::fromStdString(std::string(worked::kFirstEeListing)) + "\r\n";
 }
 
 } // namespace
