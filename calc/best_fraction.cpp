@@ -24,16 +24,18 @@ std::optional<double> finite(double value)
 
 } // namespace
 
+// Negative divisors are computed as written (a negative reference gives a
+// negative R); only a zero divisor has no step.
 std::optional<double> integerNStep(double fr, double r, double outDiv)
 {
-    if (!(r > 0 && outDiv > 0))
+    if (r == 0 || outDiv == 0)
         return std::nullopt;
     return finite(((fr * 1000000) / r) / outDiv);
 }
 
 std::optional<double> stepForDenominator(double fr, double r, double d, double outDiv)
 {
-    if (!(r > 0 && d > 0 && outDiv > 0))
+    if (r == 0 || d == 0 || outDiv == 0)
         return std::nullopt;
     return finite((((fr * 1000000) / r) / d) / outDiv);
 }
@@ -50,8 +52,9 @@ std::optional<double> forcedResolution(bool intN, std::string_view forceDText, d
 
 BestFraction searchBestFraction(double vco, double fcomp, const Clock& now)
 {
+    // A negative Fcomp is searched like any other: frac stays within 0..1.
     const double x = vco / fcomp;
-    if (!(fcomp > 0) || !std::isfinite(x))
+    if (fcomp == 0 || !std::isfinite(x))
         return {BestFraction::End::NoPlan, 0};
     const double frac = x - std::floor(x);
     // With so small a fraction D never leaves 1 and no candidate can end the

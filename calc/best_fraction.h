@@ -10,10 +10,12 @@
 
 namespace vantrel {
 
-// ((Fr x 1e6) / R) / OutDiv in Hz; nothing before R and OutDiv are positive.
+// ((Fr x 1e6) / R) / OutDiv in Hz; nothing when R or OutDiv is 0 (before the
+// first plan) or the step is not finite. Negative values compute as written.
 std::optional<double> integerNStep(double fr, double r, double outDiv);
 
-// (((Fr x 1e6) / R) / D) / OutDiv in Hz; nothing unless R, D and OutDiv are positive.
+// (((Fr x 1e6) / R) / D) / OutDiv in Hz; nothing when a divisor is 0 or the
+// step is not finite.
 std::optional<double> stepForDenominator(double fr, double r, double d, double outDiv);
 
 // What typing into "Force Denom" writes into the resolution box: with
@@ -26,7 +28,7 @@ struct BestFraction {
         Found,    // best denominator (0 when the first candidate needs 4095 or more)
         NoFraction, // the ratio is whole, or nearly: nothing changes
         TimedOut, // two seconds passed: nothing changes
-        NoPlan,   // no comparison frequency yet: nothing to search
+        NoPlan,   // Fcomp 0 (no plan yet) or VCO / Fcomp not finite: nothing to search
     };
     End end = End::NoPlan;
     int denominator = 0;

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using End = vantrel::BestFraction::End;
     VANTREL_FUZZ_CHECK(found.end != End::TimedOut);
     VANTREL_FUZZ_CHECK(found.denominator >= 0 && found.denominator <= 4094);
-    VANTREL_FUZZ_CHECK((found.end == End::NoPlan) == (!(fcomp > 0) || !std::isfinite(vco / fcomp)));
+    VANTREL_FUZZ_CHECK((found.end == End::NoPlan) == (fcomp == 0 || !std::isfinite(vco / fcomp)));
     if (found.end != End::Found)
         VANTREL_FUZZ_CHECK(found.denominator == 0);
     return 0;

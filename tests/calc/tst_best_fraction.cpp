@@ -15,7 +15,7 @@ private slots:
     void timeLimitStillGuards();
     void forcedDenominator_data();
     void forcedDenominator();
-    void stepsNeedPositiveDivisors();
+    void stepsNeedNonZeroDivisors();
 };
 
 void TestBestFraction::search_data()
@@ -33,6 +33,8 @@ void TestBestFraction::search_data()
     QTest::addRow("whole ratio") << 2320.0 << 10.0 << int(End::NoFraction) << 0;
     QTest::addRow("fraction 0.000005") << 2320.00005 << 10.0 << int(End::NoFraction) << 0;
     QTest::addRow("no plan yet") << 0.0 << 0.0 << int(End::NoPlan) << 0;
+    // 2320.5 / -3 = -773.5: fraction 0.5, searched as written (was refused).
+    QTest::addRow("negative Fcomp") << 2320.5 << -3.0 << int(End::Found) << 2;
 }
 
 void TestBestFraction::search()
@@ -95,7 +97,7 @@ void TestBestFraction::forcedDenominator()
     QCOMPARE(step.value_or(0.0), expected);
 }
 
-void TestBestFraction::stepsNeedPositiveDivisors()
+void TestBestFraction::stepsNeedNonZeroDivisors()
 {
     QCOMPARE(integerNStep(10, 1, 1), std::optional<double>(10e6));
     QCOMPARE(integerNStep(10, 3, 2), std::optional<double>((10e6 / 3) / 2));
@@ -103,6 +105,10 @@ void TestBestFraction::stepsNeedPositiveDivisors()
     QVERIFY(!integerNStep(10, 1, 0));
     QVERIFY(!stepForDenominator(10, 1, 0, 1));
     QVERIFY(!integerNStep(1e308, 1e-308, 1)); // not finite
+    // A negative reference gives a negative R; the steps are computed as
+    // written (these were refused as "no plan").
+    QCOMPARE(integerNStep(-30, -1, 1), std::optional<double>(30e6));
+    QCOMPARE(stepForDenominator(-30, -1, 3, 1), std::optional<double>(10e6));
 }
 
 QTEST_APPLESS_MAIN(TestBestFraction)
