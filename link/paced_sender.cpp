@@ -6,9 +6,7 @@ PacedSender::PacedSender(WriteFunction write, QObject* parent)
     : QObject(parent)
     , m_write(std::move(write))
 {
-    m_gapTimer.setSingleShot(true);
-    m_gapTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_gapTimer, &QTimer::timeout, this, &PacedSender::onGapTimeout);
+    connect(&m_gapTimer, &MinimumTimer::timeout, this, &PacedSender::onGapTimeout);
 }
 
 bool PacedSender::start(std::vector<std::string> lines)
@@ -36,8 +34,10 @@ void PacedSender::writeNext()
 {
     const int index = static_cast<int>(m_next);
     const std::string& line = m_lines[m_next++];
-    m_sinceWrite.start();
+    // The pause counts from the hand-over, not from when the write returned.
+    m_gapTimer.start(kLineGap);
     if (!m_write(QByteArray(line.data(), static_cast<qsizetype>(line.size())))) {
+        m_gapTimer.stop();
         m_busy = false;
         m_lines.clear();
         emit writeFailed(index);
@@ -45,18 +45,10 @@ void PacedSender::writeNext()
     }
     // A slot of lineWritten may abort the command; then nothing is left to pace.
     emit lineWritten(index);
-    if (m_busy)
-        m_gapTimer.start(kLineGap);
 }
 
 void PacedSender::onGapTimeout()
 {
-    // A timer may fire a hair early; the board's minimum gap is a hard limit.
-    const std::chrono::nanoseconds elapsed{m_sinceWrite.nsecsElapsed()};
-    if (elapsed < kLineGap) {
-        m_gapTimer.start(std::chrono::ceil<std::chrono::milliseconds>(kLineGap - elapsed));
-        return;
-    }
     if (m_next < m_lines.size()) {
         writeNext();
         return;

@@ -4,14 +4,14 @@
 #pragma once
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 
 #include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "minimum_timer.h"
 
 namespace vantrel {
 
@@ -46,8 +46,7 @@ private:
     void onGapTimeout();
 
     WriteFunction m_write;
-    QTimer m_gapTimer;
-    QElapsedTimer m_sinceWrite;
+    MinimumTimer m_gapTimer;
     std::vector<std::string> m_lines;
     std::size_t m_next = 0;
     bool m_busy = false;
