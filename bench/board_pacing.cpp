@@ -110,7 +110,7 @@ void burstToDecode(benchmark::State& state)
     const QByteArray burst = "0X00580005\r\n0X0085003C\r\n0X00000003\r\n0X18004E42\r\n0X0800FD01\r\n0X00740640\r\n";
     QElapsedTimer clock;
     qint64 decodedAt = -1;
-    QObject::connect(&link, &SerialLink::decodeRequested, [&] { decodedAt = clock.nsecsElapsed(); });
+    QObject::connect(&link, &SerialLink::decodeRequested, [&](const vantrel::RegisterSet&) { decodedAt = clock.nsecsElapsed(); });
     for (auto _ : state) {
         decodedAt = -1;
         clock.start();

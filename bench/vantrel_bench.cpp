@@ -79,7 +79,7 @@ void decodeIntoWindow(benchmark::State& state)
     vantrel::BoardCommands commands(link);
     ControlPanel panel(messages, link, commands);
     panel.show();
-    const vantrel::RegIn words{0x00740640, 0x0800FD01, 0x18004E42, 3, 0x0085003C, 0x00580005};
+    const vantrel::RegisterSet words{0x00740640, 0x0800FD01, 0x18004E42, 3, 0x0085003C, 0x00580005};
     for (auto _ : state)
         panel.decodeInput(words);
 }

@@ -32,13 +32,9 @@ void assignIf(double& target, std::optional<double> value)
         target = *value;
 }
 
-double field(Field f, std::int32_t word)
-{
-    // Words of 0x80000000 and above arrive negative; their bit pattern is what counts.
-    return unpack(f, static_cast<std::uint32_t>(word));
-}
+double field(Field f, std::uint32_t word) { return unpack(f, word); }
 
-bool bit(Field f, std::int32_t word) { return unpack(f, static_cast<std::uint32_t>(word)) != 0; }
+bool bit(Field f, std::uint32_t word) { return unpack(f, word) != 0; }
 
 std::optional<MuxButton> muxButtonFor(int code)
 {
@@ -53,12 +49,12 @@ std::optional<MuxButton> muxButtonFor(int code)
 
 } // namespace
 
-DecodedRegisterSet decodeRegisterSet(const RegIn& regIn, std::string_view frText, const PlanValues& previous)
+DecodedRegisterSet decodeRegisterSet(const RegisterSet& set, std::string_view frText, const PlanValues& previous)
 {
-    const std::int32_t word0 = regIn[0];
-    const std::int32_t word1 = regIn[1];
-    const std::int32_t word2 = regIn[2];
-    const std::int32_t word4 = regIn[4];
+    const std::uint32_t word0 = set[0];
+    const std::uint32_t word1 = set[1];
+    const std::uint32_t word2 = set[2];
+    const std::uint32_t word4 = set[4];
 
     DecodedRegisterSet d;
     PlanValues& p = d.plan;
@@ -68,7 +64,7 @@ DecodedRegisterSet decodeRegisterSet(const RegIn& regIn, std::string_view frText
     p.fract = field(reg0::kFrac, word0);
     p.denom = field(reg1::kMod, word1);
     p.r = field(reg2::kRCounter, word2);
-    const int k = static_cast<int>(unpack(reg4::kRfDividerSelect, static_cast<std::uint32_t>(word4)));
+    const int k = static_cast<int>(unpack(reg4::kRfDividerSelect, word4));
     p.outDiv = std::ldexp(1.0, k);
 
     d.refDbl = bit(reg2::kRefDoubler, word2);
@@ -77,11 +73,11 @@ DecodedRegisterSet decodeRegisterSet(const RegIn& regIn, std::string_view frText
     d.feedback = !bit(reg4::kFeedbackSelect, word4);
     d.lowSpur = bit(reg2::kNoiseMode, word2);
     d.intN = bit(reg2::kLockDetectFunction, word2);
-    p.muxVal = static_cast<int>(unpack(reg2::kMuxout, static_cast<std::uint32_t>(word2)));
+    p.muxVal = static_cast<int>(unpack(reg2::kMuxout, word2));
     d.muxButton = muxButtonFor(p.muxVal);
     d.pdPol = !bit(reg2::kPdPolarity, word2);
-    d.chrgPump = static_cast<int>(unpack(reg2::kChargePump, static_cast<std::uint32_t>(word2)));
-    d.pwr = static_cast<int>(unpack(reg4::kOutputPower, static_cast<std::uint32_t>(word4)));
+    d.chrgPump = static_cast<int>(unpack(reg2::kChargePump, word2));
+    d.pwr = static_cast<int>(unpack(reg4::kOutputPower, word4));
 
     // The board does not store its reference: it is taken from the reference box.
     assignIf(p.fr, checked(readLeadingNumber(frText)));

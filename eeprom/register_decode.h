@@ -3,7 +3,6 @@
 // without touching a widget so the window can apply them in order.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,10 +12,6 @@
 #include "settings.h"
 
 namespace vantrel {
-
-// The last word received for each register number, as the receive path
-// stores them (signed, indexed by the word's low three bits).
-using RegIn = std::array<std::int32_t, 16>;
 
 // The decoded set, field by field in the order the window applies them:
 // tick TrackDivider, set the check boxes, the MUXOUT button, ChrgPump and
@@ -50,8 +45,8 @@ struct DecodedRegisterSet {
     std::string foutText;       // general number form of Fout
 };
 
-// Decodes RegIn(0), RegIn(1), RegIn(2) and RegIn(4); the others are not read.
-// frText is the reference box's text, read by the leading-number rule.
-DecodedRegisterSet decodeRegisterSet(const RegIn& regIn, std::string_view frText, const PlanValues& previous);
+// Decodes Reg0, Reg1, Reg2 and Reg4; Reg3 and Reg5 are not read. frText is
+// the reference box's text, read by the leading-number rule.
+DecodedRegisterSet decodeRegisterSet(const RegisterSet& set, std::string_view frText, const PlanValues& previous);
 
 } // namespace vantrel

@@ -10,8 +10,7 @@ BoardCommands::BoardCommands(SerialLink& link, QObject* parent)
     , m_link(link)
     , m_sender([&link](const QByteArray& bytes) { return link.write(bytes); })
 {
-    m_initTimer.setSingleShot(true);
-    connect(&m_initTimer, &QTimer::timeout, this, &BoardCommands::initTimedOut);
+    connect(&m_initTimer, &MinimumTimer::timeout, this, &BoardCommands::initTimedOut);
     connect(&m_sender, &PacedSender::finished, this, &BoardCommands::onSenderFinished);
     connect(&m_sender, &PacedSender::aborted, this, &BoardCommands::onSenderStopped);
     connect(&m_sender, &PacedSender::writeFailed, this, &BoardCommands::onSenderStopped);
@@ -54,7 +53,7 @@ void BoardCommands::onSenderStopped()
     emit aborted(m_command);
 }
 
-void BoardCommands::onDecodeRequested() { m_initTimer.stop(); }
+void BoardCommands::onDecodeRequested(const RegisterSet&) { m_initTimer.stop(); }
 
 void BoardCommands::onPortLost()
 {

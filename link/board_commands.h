@@ -5,10 +5,10 @@
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <chrono>
 
+#include "minimum_timer.h"
 #include "paced_sender.h"
 #include "register_layout.h"
 
@@ -57,12 +57,13 @@ private:
     bool startCommand(Command command, std::vector<std::string> lines);
     void onSenderFinished();
     void onSenderStopped();
-    void onDecodeRequested();
+    void onDecodeRequested(const RegisterSet& set);
     void onPortLost();
 
     SerialLink& m_link;
     PacedSender m_sender;
-    QTimer m_initTimer;
+    // Never ends early: a board answering just inside the time is not cut off.
+    MinimumTimer m_initTimer;
     Command m_command = Command::SendAll;
 };
 

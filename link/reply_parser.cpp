@@ -130,8 +130,11 @@ void ReplyParser::handleLine(std::string_view line, std::vector<ReplyEvent>& eve
     events.push_back({ReplyEvent::Kind::RegisterWord, registerWordLine(index, *word), *word, index});
     // Only the Reg0 word ends a set; a user-data or other line must not
     // decode whatever stale words RegIn still holds.
-    if (index == 0 && m_regCount >= kWordsForDecode)
-        events.push_back({ReplyEvent::Kind::Decode, {}});
+    if (index == 0 && m_regCount >= kWordsForDecode) {
+        ReplyEvent decode{ReplyEvent::Kind::Decode, {}};
+        std::copy_n(m_regIn.begin(), decode.set.size(), decode.set.begin());
+        events.push_back(std::move(decode));
+    }
 }
 
 void ReplyParser::keepText(std::string_view line)

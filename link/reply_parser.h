@@ -10,18 +10,23 @@
 #include <string_view>
 #include <vector>
 
+#include "register_layout.h"
+
 namespace vantrel {
 
 struct ReplyEvent {
     enum class Kind {
         UserData,     // text: up to eight characters for the "User Data" box
         RegisterWord, // value, index (value & 7), text: the Text1 line with CR LF
-        Decode,       // RegIn holds a set worth decoding
+        Decode,       // set: the words of Reg0..Reg5 as they stood when the Reg0 word was handled
     };
     Kind kind;
     std::string text;
     std::uint32_t value = 0;
     int index = 0;
+    // A copy, not a view of the parser: lines after the Reg0 word in the same
+    // read must not change the set that word completed.
+    RegisterSet set{};
 
     friend bool operator==(const ReplyEvent&, const ReplyEvent&) = default;
 };

@@ -73,7 +73,7 @@ void SerialLink::onReadyRead()
             emit registerWord(event.index, event.value, fromLatin1(event.text));
             break;
         case ReplyEvent::Kind::Decode:
-            emit decodeRequested();
+            emit decodeRequested(event.set);
             break;
         }
     }

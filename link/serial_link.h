@@ -45,8 +45,9 @@ signals:
     void userData(const QString& text);
     // text1Line is "Reg  5 580005" with CR LF, to be appended to Text1.
     void registerWord(int index, quint32 value, const QString& text1Line);
-    // RegIn holds a complete set; it is the receiver's to decode now.
-    void decodeRequested();
+    // A Reg0 word completed a set: the words of Reg0..Reg5 as they stood
+    // when that line was handled, for the receiver to decode now.
+    void decodeRequested(const vantrel::RegisterSet& set);
     // Emitted once per opened port; the port is already closed.
     void portLost(const QString& reason);
 

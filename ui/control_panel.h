@@ -12,7 +12,7 @@
 #include "compact_style.h"
 #include "frequency_plan.h"
 #include "plan_values.h"
-#include "register_decode.h"
+#include "register_layout.h"
 #include "settings.h"
 
 namespace Ui {
@@ -47,7 +47,7 @@ public:
 
     // Loads a register set read back from the board into the controls and
     // rebuilds the plan around its VCO and divider, with one recalculation.
-    void decodeInput(const vantrel::RegIn& regIn);
+    void decodeInput(const vantrel::RegisterSet& set);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -86,7 +86,7 @@ private:
     void commandAborted(int command);
     void initTimedOut();
     void registerWordReceived(const QString& text1Line);
-    void decodeRequested();
+    void decodeRequested(const vantrel::RegisterSet& set);
     void portLost(const QString& reason);
     void endInitWait();
     void appendToText1(const QString& text);

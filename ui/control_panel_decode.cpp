@@ -4,14 +4,15 @@
 
 #include <QScopedValueRollback>
 
+#include "register_decode.h"
 #include "ui_control_panel.h"
 
 using namespace vantrel;
 
-void ControlPanel::decodeInput(const RegIn& regIn)
+void ControlPanel::decodeInput(const RegisterSet& set)
 {
     const DecodedRegisterSet decoded =
-        decodeRegisterSet(regIn, m_ui->FrText->text().toLocal8Bit().toStdString(), m_plan);
+        decodeRegisterSet(set, m_ui->FrText->text().toLocal8Bit().toStdString(), m_plan);
     Ui::ControlPanel& ui = *m_ui;
     {
         // Each write below raises its control's handler at once; none of them

@@ -137,13 +137,9 @@ void ControlPanel::endInitWait()
 
 void ControlPanel::registerWordReceived(const QString& text1Line) { appendToText1(text1Line); }
 
-void ControlPanel::decodeRequested()
+void ControlPanel::decodeRequested(const RegisterSet& set)
 {
-    RegIn words{};
-    const auto& received = m_link.regIn();
-    for (std::size_t i = 0; i < words.size(); ++i)
-        words[i] = static_cast<std::int32_t>(received[i]);
-    decodeInput(words);
+    decodeInput(set);
     m_initFlag = 0;
 }
 

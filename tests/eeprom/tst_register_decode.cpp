@@ -18,16 +18,16 @@ constexpr quint32 kWord1 = 0x0000FD01; // MOD 4000
 constexpr quint32 kWord2 = 0x18004E42; // R 1, MUXOUT 6, charge pump 7
 constexpr quint32 kWord4 = 0x0080001C; // fundamental feedback, divider 1, power 3
 
-RegIn regIn(quint32 w0, quint32 w1, quint32 w2, quint32 w4)
+RegisterSet regIn(quint32 w0, quint32 w1, quint32 w2, quint32 w4)
 {
-    RegIn in{};
-    in[0] = static_cast<std::int32_t>(w0);
-    in[1] = static_cast<std::int32_t>(w1);
-    in[2] = static_cast<std::int32_t>(w2);
-    in[4] = static_cast<std::int32_t>(w4);
+    RegisterSet in{};
+    in[0] = w0;
+    in[1] = w1;
+    in[2] = w2;
+    in[4] = w4;
     // Words the decode must not read.
-    in[3] = -1;
-    in[5] = -1;
+    in[3] = 0xFFFFFFFF;
+    in[5] = 0xFFFFFFFF;
     return in;
 }
 

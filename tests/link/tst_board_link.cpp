@@ -100,10 +100,16 @@ void TestBoardLink::initWithoutAnswerTimesOutAndALateSetStillDecodes()
     QVERIFY(link.open(pty.path()).opened);
     QSignalSpy timedOut(&commands, &BoardCommands::initTimedOut);
     QSignalSpy decode(&link, &SerialLink::decodeRequested);
+    // The wait is a minimum: a coarse timer ended it at 2.85 to 2.94 s.
+    QElapsedTimer sinceRequest;
+    qint64 waitedMs = -1;
+    connect(&commands, &BoardCommands::initTimedOut, this, [&] { waitedMs = sinceRequest.elapsed(); });
+    sinceRequest.start();
     QVERIFY(commands.init());
     QTRY_COMPARE(pty.wire(), QByteArray("INIT\r\n"));
     QVERIFY(commands.isInitPending());
     QTRY_COMPARE_WITH_TIMEOUT(timedOut.size(), 1, 6000);
+    QVERIFY2(waitedMs >= 3000, qPrintable(QString::number(waitedMs)));
     QVERIFY(!commands.isInitPending());
     QVERIFY(pty.write(kExampleInitAnswer));
     QTRY_COMPARE(decode.size(), 1);

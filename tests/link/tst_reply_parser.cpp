@@ -16,7 +16,12 @@ ReplyEvent word(std::uint32_t value, const char* line)
     return {Kind::RegisterWord, line, value, static_cast<int>(value & 7u)};
 }
 ReplyEvent userData(const char* text) { return {Kind::UserData, text}; }
-ReplyEvent decode() { return {Kind::Decode, {}}; }
+ReplyEvent decode(const vantrel::RegisterSet& set)
+{
+    ReplyEvent event{Kind::Decode, {}};
+    event.set = set;
+    return event;
+}
 
 QString describe(const std::vector<ReplyEvent>& events)
 {
@@ -26,7 +31,13 @@ QString describe(const std::vector<ReplyEvent>& events)
         switch (e.kind) {
         case Kind::UserData: parts << "user(" + text + ")"; break;
         case Kind::RegisterWord: parts << QString("word(%1,%2,%3)").arg(e.value, 0, 16).arg(e.index).arg(text); break;
-        case Kind::Decode: parts << "decode"; break;
+        case Kind::Decode: {
+            QStringList words;
+            for (const std::uint32_t w : e.set)
+                words << QString::number(w, 16);
+            parts << "decode(" + words.join(',') + ")";
+            break;
+        }
         }
     }
     return parts.join(' ');
@@ -35,10 +46,12 @@ QString describe(const std::vector<ReplyEvent>& events)
 // The board's answer to INIT with the example set, Reg0 last.
 const std::string kInitAnswer = "0X00580005\r\n0X0085003C\r\n0X00000003\r\n0X18004E42\r\n0X0800FD01\r\n0X00740640\r\n";
 
+const vantrel::RegisterSet kInitSet{0x00740640, 0x0800FD01, 0x18004E42, 0x00000003, 0x0085003C, 0x00580005};
+
 const std::vector<ReplyEvent> kInitEvents = {
     word(0x00580005, "Reg  5 580005\r\n"), word(0x0085003C, "Reg  4 85003C\r\n"), word(0x00000003, "Reg  3 3\r\n"),
     word(0x18004E42, "Reg  2 18004E42\r\n"), word(0x0800FD01, "Reg  1 800FD01\r\n"), word(0x00740640, "Reg  0 740640\r\n"),
-    decode(),
+    decode(kInitSet),
 };
 
 } // namespace
@@ -85,6 +98,13 @@ void TestReplyParser::streamCutAnywhere_data()
 
     QTest::addRow("INIT answer in one burst")
         << QByteArray::fromStdString(kInitAnswer) << describe(kInitEvents) << QByteArray() << QByteArray();
+    // The set a Reg0 word completes is the one of that moment: a word for
+    // register 2 later in the same read used to be decoded in its place.
+    std::vector<ReplyEvent> withLaterWord = kInitEvents;
+    withLaterWord.push_back(word(0x12, "Reg  2 12\r\n"));
+    QTest::addRow("a register line after the Reg0 word in the same read")
+        << QByteArray::fromStdString(kInitAnswer + "0X00000012\r\n") << describe(withLaterWord) << QByteArray()
+        << QByteArray();
     // Before the fix only the first line of a read was seen and the rest lost.
     QTest::addRow("user data, a text line and words, with a partial line left over")
         << QByteArray("Udata{ABCDEFGH}\r\nhello\r\nReg 5 0X00580005\r\nx 0x00c8000a\r\nReg 1 0X0")
@@ -173,7 +193,7 @@ void TestReplyParser::decodeOnlyOnARegisterZeroWord()
     // Six words are in, but only a Reg0 word ends a set: other lines must not decode.
     QCOMPARE(describe(parser.feed("Udata{ABCDEFGH}\r\nOK\r\n\r\n")), describe({userData("ABCDEFGH")}));
     QCOMPARE(describe(parser.feed("0X0085003C\r\n")), describe({word(0x0085003C, "Reg  4 85003C\r\n")}));
-    QCOMPARE(describe(parser.feed("0X00740640\r\n")), describe({word(0x00740640, "Reg  0 740640\r\n"), decode()}));
+    QCOMPARE(describe(parser.feed("0X00740640\r\n")), describe({word(0x00740640, "Reg  0 740640\r\n"), decode(kInitSet)}));
 }
 
 void TestReplyParser::lineFeedAfterCrAcrossReads()
@@ -202,7 +222,7 @@ void TestReplyParser::regCountSaturates()
         many += "0X5\r\n";
     parser.feed(many);
     QCOMPARE(parser.regCount(), ReplyParser::kMaxRegCount);
-    QCOMPARE(describe(parser.feed("0X0\r\n")), describe({word(0, "Reg  0 0\r\n"), decode()}));
+    QCOMPARE(describe(parser.feed("0X0\r\n")), describe({word(0, "Reg  0 0\r\n"), decode({0, 0, 0, 0, 0, 5})}));
 }
 
 // Random text from the protocol's own characters, cut into random reads:

@@ -43,6 +43,7 @@ private slots:
     void sendAllAndSetAllPutTheSameLinesOnTheWire();
     void writeEEThenInitLoadsTheStoredSet();
     void initWithoutAnswerDoesNotFreezeThePlan();
+    void decodeTakesTheSetOfItsOwnLine();
     void repliesAndUserData();
     void boardStoppedMidCommand();
 };
@@ -166,6 +167,28 @@ void TestBoardPanel::initWithoutAnswerDoesNotFreezeThePlan()
     // A set that arrives later is still loaded.
     QVERIFY(pty.write("0X00580005\r\n0X0085003C\r\n0X00000003\r\n0X18004E42\r\n0X0800FD01\r\n0X00740640\r\n"));
     QTRY_COMPARE_WITH_TIMEOUT(d.edit("FoutText")->text(), QStringLiteral(" 2320.5"), kCommandWaitMs);
+}
+
+// The set and a later register line in one read: the decode used whatever
+// RegIn held once the whole read was parsed, here Reg2 = 0x12.
+void TestBoardPanel::decodeTakesTheSetOfItsOwnLine()
+{
+    TestPty pty;
+    PanelDriver d;
+    d.type("FoutText", QStringLiteral("1000"));
+    openPort(d, pty.path());
+    d.click("Init");
+    QTRY_COMPARE_WITH_TIMEOUT(pty.wire(), QByteArray("INIT\r\n"), kCommandWaitMs);
+    QVERIFY(pty.write("0X00580005\r\n0X0080001C\r\n0X00000003\r\n0X18004E42\r\n0X0000FD01\r\n0X00740640\r\n"
+                      "0X00000012\r\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(d.panel.initFlag(), 0, kCommandWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(text1(d).contains(QStringLiteral("Reg  2 12\n")), kCommandWaitMs);
+    QVERIFY(d.get<QRadioButton>("MuxL")->isChecked());
+    QCOMPARE(d.bar("ChrgPump")->settingValue(), 7);
+    QVERIFY(!d.check("PDpol")->isChecked());
+    QCOMPARE(d.edit("Rdivider")->text(), QStringLiteral(" 1"));
+    QCOMPARE(d.edit("FoutText")->text(), QStringLiteral(" 2320.5"));
+    QVERIFY(d.listing().contains(QStringLiteral("Reg 2   0x 18004E42\n")));
 }
 
 void TestBoardPanel::repliesAndUserData()

@@ -34,6 +34,7 @@ private slots:
     void dividerOneWarnsAndAsksForThePrescaler();
     void scrollBarArrows();
     void scrollBarLabels();
+    void scrollBarsTakeTheKeyboard();
     void autoSet_data();
     void autoSet();
     void autoSetWithTheDividerAtZeroRaisesNothing();
@@ -43,6 +44,7 @@ private slots:
     void forcedDenominatorTyped();
     void referenceDividerResetsTheResolution();
     void referenceBoxTurnsWhite();
+    void negativeEntriesComputeAsWritten();
     void stoppedRunsKeepTheRegisterWords();
     void serialCaptionTurnsBold();
     void regFileControlsAppear();
@@ -222,6 +224,45 @@ void TestControlPanel::scrollBarLabels()
     QCOMPARE(d.label("OutDivLabel")->text(), QStringLiteral("O/P Divider  16"));
 }
 
+// They could not take the focus at all: Tab skipped them and no key moved them.
+void TestControlPanel::scrollBarsTakeTheKeyboard()
+{
+    PanelDriver d;
+    d.panel.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d.panel));
+    d.check("Refdiv2")->setFocus();
+    for (const char* next : {"Pwr", "ChrgPump", "Prescale8", "OutDivCont", "CPNo"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(next));
+    }
+
+    // The keys step a bar as its arrows do: Up and Page Up raise it by 1.
+    const struct {
+        const char* bar;
+        Qt::Key key;
+        int expected;
+    } presses[] = {
+        {"OutDivCont", Qt::Key_Up, 1},     {"OutDivCont", Qt::Key_PageUp, 2}, {"OutDivCont", Qt::Key_Down, 1},
+        {"OutDivCont", Qt::Key_PageDown, 0}, {"OutDivCont", Qt::Key_Down, 0}, {"Pwr", Qt::Key_Up, 3},
+        {"Pwr", Qt::Key_PageDown, 2},      {"ChrgPump", Qt::Key_Down, 14},    {"ChrgPump", Qt::Key_Up, 15},
+    };
+    for (const auto& press : presses) {
+        d.bar(press.bar)->setFocus();
+        QTest::keyClick(d.bar(press.bar), press.key);
+        QVERIFY2(d.bar(press.bar)->settingValue() == press.expected, press.bar);
+    }
+    QCOMPARE(d.label("PwrLabel")->text(), QStringLiteral("O/P Power  2"));
+    QCOMPARE(d.label("ChrgPumpLabel")->text(), QStringLiteral("Chrg. Pump 15"));
+    d.bar("OutDivCont")->setFocus();
+    QTest::keyClick(d.bar("OutDivCont"), Qt::Key_Up);
+    QCOMPARE(d.label("OutDivLabel")->text(), QStringLiteral("O/P Divider  2"));
+    QVERIFY(d.listing().contains(QStringLiteral("N  464\n")));
+
+    // A click on an arrow gives the bar the focus as well.
+    d.arrow("ChrgPump", false);
+    QCOMPARE(QApplication::focusWidget(), d.bar("ChrgPump"));
+}
+
 void TestControlPanel::autoSet_data()
 {
     QTest::addColumn<QString>("fout");
@@ -341,6 +382,26 @@ void TestControlPanel::referenceBoxTurnsWhite()
     QCOMPARE(roleColour(d.edit("FrText"), QPalette::Base), vantrel::kWhite);
     d.type("FrText", QStringLiteral("10"));
     QCOMPARE(roleColour(d.edit("FrText"), QPalette::Base), vantrel::kWhite);
+}
+
+// Only a zero divisor has no result; negative values are computed as written
+// (both of these were refused as "no plan").
+void TestControlPanel::negativeEntriesComputeAsWritten()
+{
+    PanelDriver d;
+    d.type("FrText", QStringLiteral("-3"));
+    d.click("NMCalc"); // 2320.5 / -3 = -773.5: fraction 0.5
+    QCOMPARE(d.edit("ForceD")->text(), QStringLiteral(" 2"));
+
+    PanelDriver e;
+    e.click("RefDbl");
+    e.type("Rdivider", QStringLiteral("0"));
+    QCOMPARE(e.edit("ResolutionText")->text(), QStringLiteral("20000000"));
+    e.type("FrText", QStringLiteral("-15")); // Fr -30 with Fcomp 20: R -1
+    e.type("Rdivider", QStringLiteral("0"));
+    QCOMPARE(e.edit("ResolutionText")->text(), QStringLiteral("30000000")); // -30e6 / -1
+    e.type("ForceD", QStringLiteral("3"));
+    QCOMPARE(e.edit("ResolutionText")->text(), QStringLiteral("10000000"));
 }
 
 void TestControlPanel::stoppedRunsKeepTheRegisterWords()

@@ -6,16 +6,9 @@
 
 namespace {
 
-vantrel::RegIn regIn(std::uint32_t reg0, std::uint32_t reg1, std::uint32_t reg2, std::uint32_t reg4)
+vantrel::RegisterSet regIn(std::uint32_t reg0, std::uint32_t reg1, std::uint32_t reg2, std::uint32_t reg4)
 {
-    vantrel::RegIn words{};
-    words[0] = std::int32_t(reg0);
-    words[1] = std::int32_t(reg1);
-    words[2] = std::int32_t(reg2);
-    words[3] = 3;
-    words[4] = std::int32_t(reg4);
-    words[5] = 0x00580005;
-    return words;
+    return {reg0, reg1, reg2, 3, reg4, 0x00580005};
 }
 
 } // namespace
