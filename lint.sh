@@ -54,7 +54,7 @@ done
 echo "== cppcheck"
 cppcheck --std=c++20 --language=c++ --library=qt --enable=warning,performance,portability \
     --inline-suppr --suppress=missingIncludeSystem --error-exitcode=1 --quiet -j "$jobs" \
-    -Icalc -Ieeprom -Iui -Itools -Iapp -Ifuzz "${folders[@]}" || status=1
+    -Icalc -Ieeprom -Ilink -Ilink/protocol -Iui -Itools/plan -Itools/board -Iapp -Ifuzz "${folders[@]}" || status=1
 
 if [ "$status" -eq 0 ]; then
     echo "lint: no findings"

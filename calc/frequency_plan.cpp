@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "auto_divider.h"
+#include "chip.h"
 #include "number_format.h"
 #include "number_reader.h"
 #include "register_packing.h"
@@ -11,16 +13,11 @@
 namespace vantrel {
 namespace {
 
+// With no button selected the code stays what it was.
 int muxCode(MuxButton button, int previous)
 {
-    switch (button) {
-    case MuxButton::MuxNone: return 0;
-    case MuxButton::MuxR: return 3;
-    case MuxButton::MuxN: return 4;
-    case MuxButton::MuxL: return 6;
-    case MuxButton::NoneSelected: break;
-    }
-    return previous;
+    const std::optional<MuxOut> code = muxCodeFor(button);
+    return code ? static_cast<int>(*code) : previous;
 }
 
 // The first plan value that would spill out of its register field. Written as
@@ -57,8 +54,6 @@ std::string warningText(PlanWarning warning)
     }
     return {};
 }
-
-double outputDivider(int k) { return std::ldexp(1.0, k); }
 
 PlanResult computePlan(const Settings& s, const PlanValues& previous)
 {

@@ -26,8 +26,6 @@ enum class PlanWarning {
 };
 
 constexpr const char* kPrescalerMessage = "Must use Prescale 8/9 for Freqeuncies above 3.6GHz on ADF4351";
-constexpr double kMaxVcoForPrescaler45MHz = 3600.0;
-constexpr double kMinFcompMHz = 0.001;
 
 struct PlanResult {
     PlanValues values;
@@ -48,8 +46,5 @@ struct PlanResult {
 PlanResult computePlan(const Settings& settings, const PlanValues& previous);
 
 std::string warningText(PlanWarning warning);
-
-// The RF output divider for scroll position k: 2^k.
-double outputDivider(int k);
 
 } // namespace vantrel

@@ -69,12 +69,4 @@ constexpr Field kOutputPower{3, 2};
 constexpr std::uint32_t kReg3 = 0x00000003;
 constexpr std::uint32_t kReg5 = 0x00580005; // lock-detect pin mode 01, bits 20..19 set
 
-// Largest values the plan may put into its fields.
-constexpr double kMaxInt = 65535;
-constexpr double kMaxFrac = 4095;
-constexpr double kMaxMod = 4095;
-constexpr double kMinR = 1;
-constexpr double kMaxR = 1023;
-constexpr std::int32_t kMaxBandSelect = 255;
-
 } // namespace vantrel

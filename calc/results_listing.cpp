@@ -2,7 +2,9 @@
 
 #include <cmath>
 
-#include "hex_format.h"
+#include "chip.h"
+#include "hex_codec.h"
+#include "line_end.h"
 #include "number_format.h"
 
 namespace vantrel {
@@ -21,7 +23,7 @@ StyledText vcoLabel(double vco)
 {
     StyledText label{"VCO " + generalNumber(vco) + "MHz", kBlack, false};
     if (vco < kMinVcoMHz || vco > kMaxVcoMHz) {
-        label.text += kLineBreak;
+        label.text += kCrLf;
         label.text += "External VCO Only";
         label.colour = kRed;
         label.bold = true;
@@ -32,7 +34,7 @@ StyledText vcoLabel(double vco)
 StyledText resultsListing(const PlanValues& plan, bool intN)
 {
     std::string text;
-    const auto line = [&text](const std::string& content) { text += content + kLineBreak; };
+    const auto line = [&text](const std::string& content) { text += content + kCrLf; };
     line("Fcomp  " + formatMask(plan.fcomp, "#0.00####MHz"));
     line("R  " + formatMask(plan.r, "###0"));
     line("N  " + formatMask(plan.n, "####0"));
@@ -41,7 +43,7 @@ StyledText resultsListing(const PlanValues& plan, bool intN)
     line("Error =  " + formatMask(plan.errorHz, "###0.0#Hz"));
     if (!intN && plan.fract == 0)
         line("Fract = 0, Suggest use IntegerN Mode");
-    text += kLineBreak;
+    text += kCrLf;
     for (std::size_t k = 0; k < plan.registers.size(); ++k)
         line("Reg " + std::to_string(k) + "   0x " + hexFormat(plan.registers[k]));
     return {text, std::fabs(plan.errorHz) > 1 ? kRed : kBlack, false};
@@ -49,13 +51,13 @@ StyledText resultsListing(const PlanValues& plan, bool intN)
 
 std::string modLimitMessage()
 {
-    return std::string("More than 12 bits needed for fractional registers") + kLineBreak + "Choose alternative values";
+    return std::string("More than 12 bits needed for fractional registers") + kCrLf + "Choose alternative values";
 }
 
 std::string fieldLimitMessage(const char* field, double value, double low, double high)
 {
     return std::string(field) + " " + plainNumber(value) + " outside " + plainNumber(low) + " to "
-           + plainNumber(high) + kLineBreak + "Choose alternative values";
+           + plainNumber(high) + kCrLf + "Choose alternative values";
 }
 
 } // namespace vantrel

@@ -15,8 +15,6 @@ constexpr Colour kBlack = 0;
 constexpr Colour kRed = 255;
 constexpr Colour kWhite = 16777215;
 
-constexpr const char* kLineBreak = "\r\n";
-
 struct StyledText {
     std::string text;
     Colour colour = kBlack;
@@ -24,10 +22,6 @@ struct StyledText {
 
     bool operator==(const StyledText&) const = default;
 };
-
-constexpr double kMaxPfdMHz = 32.0;   // above this the PFD label warns
-constexpr double kMinVcoMHz = 2200.0; // the chip's VCO range
-constexpr double kMaxVcoMHz = 4400.0;
 
 // "Fcomp 10.0", with " TOO HIGH" in red above 32 MHz.
 StyledText pfdLabel(double fcomp);

@@ -5,10 +5,9 @@
 
 #include <string>
 
-namespace vantrel {
+#include "chip.h"
 
-// Which MUXOUT option button is selected; none is when the window opens.
-enum class MuxButton { NoneSelected, MuxNone, MuxR, MuxN, MuxL };
+namespace vantrel {
 
 struct Settings {
     std::string foutText = "2320.5";      // MHz
@@ -33,9 +32,5 @@ struct Settings {
     int chrgPump = 15;  // 0..15
     int pwr = 3;        // 0..3
 };
-
-constexpr int kMaxOutDivIndex = 6;
-constexpr int kMaxChargePump = 15;
-constexpr int kMaxPower = 3;
 
 } // namespace vantrel

@@ -1,13 +1,10 @@
 #include "ee_listing.h"
 
-#include "hex_format.h"
+#include "hex_codec.h"
+#include "line_end.h"
 #include "number_format.h"
 
 namespace vantrel {
-
-namespace {
-constexpr std::string_view kLineEnd = "\r\n";
-} // namespace
 
 std::string eeHexData(std::uint32_t word)
 {
@@ -27,19 +24,19 @@ std::string eeDataListing(const PlanValues& plan, std::string_view frText)
     text += "    D =  " + formatMask(plan.denom, "0000");
     text += "   F = " + formatMask(plan.fract, "0000");
     text += "    Odiv = " + formatMask(plan.outDiv, "##");
-    text += kLineEnd;
+    text += kCrLf;
 
     text += ";  Fout = " + formatMask(plan.fout, "###0.0######");
     text += "MHz      Ref = ";
     text += frText;
     text += "MHz";
-    text += kLineEnd;
+    text += kCrLf;
 
     // Reg5 first and Reg0 last, the order the chip must be loaded in: writing
     // Reg0 is what makes a new set take effect.
     for (int index = static_cast<int>(plan.registers.size()) - 1; index >= 0; --index) {
         text += eeHexData(plan.registers[static_cast<std::size_t>(index)]);
-        text += kLineEnd;
+        text += kCrLf;
     }
     return text;
 }

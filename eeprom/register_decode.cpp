@@ -36,17 +36,6 @@ double field(Field f, std::uint32_t word) { return unpack(f, word); }
 
 bool bit(Field f, std::uint32_t word) { return unpack(f, word) != 0; }
 
-std::optional<MuxButton> muxButtonFor(int code)
-{
-    switch (code) {
-    case 0: return MuxButton::MuxNone;
-    case 3: return MuxButton::MuxR;
-    case 4: return MuxButton::MuxN;
-    case 6: return MuxButton::MuxL;
-    default: return std::nullopt;
-    }
-}
-
 } // namespace
 
 DecodedRegisterSet decodeRegisterSet(const RegisterSet& set, std::string_view frText, const PlanValues& previous)
@@ -74,7 +63,7 @@ DecodedRegisterSet decodeRegisterSet(const RegisterSet& set, std::string_view fr
     d.lowSpur = bit(reg2::kNoiseMode, word2);
     d.intN = bit(reg2::kLockDetectFunction, word2);
     p.muxVal = static_cast<int>(unpack(reg2::kMuxout, word2));
-    d.muxButton = muxButtonFor(p.muxVal);
+    d.muxButton = muxButtonFor(static_cast<std::uint32_t>(p.muxVal));
     d.pdPol = !bit(reg2::kPdPolarity, word2);
     d.chrgPump = static_cast<int>(unpack(reg2::kChargePump, word2));
     d.pwr = static_cast<int>(unpack(reg4::kOutputPower, word4));
@@ -117,6 +106,33 @@ DecodedRegisterSet decodeRegisterSet(const RegisterSet& set, std::string_view fr
     d.resolutionText = generalNumber(p.resolution);
     d.foutText = generalNumber(p.fout);
     return d;
+}
+
+Settings decodedSettings(const DecodedRegisterSet& d, Settings s)
+{
+    s.refDbl = d.refDbl;
+    s.refDiv2 = d.refDiv2;
+    s.prescale8 = d.prescale8;
+    s.feedback = d.feedback;
+    s.lowSpur = d.lowSpur;
+    s.intN = d.intN;
+    if (d.muxButton)
+        s.mux = *d.muxButton;
+    s.pdPol = d.pdPol;
+    s.chrgPump = d.chrgPump;
+    s.pwr = d.pwr;
+    s.rdividerText = d.rdividerText;
+    if (d.outDivCont)
+        s.outDivCont = *d.outDivCont;
+    s.resolutionText = d.resolutionText;
+    s.foutText = d.foutText;
+    return s;
+}
+
+void loadRegisterSet(PlanSession& session, const RegisterSet& set)
+{
+    const DecodedRegisterSet decoded = decodeRegisterSet(set, session.settings().frText, session.plan());
+    session.rebuildAround(decodedSettings(decoded, session.settings()), decoded.plan);
 }
 
 } // namespace vantrel

@@ -8,7 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "plan_session.h"
 #include "plan_values.h"
+#include "register_layout.h"
 #include "settings.h"
 
 namespace vantrel {
@@ -48,5 +50,13 @@ struct DecodedRegisterSet {
 // Decodes Reg0, Reg1, Reg2 and Reg4; Reg3 and Reg5 are not read. frText is
 // the reference box's text, read by the leading-number rule.
 DecodedRegisterSet decodeRegisterSet(const RegisterSet& set, std::string_view frText, const PlanValues& previous);
+
+// The controls as the decode leaves them before its final run: `settings`
+// with the decoded check boxes, MUXOUT button, scroll positions and texts.
+Settings decodedSettings(const DecodedRegisterSet& decoded, Settings settings);
+
+// "INIT from EE" answered with `set`, on a session: the decode of the
+// window, ending in its one run of the plan.
+void loadRegisterSet(PlanSession& session, const RegisterSet& set);
 
 } // namespace vantrel

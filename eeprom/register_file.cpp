@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "line_end.h"
 #include "number_format.h"
 #include "number_reader.h"
 #include "rounding.h"
@@ -15,7 +16,6 @@ namespace vantrel {
 namespace {
 
 constexpr std::string_view kBlockHeading = "   ;Register set ";
-constexpr std::string_view kLineEnd = "\r\n";
 
 BlockAppend failed(std::string reason) { return BlockAppend{std::nullopt, std::move(reason)}; }
 
@@ -68,9 +68,9 @@ BlockAppend appendRegisterBlock(const std::filesystem::path& fileName, std::stri
     block.reserve(kBlockHeading.size() + listing.size() + 16);
     block += kBlockHeading;
     block += formatMask(*blockNum, "##0");
-    block += kLineEnd;
+    block += kCrLf;
     block += listing;
-    block += kLineEnd;
+    block += kCrLf;
 
     errno = 0;
     std::FILE* file = openForAppending(fileName);

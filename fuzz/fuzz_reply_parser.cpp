@@ -1,5 +1,6 @@
 // The reply parser on arbitrary bytes cut into arbitrary reads: however the
 // bytes arrive, it must see the same lines, and its events must hold together.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,19 +15,24 @@ using vantrel::ReplyParser;
 
 namespace {
 
+// `events` are all the events of a parser from its start.
 void checkEvents(const std::vector<ReplyEvent>& events)
 {
+    std::array<std::uint32_t, 8> lastWord{};
     for (std::size_t i = 0; i < events.size(); ++i) {
         const ReplyEvent& event = events[i];
         switch (event.kind) {
         case ReplyEvent::Kind::RegisterWord:
             VANTREL_FUZZ_CHECK(event.index == int(event.value & 7u));
             VANTREL_FUZZ_CHECK(event.text == vantrel::registerWordLine(event.index, event.value));
+            lastWord[static_cast<std::size_t>(event.index)] = event.value;
             break;
         case ReplyEvent::Kind::Decode:
-            // Only a Reg0 word can start a decode.
+            // Only a Reg0 word can start a decode, and it decodes the words of that moment.
             VANTREL_FUZZ_CHECK(i > 0 && events[i - 1].kind == ReplyEvent::Kind::RegisterWord
                                && events[i - 1].index == 0);
+            for (std::size_t r = 0; r < event.set.size(); ++r)
+                VANTREL_FUZZ_CHECK(event.set[r] == lastWord[r]);
             break;
         case ReplyEvent::Kind::UserData:
             VANTREL_FUZZ_CHECK(event.text.size() <= 8);

@@ -41,10 +41,7 @@ void PacedSender::writeNext()
         m_busy = false;
         m_lines.clear();
         emit writeFailed(index);
-        return;
     }
-    // A slot of lineWritten may abort the command; then nothing is left to pace.
-    emit lineWritten(index);
 }
 
 void PacedSender::onGapTimeout()

@@ -34,7 +34,6 @@ public:
     bool isBusy() const { return m_busy; }
 
 signals:
-    void lineWritten(int index);
     // The pause after the last line has passed.
     void finished();
     void aborted();

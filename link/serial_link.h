@@ -31,7 +31,6 @@ public:
     OpenOutcome open(const QString& device);
     void close();
     bool isOpen() const;
-    QString device() const { return m_device; }
 
     // False when the port is not open or refused the bytes.
     bool write(const QByteArray& bytes);
@@ -57,7 +56,7 @@ private:
 
     QSerialPort m_port;
     ReplyParser m_parser;
-    QString m_device;
+    QString m_device; // for the message when the port is lost
     // Set between a successful open and the first failure, so that open
     // errors and the repeated errors of a hung-up port are not reported as losses.
     bool m_watching = false;

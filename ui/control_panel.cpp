@@ -4,16 +4,13 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 
-#include "best_fraction.h"
-#include "ee_listing.h"
-#include "register_file.h"
-#include "shown_text.h"
 #include "compact_style.h"
+#include "ee_listing.h"
 #include "eedata_window.h"
 #include "message_sink.h"
-#include "number_format.h"
-#include "number_reader.h"
-#include "output_divider.h"
+#include "panel_actions.h"
+#include "register_file.h"
+#include "shown_text.h"
 #include "ui_control_panel.h"
 #include "widget_colours.h"
 #include "window_icon.h"
@@ -132,7 +129,7 @@ Settings ControlPanel::readSettings() const
 
 void ControlPanel::recalculate()
 {
-    if (m_initFlag == -1 || m_decoding)
+    if (m_awaitingBoardSet || m_decoding)
         return;
     eeDataWindow()->hide();
     m_ui->TrackDivider->setEnabled(true);
@@ -158,10 +155,10 @@ void ControlPanel::showPlanResult(const PlanResult& result)
         setRoleColour(m_ui->ValuesText, QPalette::Text, *result.listingColour);
 }
 
-void ControlPanel::setResolutionStep(const std::optional<double>& step)
+void ControlPanel::setResolutionText(const std::optional<std::string>& text)
 {
-    if (step)
-        m_ui->ResolutionText->setText(fromStd(plainNumber(*step)));
+    if (text)
+        m_ui->ResolutionText->setText(fromStd(*text));
 }
 
 bool ControlPanel::eventFilter(QObject* watched, QEvent* event)
@@ -198,13 +195,12 @@ void ControlPanel::frTextChange()
 void ControlPanel::rdividerChange()
 {
     recalculate();
-    setResolutionStep(integerNStep(m_plan.fr, m_plan.r, m_plan.outDiv));
+    setResolutionText(integerNResolutionText(m_plan));
 }
 
 void ControlPanel::forceDChange()
 {
-    setResolutionStep(forcedResolution(m_ui->IntN->isChecked(), m_ui->ForceD->text().toStdString(), m_plan.fr,
-                                       m_plan.r, m_plan.outDiv));
+    setResolutionText(forcedResolutionText(m_ui->IntN->isChecked(), m_ui->ForceD->text().toStdString(), m_plan));
 }
 
 void ControlPanel::intNClick()
@@ -212,7 +208,7 @@ void ControlPanel::intNClick()
     recalculate();
     if (m_ui->IntN->isChecked()) {
         m_ui->NMCalc->setEnabled(false);
-        setResolutionStep(integerNStep(m_plan.fr, m_plan.r, m_plan.outDiv));
+        setResolutionText(integerNResolutionText(m_plan));
     } else {
         m_ui->NMCalc->setEnabled(true);
     }
@@ -221,54 +217,45 @@ void ControlPanel::intNClick()
 
 void ControlPanel::outDivContChange(int k)
 {
-    m_plan.outDiv = outputDivider(k);
-    QString caption = QStringLiteral("O/P Divider ") + fromStd(generalNumber(m_plan.outDiv));
-    // Dividers 32 and 64 exist on the ADF4351 only.
-    if (k > 4)
-        caption += QStringLiteral("\n ADF4351 Only");
-    m_ui->OutDivLabel->setText(caption);
+    moveDivider(m_plan, k);
+    m_ui->OutDivLabel->setText(shownText(dividerLabel(k)));
     recalculate();
 }
 
 void ControlPanel::chrgPumpChange(int value)
 {
-    m_ui->ChrgPumpLabel->setText(QStringLiteral("Chrg. Pump ") + fromStd(plainNumber(value)));
+    m_ui->ChrgPumpLabel->setText(fromStd(chargePumpLabel(value)));
     recalculate();
 }
 
 void ControlPanel::pwrChange(int value)
 {
-    m_ui->PwrLabel->setText(QStringLiteral("O/P Power ") + fromStd(generalNumber(value)));
+    m_ui->PwrLabel->setText(fromStd(powerLabel(value)));
     recalculate();
 }
 
 void ControlPanel::autoDivClick()
 {
-    const double fout = readLeadingNumber(m_ui->FoutText->text().toStdString());
-    const std::optional<int> k = autoDividerIndex(fout);
+    const std::optional<int> k = startAutoSet(m_plan, m_ui->FoutText->text().toStdString());
     if (!k)
         return;
-    // Each step doubles the VCO with the divider, as the tracked output
-    // relies on: the output stays at the frequency read here.
-    m_plan.fout = fout;
-    m_plan.vco = fout;
-    m_plan.outDiv = 1;
+    // Every move of the divider runs its handler, and with it the plan, before
+    // the next step doubles the VCO the plan left.
     m_ui->OutDivCont->setSettingValue(0);
     for (int step = 1; step <= *k; ++step) {
-        m_plan.vco = m_plan.vco * 2;
-        m_plan.outDiv = m_plan.outDiv * 2;
+        stepAutoSet(m_plan);
         m_ui->OutDivCont->setSettingValue(step);
     }
 }
 
 void ControlPanel::nmCalcClick()
 {
-    const BestFraction best = searchBestFraction(m_plan.vco, m_plan.fcomp);
-    if (best.end == BestFraction::End::NoPlan)
+    const BestFractionPress press = pressBestFraction(m_plan);
+    if (!press.searched)
         return;
     m_ui->ForceD->setText(QString());
-    if (best.end == BestFraction::End::Found)
-        m_ui->ForceD->setText(fromStd(generalNumber(best.denominator)));
+    if (press.forceDText)
+        m_ui->ForceD->setText(fromStd(*press.forceDText));
 }
 
 void ControlPanel::picEEdataClick()

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "board_commands.h"
 #include "compact_style.h"
 #include "frequency_plan.h"
 #include "plan_values.h"
@@ -23,7 +24,6 @@ class EEdataWindow;
 class MessageSink;
 
 namespace vantrel {
-class BoardCommands;
 class SerialLink;
 } // namespace vantrel
 
@@ -36,9 +36,9 @@ public:
 
     // The plan values and register words of the last runs.
     const vantrel::PlanValues& plan() const { return m_plan; }
-    // -1 while the board's stored set is asked for and loaded; the plan
-    // does not follow the controls meanwhile.
-    std::int16_t initFlag() const { return m_initFlag; }
+    // -1 while the board's stored set is asked for and loaded, 0 otherwise;
+    // the plan does not follow the controls meanwhile.
+    std::int16_t initFlag() const { return m_awaitingBoardSet ? -1 : 0; }
 
     // Created, hidden, on first use and kept until the program ends.
     EEdataWindow* eeDataWindow();
@@ -57,7 +57,7 @@ private:
     void connectHandlers();
     vantrel::Settings readSettings() const;
     void showPlanResult(const vantrel::PlanResult& result);
-    void setResolutionStep(const std::optional<double>& step);
+    void setResolutionText(const std::optional<std::string>& text);
 
     void foutTextClick();
     void frTextChange();
@@ -82,13 +82,14 @@ private:
     void writeAllClick();
     void initClick();
     void commandBusy(bool busy);
-    void commandFinished(int command, const QString& replyText);
-    void commandAborted(int command);
+    void commandFinished(vantrel::BoardCommands::Command command, const QString& replyText);
+    void commandAborted(vantrel::BoardCommands::Command command);
     void initTimedOut();
     void registerWordReceived(const QString& text1Line);
     void decodeRequested(const vantrel::RegisterSet& set);
     void portLost(const QString& reason);
     void endInitWait();
+    void resumePlan();
     void appendToText1(const QString& text);
     void refreshPortToolTip();
 
@@ -99,7 +100,9 @@ private:
     vantrel::BoardCommands& m_commands;
     QPointer<EEdataWindow> m_eeData;
     vantrel::PlanValues m_plan;
-    std::int16_t m_initFlag = 0;
+    // From "INIT from EE" until the board's set is loaded or given up: the
+    // plan does not follow the controls meanwhile.
+    bool m_awaitingBoardSet = false;
     // True while a decode writes the controls: their handlers must not
     // recalculate from half-written settings.
     bool m_decoding = false;

@@ -49,8 +49,15 @@ void ControlPanel::decodeInput(const RegisterSet& set)
         // OutDiv); the plan rebuilt below starts from the decoded one.
         m_plan = decoded.plan;
     }
-    m_initFlag = 0;
     // Tracking keeps the decoded VCO and takes the output as VCO / divider.
-    recalculate();
+    resumePlan();
     ui.TrackDivider->setChecked(false);
+}
+
+// The one place the wait for the board's set ends: the plan follows the
+// controls again, from a run of its own.
+void ControlPanel::resumePlan()
+{
+    m_awaitingBoardSet = false;
+    recalculate();
 }

@@ -23,10 +23,8 @@ void ControlPanel::connectBoardHandlers()
     connect(ui.Init, &QPushButton::clicked, this, &ControlPanel::initClick);
 
     connect(&m_commands, &BoardCommands::busyChanged, this, &ControlPanel::commandBusy);
-    connect(&m_commands, &BoardCommands::finished, this,
-            [this](BoardCommands::Command command, const QString& text) { commandFinished(int(command), text); });
-    connect(&m_commands, &BoardCommands::aborted, this,
-            [this](BoardCommands::Command command) { commandAborted(int(command)); });
+    connect(&m_commands, &BoardCommands::finished, this, &ControlPanel::commandFinished);
+    connect(&m_commands, &BoardCommands::aborted, this, &ControlPanel::commandAborted);
     connect(&m_commands, &BoardCommands::initTimedOut, this, &ControlPanel::initTimedOut);
     connect(&m_link, &SerialLink::userData, ui.Udata, &QLineEdit::setText);
     connect(&m_link, &SerialLink::registerWord, this,
@@ -92,7 +90,7 @@ void ControlPanel::writeAllClick()
 void ControlPanel::initClick()
 {
     // The plan stops following the controls until the board's set is loaded.
-    m_initFlag = -1;
+    m_awaitingBoardSet = true;
     if (!m_commands.init())
         endInitWait();
 }
@@ -104,23 +102,23 @@ void ControlPanel::commandBusy(bool busy)
         button->setEnabled(!busy);
 }
 
-void ControlPanel::commandFinished(int command, const QString& replyText)
+void ControlPanel::commandFinished(BoardCommands::Command command, const QString& replyText)
 {
-    if (BoardCommands::Command(command) != BoardCommands::Command::Init)
+    if (command != BoardCommands::Command::Init)
         m_ui->Text1->setPlainText(shownText(replyText));
 }
 
-void ControlPanel::commandAborted(int command)
+void ControlPanel::commandAborted(BoardCommands::Command command)
 {
     if (m_link.isOpen())
         appendToText1(QStringLiteral("The port refused the command; it was not sent whole\r\n"));
-    if (BoardCommands::Command(command) == BoardCommands::Command::Init)
+    if (command == BoardCommands::Command::Init)
         endInitWait();
 }
 
 void ControlPanel::initTimedOut()
 {
-    if (m_initFlag != -1)
+    if (!m_awaitingBoardSet)
         return;
     appendToText1(QString::fromLatin1(kNoRegisterSetText) + QStringLiteral("\r\n"));
     endInitWait();
@@ -129,19 +127,13 @@ void ControlPanel::initTimedOut()
 // The read-back is given up: the plan follows the controls again.
 void ControlPanel::endInitWait()
 {
-    if (m_initFlag != -1)
-        return;
-    m_initFlag = 0;
-    recalculate();
+    if (m_awaitingBoardSet)
+        resumePlan();
 }
 
 void ControlPanel::registerWordReceived(const QString& text1Line) { appendToText1(text1Line); }
 
-void ControlPanel::decodeRequested(const RegisterSet& set)
-{
-    decodeInput(set);
-    m_initFlag = 0;
-}
+void ControlPanel::decodeRequested(const RegisterSet& set) { decodeInput(set); }
 
 void ControlPanel::portLost(const QString& reason)
 {

@@ -6,10 +6,8 @@
 
 #include <string>
 
-inline QString shownText(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
+#include "line_end.h"
 
-inline QString shownText(const std::string& text) { return shownText(QString::fromStdString(text)); }
+inline QString shownText(const std::string& text) { return QString::fromStdString(vantrel::withLineFeeds(text)); }
+
+inline QString shownText(const QString& text) { return shownText(text.toStdString()); }

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 
-#include "hex_format.h"
 #include "number_format.h"
 #include "number_reader.h"
 
@@ -18,8 +17,6 @@ private slots:
     void generalReadsBack();
     void mask_data();
     void mask();
-    void hex_data();
-    void hex();
 };
 
 void TestNumberFormat::general_data()
@@ -107,25 +104,6 @@ void TestNumberFormat::mask()
     QFETCH(QString, mask);
     QFETCH(QString, expected);
     QCOMPARE(QString::fromStdString(vantrel::formatMask(value, mask.toStdString())), expected);
-}
-
-void TestNumberFormat::hex_data()
-{
-    QTest::addColumn<quint32>("word");
-    QTest::addColumn<QString>("expected");
-    QTest::addRow("zero") << 0u << "00000000";
-    QTest::addRow("reg 5") << 5767173u << "00580005";
-    QTest::addRow("small") << 5u << "00000005";
-    QTest::addRow("largest positive") << 2147483647u << "7FFFFFFF";
-    QTest::addRow("top bit keeps its pattern") << 0x80000000u << "80000000";
-    QTest::addRow("upper case") << 0xABCDEF12u << "ABCDEF12";
-}
-
-void TestNumberFormat::hex()
-{
-    QFETCH(quint32, word);
-    QFETCH(QString, expected);
-    QCOMPARE(QString::fromStdString(vantrel::hexFormat(word)), expected);
 }
 
 QTEST_APPLESS_MAIN(TestNumberFormat)

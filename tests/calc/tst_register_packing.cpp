@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "frequency_plan.h"
-#include "hex_format.h"
+#include "hex_codec.h"
 #include "register_layout.h"
 #include "worked_examples.h"
 

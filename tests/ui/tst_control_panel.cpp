@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "eedata_window.h"
-#include "hex_format.h"
+#include "hex_codec.h"
 #include "panel_driver.h"
 #include "widget_colours.h"
 #include "worked_listings.h"

@@ -1,7 +1,7 @@
 // Loading a register set read back from the board into the window.
 #include <QtTest>
 
-#include "hex_format.h"
+#include "hex_codec.h"
 #include "panel_driver.h"
 
 namespace {

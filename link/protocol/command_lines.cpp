@@ -1,14 +1,25 @@
 #include "command_lines.h"
 
-#include "hex_format.h"
+#include "hex_codec.h"
+#include "line_end.h"
 
 namespace vantrel {
+namespace {
+
+std::string commandLine(std::string_view command)
+{
+    std::string line(command);
+    line += kCrLf;
+    return line;
+}
+
+} // namespace
 
 std::string registerLine(std::uint32_t word)
 {
-    std::string line = "R";
+    std::string line(kRegisterCommand);
     line += hexFormat(word);
-    line += kLineEnd;
+    line += kCrLf;
     return line;
 }
 
@@ -26,11 +37,11 @@ std::vector<std::string> writeAllLines(const RegisterSet& set)
     std::vector<std::string> lines;
     for (auto it = set.rbegin(); it != set.rend(); ++it) {
         lines.push_back(registerLine(*it));
-        lines.emplace_back(kStoreLine);
+        lines.push_back(commandLine(kStoreCommand));
     }
     return lines;
 }
 
-std::vector<std::string> initLines() { return {std::string(kInitLine)}; }
+std::vector<std::string> initLines() { return {commandLine(kInitCommand)}; }
 
 } // namespace vantrel

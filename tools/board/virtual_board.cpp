@@ -1,23 +1,19 @@
 #include "virtual_board.h"
 
-#include "hex_format.h"
+#include "chip.h"
+#include "hex_codec.h"
+#include "line_end.h"
 
 namespace vantrel {
 
 namespace {
 
-std::optional<std::uint32_t> parseHexWord(const QByteArray& digits)
+// A register word as the board takes it: exactly eight hexadecimal digits.
+std::optional<std::uint32_t> eightDigitWord(const QByteArray& digits)
 {
     if (digits.size() != 8)
         return std::nullopt;
-    std::uint32_t value = 0;
-    for (const char c : digits) {
-        const int d = QByteArrayView("0123456789ABCDEF").indexOf(c >= 'a' && c <= 'f' ? char(c - 'a' + 'A') : c);
-        if (d < 0)
-            return std::nullopt;
-        value = value * 16u + static_cast<std::uint32_t>(d);
-    }
-    return value;
+    return parseHexWord(digits.toStdString());
 }
 
 QByteArray hexBytes(std::uint32_t word) { return QByteArray::fromStdString(hexFormat(word)); }
@@ -66,15 +62,17 @@ VirtualBoard::Reaction VirtualBoard::feed(const QByteArray& bytes, Clock::time_p
 void VirtualBoard::handleLine(const QByteArray& line, Reaction& reaction)
 {
     if (line.startsWith('R')) {
-        const std::optional<std::uint32_t> word = parseHexWord(line.mid(1));
+        const std::optional<std::uint32_t> word = eightDigitWord(line.mid(1));
         if (!word) {
             reaction.warnings.append(QStringLiteral("bad register line \"%1\"").arg(QString::fromLatin1(line)));
             return;
         }
         const std::uint32_t index = *word & 7u;
-        if (index < m_working.size())
+        if (index < m_working.size()) {
             m_working[index] = *word;
-        else
+            if (index == 0)
+                reaction.applied.append(describeSetting(m_working));
+        } else
             reaction.warnings.append(QStringLiteral("register word %1 names register %2, which the chip lacks")
                                          .arg(QString::fromLatin1(hexBytes(*word)))
                                          .arg(index));
@@ -110,11 +108,24 @@ QList<QByteArray> VirtualBoard::initReply() const
 {
     QList<QByteArray> lines;
     for (auto it = m_eeprom.rbegin(); it != m_eeprom.rend(); ++it)
-        lines.append("0X" + hexBytes(*it) + "\r\n");
+        lines.append("0X" + hexBytes(*it) + kCrLf);
     return lines;
 }
 
-QByteArray VirtualBoard::userDataLine() const { return "Udata{" + m_userData.toLatin1() + "}\r\n"; }
+QByteArray VirtualBoard::userDataLine() const { return "Udata{" + m_userData.toLatin1() + "}" + kCrLf; }
+
+QString describeSetting(const RegisterSet& set)
+{
+    const auto field = [&set](std::size_t index, Field f) { return unpack(f, set[index]); };
+    const auto mux = static_cast<MuxOut>(field(2, reg2::kMuxout));
+    return QStringLiteral("INT %1, FRAC %2, MOD %3, R %4, divider %5, MUXOUT %6")
+        .arg(field(0, reg0::kInt))
+        .arg(field(0, reg0::kFrac))
+        .arg(field(1, reg1::kMod))
+        .arg(field(2, reg2::kRCounter))
+        .arg(1u << field(4, reg4::kRfDividerSelect))
+        .arg(QString::fromLatin1(muxOutName(mux).data(), qsizetype(muxOutName(mux).size())));
+}
 
 QByteArray eepromText(const RegisterSet& set)
 {
@@ -136,7 +147,7 @@ std::optional<RegisterSet> parseEepromText(const QByteArray& text)
         if (parts.size() != 2 || parts[0].size() != 4 || !parts[0].startsWith("Reg"))
             return std::nullopt;
         const int index = parts[0].at(3) - '0';
-        const std::optional<std::uint32_t> word = parseHexWord(parts[1]);
+        const std::optional<std::uint32_t> word = eightDigitWord(parts[1]);
         if (index < 0 || index >= 6 || !word)
             return std::nullopt;
         set[static_cast<std::size_t>(index)] = *word;

@@ -2,25 +2,16 @@
 
 #include <algorithm>
 
+#include "hex_codec.h"
+#include "line_end.h"
+
 namespace vantrel {
 
 namespace {
 
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
-constexpr std::size_t kMaxWordDigits = 8;
 constexpr std::size_t kUserDataLength = 8;
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -42,36 +33,13 @@ void trimFront(std::string& text, std::size_t maxSize)
 
 } // namespace
 
-std::optional<std::uint32_t> hexToValue(std::string_view text)
-{
-    std::uint32_t value = 0;
-    std::size_t digits = 0;
-    while (digits < text.size() && digits < kMaxWordDigits) {
-        const int d = hexDigit(text[digits]);
-        if (d < 0)
-            break;
-        // Unsigned, so words of 80000000 and above keep their bit pattern.
-        value = value * 16u + static_cast<std::uint32_t>(d);
-        ++digits;
-    }
-    if (digits == 0)
-        return std::nullopt;
-    return value;
-}
-
 std::string registerWordLine(int index, std::uint32_t value)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string hex;
-    do {
-        hex.insert(hex.begin(), kDigits[value & 0xFu]);
-        value >>= 4;
-    } while (value != 0);
     std::string line = "Reg  ";
     line += static_cast<char>('0' + index);
     line += ' ';
-    line += hex;
-    line += "\r\n";
+    line += hexDigits(value);
+    line += kCrLf;
     return line;
 }
 
@@ -118,7 +86,7 @@ void ReplyParser::handleLine(std::string_view line, std::vector<ReplyEvent>& eve
 
     const std::size_t marker = findMarker(line);
     const std::optional<std::uint32_t> word =
-        marker == std::string_view::npos ? std::nullopt : hexToValue(line.substr(marker + 2));
+        marker == std::string_view::npos ? std::nullopt : leadingHexWord(line.substr(marker + 2));
     if (!word) {
         keepText(line);
         return;
@@ -140,7 +108,7 @@ void ReplyParser::handleLine(std::string_view line, std::vector<ReplyEvent>& eve
 void ReplyParser::keepText(std::string_view line)
 {
     m_pendingText.append(line);
-    m_pendingText.append("\r\n");
+    m_pendingText.append(kCrLf);
     trimFront(m_pendingText, kMaxHeldText);
 }
 

@@ -12,9 +12,10 @@
 
 namespace vantrel {
 
-inline constexpr std::string_view kLineEnd = "\r\n";
-inline constexpr std::string_view kStoreLine = "W\r\n";
-inline constexpr std::string_view kInitLine = "INIT\r\n";
+// The commands, each sent with CR LF after it.
+inline constexpr std::string_view kRegisterCommand = "R"; // followed by the word
+inline constexpr std::string_view kStoreCommand = "W";
+inline constexpr std::string_view kInitCommand = "INIT";
 
 // "R" + eight upper-case hex digits + CR LF: 0x580005 -> "R00580005\r\n".
 std::string registerLine(std::uint32_t word);

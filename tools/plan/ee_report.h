@@ -14,6 +14,6 @@ struct EeReport {
     std::string failure; // for stderr; empty when everything asked for was done
 };
 
-EeReport runEeRequest(const EeRequest& request, const PlanRun& run);
+EeReport runEeRequest(const EeRequest& request, const PlanSession& run);
 
 } // namespace vantrel

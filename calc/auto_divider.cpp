@@ -1,12 +1,16 @@
-#include "output_divider.h"
+#include "auto_divider.h"
 
-#include "results_listing.h"
+#include <cmath>
+
+#include "chip.h"
 
 namespace vantrel {
 
+double outputDivider(int k) { return std::ldexp(1.0, k); }
+
 std::optional<int> autoDividerIndex(double fout)
 {
-    if (!(fout >= kMinAutoFoutMHz && fout <= kMaxAutoFoutMHz))
+    if (!(fout >= kMinOutputMHz && fout <= kMaxOutputMHz))
         return std::nullopt;
     double vco = fout;
     int k = 0;

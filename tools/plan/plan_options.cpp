@@ -138,16 +138,10 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
 
     if (parser.isSet(QStringLiteral("mux"))) {
         const QString mux = parser.value(QStringLiteral("mux"));
-        if (mux == QLatin1String("none"))
-            s.mux = MuxButton::MuxNone;
-        else if (mux == QLatin1String("r"))
-            s.mux = MuxButton::MuxR;
-        else if (mux == QLatin1String("n"))
-            s.mux = MuxButton::MuxN;
-        else if (mux == QLatin1String("lock"))
-            s.mux = MuxButton::MuxL;
-        else
+        const std::optional<MuxButton> button = muxButtonNamed(mux.toStdString());
+        if (!button)
             return fail(QStringLiteral("--mux %1: expected none, r, n or lock").arg(mux));
+        s.mux = *button;
     }
     if (parser.isSet(QStringLiteral("force-d")))
         request.forceD = parser.value(QStringLiteral("force-d")).toStdString();

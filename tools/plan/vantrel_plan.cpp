@@ -28,7 +28,7 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    const vantrel::PlanRun run = vantrel::runPlanRequest(*parsed.request);
+    const vantrel::PlanSession run = vantrel::runPlanRequest(*parsed.request);
     bool eeFailed = false;
     if (parsed.request->json) {
         write(stdout, vantrel::planJson(run));
@@ -43,10 +43,10 @@ int main(int argc, char* argv[])
         } else {
             write(stdout, QByteArray::fromStdString(vantrel::planText(run)));
         }
-        for (const vantrel::PlanWarning warning : run.result.warnings)
+        for (const vantrel::PlanWarning warning : run.result().warnings)
             write(stderr, "warning: " + QByteArray::fromStdString(vantrel::warningText(warning)) + "\n");
-        if (run.result.outcome == vantrel::PlanOutcome::NoPfd)
+        if (run.result().outcome == vantrel::PlanOutcome::NoPfd)
             write(stderr, "vantrel-plan: no plan: the comparison frequency is below 0.001 MHz\n");
     }
-    return run.result.outcome == vantrel::PlanOutcome::Complete && !eeFailed ? 0 : 1;
+    return run.result().outcome == vantrel::PlanOutcome::Complete && !eeFailed ? 0 : 1;
 }

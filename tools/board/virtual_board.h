@@ -40,6 +40,8 @@ public:
         QStringList warnings;
         QList<Received> lines;
         bool eepromChanged = false;
+        // What the chip runs with after each Reg0 word, which makes it take a new setting.
+        QStringList applied;
     };
 
     explicit VirtualBoard(QString userData);
@@ -52,7 +54,6 @@ public:
 
     const RegisterSet& eeprom() const { return m_eeprom; }
     void setEeprom(const RegisterSet& set) { m_eeprom = set; }
-    const RegisterSet& working() const { return m_working; }
 
 private:
     void handleLine(const QByteArray& line, Reaction& reaction);
@@ -66,6 +67,9 @@ private:
     std::optional<Clock::time_point> m_previousLine;
     int m_lineCount = 0;
 };
+
+// "INT 232, FRAC 200, MOD 4000, R 1, divider 1, MUXOUT digital lock detect".
+QString describeSetting(const RegisterSet& set);
 
 // EEPROM image file: one line per register, "Reg0 00740640" ... "Reg5 00580005".
 QByteArray eepromText(const RegisterSet& set);

@@ -3,29 +3,17 @@
 #include <filesystem>
 
 #include "ee_listing.h"
+#include "line_end.h"
 #include "register_file.h"
 
 namespace vantrel {
-namespace {
 
-// A terminal or a pipe wants LF; the file keeps the listing's CR LF.
-std::string withLineFeeds(const std::string& text)
-{
-    std::string lines;
-    for (const char c : text) {
-        if (c != '\r')
-            lines.push_back(c);
-    }
-    return lines;
-}
-
-} // namespace
-
-EeReport runEeRequest(const EeRequest& request, const PlanRun& run)
+EeReport runEeRequest(const EeRequest& request, const PlanSession& run)
 {
     EeReport report;
     // The listing shows the reference as typed, like the window's reference box.
-    const std::string listing = eeDataListing(run.result.values, run.settings.frText);
+    const std::string listing = eeDataListing(run.plan(), run.settings().frText);
+    // A terminal or a pipe wants LF; the file keeps the listing's CR LF.
     if (request.listing)
         report.output += withLineFeeds(listing);
     if (request.appendFile) {

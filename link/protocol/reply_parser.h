@@ -31,10 +31,6 @@ struct ReplyEvent {
     friend bool operator==(const ReplyEvent&, const ReplyEvent&) = default;
 };
 
-// The register word after a "0X" marker: up to eight hex digits (either
-// case), stopping at the first character that is not one. No digit, no word.
-std::optional<std::uint32_t> hexToValue(std::string_view text);
-
 // "Reg " + index with one leading blank + " " + value in hex without leading
 // zeros + CR LF: index 5, value 0x580005 -> "Reg  5 580005\r\n".
 std::string registerWordLine(int index, std::uint32_t value);
@@ -47,7 +43,7 @@ public:
     static constexpr int kMaxRegCount = 32767; // counts saturate, never wrap
     // Bounds what a board that never sends a line end, or a stream of
     // replies no command collects, can make this program hold.
-    static constexpr std::size_t kMaxHeldText = 64 * 1024;
+    static constexpr std::size_t kMaxHeldText = std::size_t{64} * 1024;
 
     // Every complete line in what has been received so far is handled; the
     // text after the last CR waits for the next call.

@@ -1,0 +1,101 @@
+// The synthesizer chip's facts in one place: every limit the program checks,
+// with its unit and where it comes from, and the MUXOUT codes by name. The
+// ADF4351 and the ADF4150 share the PLL core described here; "datasheet"
+// means the ADF4351 data sheet (Rev. A).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "register_layout.h"
+
+namespace vantrel {
+
+// --- Frequencies, in MHz --------------------------------------------------
+
+// VCO range, 2200..4400 MHz (Specifications, "RF Output Characteristics").
+constexpr double kMinVcoMHz = 2200.0;
+constexpr double kMaxVcoMHz = 4400.0;
+// Above 3600 MHz the prescaler must be 8/9 (Register 1, "Prescaler Value").
+constexpr double kMaxVcoForPrescaler45MHz = 3600.0;
+// Output range with the divider up to 64, 35..4400 MHz (Specifications).
+// 35 x 64 = 2240, inside the VCO range, so "Auto Set >>" always finds a divider.
+constexpr double kMinOutputMHz = 35.0;
+constexpr double kMaxOutputMHz = 4400.0;
+// Phase-detector frequency, at most 32 MHz with the band-select clock mode
+// low, which these words always set (Specifications, "Phase Detector").
+constexpr double kMaxPfdMHz = 32.0;
+// The panel's own floor: below it the plan stops before INT, FRAC and MOD.
+constexpr double kMinFcompMHz = 0.001;
+// REFIN, the reference as typed: 10..250 MHz (Specifications, "REFIN Characteristics").
+constexpr double kMinRefInMHz = 10.0;
+constexpr double kMaxRefInMHz = 250.0;
+// With the reference doubler on, REFIN at most 30 MHz (Register 2, "Reference Doubler").
+constexpr double kMaxRefInDoubledMHz = 30.0;
+// Band-select clock, Fcomp / BandSelect, at most 125 kHz with the clock mode
+// low (Register 4, "Band Select Clock Divider Value").
+constexpr double kMaxBandSelectClockMHz = 0.125;
+
+// --- Counter values, whole numbers ----------------------------------------
+
+// INT at least 23 with prescaler 4/5, at least 75 with 8/9 (Register 0, "16-Bit Integer Value").
+constexpr double kMinInt45 = 23;
+constexpr double kMinInt89 = 75;
+// MOD 2..4095 in fractional mode (Register 1, "12-Bit Modulus Value").
+constexpr double kMinModFractional = 2;
+
+// The widest value each field takes (Figures 24 to 29, the register maps).
+constexpr double kMaxInt = reg0::kInt.maxValue();      // 65535
+constexpr double kMaxFrac = reg0::kFrac.maxValue();    // 4095, and below MOD
+constexpr double kMaxMod = reg1::kMod.maxValue();      // 4095
+constexpr double kMinR = 1;
+constexpr double kMaxR = reg2::kRCounter.maxValue();   // 1023
+constexpr std::int32_t kMaxBandSelect = reg4::kBandSelect.maxValue(); // 255
+constexpr int kMaxOutDivIndex = 6;                     // divider 64; code 7 is reserved
+constexpr int kMaxChargePump = reg2::kChargePump.maxValue(); // 15, 5.00 mA with 5.1 kOhm
+constexpr int kMaxPower = reg4::kOutputPower.maxValue();     // 3, +5 dBm
+
+// --- MUXOUT ------------------------------------------------------------------
+
+// The MUXOUT field's codes (Register 2, bits 28..26).
+enum class MuxOut : std::uint32_t {
+    ThreeState = 0,
+    DVdd = 1,
+    DGnd = 2,
+    RDivider = 3,
+    NDivider = 4,
+    AnalogLockDetect = 5,
+    DigitalLockDetect = 6,
+    Reserved = 7,
+};
+
+// "three-state", "R divider output" ... for messages and logs.
+std::string_view muxOutName(MuxOut code);
+
+// Which of the panel's four MUXOUT option buttons is selected; none is when the window opens.
+enum class MuxButton { NoneSelected, MuxNone, MuxR, MuxN, MuxL };
+
+// The panel offers four codes, one per button. `option` is the name the
+// command-line tools take for it.
+struct MuxChoice {
+    MuxButton button;
+    MuxOut code;
+    std::string_view option;
+};
+inline constexpr std::array<MuxChoice, 4> kMuxChoices{{
+    {MuxButton::MuxNone, MuxOut::ThreeState, "none"},
+    {MuxButton::MuxR, MuxOut::RDivider, "r"},
+    {MuxButton::MuxN, MuxOut::NDivider, "n"},
+    {MuxButton::MuxL, MuxOut::DigitalLockDetect, "lock"},
+}};
+
+// The code a button selects; nothing when no button is selected.
+std::optional<MuxOut> muxCodeFor(MuxButton button);
+// The button that selects a code; nothing for the codes no button offers.
+std::optional<MuxButton> muxButtonFor(std::uint32_t code);
+// The button named by a command-line option ("none", "r", "n", "lock").
+std::optional<MuxButton> muxButtonNamed(std::string_view option);
+
+} // namespace vantrel
