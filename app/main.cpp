@@ -3,6 +3,7 @@
 
 #include "board_commands.h"
 #include "control_panel.h"
+#include "main_window.h"
 #include "message_sink.h"
 #include "serial_link.h"
 #include "startup_probe.h"
@@ -16,9 +17,10 @@ int main(int argc, char* argv[])
     vantrel::SerialLink link;
     vantrel::BoardCommands commands(link);
     ControlPanel panel(messages, link, commands);
-    messages.setParent(&panel);
+    MainWindow window(panel);
+    messages.setParent(&window);
     if (StartupProbe::wanted())
         new StartupProbe(&panel);
-    panel.show();
+    window.show();
     return QApplication::exec();
 }

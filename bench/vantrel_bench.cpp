@@ -9,6 +9,9 @@
 #include <QtTest>
 
 #include "best_fraction.h"
+#include "chip_check.h"
+#include "chip_check_strip.h"
+#include "main_window.h"
 #include "board_commands.h"
 #include "control_panel.h"
 #include "serial_link.h"
@@ -30,6 +33,25 @@ void planToListing(benchmark::State& state)
     }
 }
 BENCHMARK(planToListing);
+
+// The plan and the chip check after it, as every run in the window makes
+// them: within every limit, and breaking two (the texts are built then).
+void planWithChipCheck(benchmark::State& state, const char* ref, const char* fout)
+{
+    vantrel::Settings settings;
+    settings.mux = vantrel::MuxButton::MuxL;
+    settings.chrgPump = 7;
+    settings.frText = ref;
+    settings.foutText = fout;
+    settings.resolutionText = "100000";
+    const vantrel::PlanValues previous;
+    for (auto _ : state) {
+        const vantrel::PlanResult result = vantrel::computePlan(settings, previous);
+        benchmark::DoNotOptimize(vantrel::checkChipLimits(settings, result));
+    }
+}
+BENCHMARK_CAPTURE(planWithChipCheck, within_limits, "10", "2320.5");
+BENCHMARK_CAPTURE(planWithChipCheck, two_broken, "30", "2190");
 
 // The search over its hardest inputs: a fraction just below 1 tries every
 // numerator up to 4094; one of 0.00001 or less used to spin two seconds.
@@ -70,6 +92,29 @@ void keystrokeToListing(benchmark::State& state)
     }
 }
 BENCHMARK(keystrokeToListing)->Unit(benchmark::kMicrosecond);
+
+// The same in the program's window, until the chip-check strip shows the plan too.
+void keystrokeToListingAndStrip(benchmark::State& state)
+{
+    NoMessages messages;
+    vantrel::SerialLink link;
+    vantrel::BoardCommands commands(link);
+    ControlPanel panel(messages, link, commands);
+    MainWindow window(panel);
+    window.show();
+    auto* fout = panel.findChild<QLineEdit*>(QStringLiteral("FoutText"));
+    auto* listing = panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText"));
+    fout->setText(QStringLiteral("2320.5"));
+    fout->setCursorPosition(fout->text().size());
+    bool add = true;
+    for (auto _ : state) {
+        QTest::keyClick(fout, add ? Qt::Key_5 : Qt::Key_Backspace);
+        add = !add;
+        benchmark::DoNotOptimize(listing->toPlainText());
+        benchmark::DoNotOptimize(window.chipCheckStrip()->text());
+    }
+}
+BENCHMARK(keystrokeToListingAndStrip)->Unit(benchmark::kMicrosecond);
 
 // A received set loaded into the window: the decode with its one recalculation.
 void decodeIntoWindow(benchmark::State& state)

@@ -38,6 +38,29 @@ std::optional<std::string> fieldLimit(const PlanValues& p)
     return std::nullopt;
 }
 
+// A fraction within half a FRAC step of 1 rounds up to FRAC = MOD, which the
+// chip's FRAC field cannot hold (it takes 0 to MOD - 1): carry it into INT.
+// INT + 1 with FRAC 0 is the same frequency, so the error stays as it is.
+void carryWholeFraction(PlanValues& p, double mod)
+{
+    if (mod > 0 && p.fract == mod) {
+        p.n = p.n + 1;
+        p.fract = 0;
+    }
+}
+
+// Fcomp / BandSelect as close to 125 kHz as a whole divider gets without
+// passing it: rounded to nearest, some references land just above (12.8 MHz
+// gives 102 and 125.5 kHz), and the next whole number up fixes that. The
+// 8-bit field stops it at 255.
+std::int32_t bandSelectDivider(double fcomp)
+{
+    double divider = roundHalfEven(fcomp * 8);
+    if (!(fcomp / divider <= kMaxBandSelectClockMHz))
+        divider = divider + 1;
+    return static_cast<std::int32_t>(std::min(divider, double(kMaxBandSelect)));
+}
+
 } // namespace
 
 bool PlanResult::has(PlanWarning warning) const
@@ -114,7 +137,13 @@ PlanResult computePlan(const Settings& s, const PlanValues& previous)
         p.n = std::floor(p.fout / p.fcomp);
         if (p.resolution > 0)
             d = std::floor((p.fcomp * 1000000) / p.resolution + 0.5);
-        p.fract = std::floor(((p.fout / p.fcomp) - std::floor(p.fout / p.fcomp)) * d + 0.5);
+        // In integer-N mode MOD becomes 0 below, and a FRAC beside it is a
+        // word the chip cannot use.
+        if (!s.intN)
+            p.fract = std::floor(((p.fout / p.fcomp) - std::floor(p.fout / p.fcomp)) * d + 0.5);
+        else
+            p.fract = 0;
+        carryWholeFraction(p, d);
         if (d > 0)
             p.errorHz = ((p.n + p.fract / d) * p.fcomp - p.fout) * 1000000;
         else
@@ -128,6 +157,7 @@ PlanResult computePlan(const Settings& s, const PlanValues& previous)
             p.fract = std::floor((x - std::floor(x)) * d + 0.5);
         else
             p.fract = 0;
+        carryWholeFraction(p, d);
         if (p.outDiv > 0 && d > 0)
             p.errorHz = (((p.n + p.fract / d) * p.fcomp) / p.outDiv - p.fout) * 1000000;
         if (s.intN || !(d > 0))
@@ -151,8 +181,7 @@ PlanResult computePlan(const Settings& s, const PlanValues& previous)
     }
 
     p.muxVal = muxCode(s.mux, p.muxVal);
-    // Fcomp / BandSelect close to 0.125 MHz, limited to the 8-bit field.
-    p.bandSelect = static_cast<std::int32_t>(std::min(roundHalfEven(p.fcomp * 8), double(kMaxBandSelect)));
+    p.bandSelect = bandSelectDivider(p.fcomp);
     p.registers = packRegisters(p, s);
 
     const StyledText listing = resultsListing(p, s.intN);

@@ -70,6 +70,10 @@ std::string unsignedGeneral(double magnitude)
     return d.digits.substr(0, point) + "." + d.digits.substr(point);
 }
 
+// A whole number below 10^15 in magnitude: every digit exact within the 15
+// significant digits the window shows.
+bool isSmallWhole(double value) { return std::fabs(value) < 1e15 && value == std::floor(value); }
+
 } // namespace
 
 std::string generalNumber(double value)
@@ -115,7 +119,15 @@ std::string formatMask(double value, std::string_view mask)
     // Integer digits and decimals of the magnitude, rounded half away from
     // zero at the last place the mask allows.
     std::string integerPart, fraction;
-    if (value != 0) {
+    if (isSmallWhole(value)) {
+        // Most values shown are whole (R, N, FRAC, MOD, a limit): their digits
+        // are exact, nothing to round, so the general path is not needed.
+        char buffer[24];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(std::fabs(value)));
+        integerPart.assign(buffer, result.ptr);
+        if (integerPart == "0")
+            integerPart.clear();
+    } else if (value != 0) {
         const Decimal d = toDecimal(std::fabs(value));
         // Place every digit: position p (0 = units) gets digit index exponent - p.
         const int keepUpTo = -maxDecimals; // lowest place kept

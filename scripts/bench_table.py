@@ -15,8 +15,10 @@ UNIT_SECONDS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 # figure, benchmark family, what to read, target low, target high, unit
 ROWS = [
     ("Plan: settings to listing (median)", "planToListing", "time", None, 20e-6, "us"),
+    ("Plan plus chip check (median)", "planWithChipCheck", "time", None, 3e-6, "us"),
     ("Best fraction, worst case (median)", "bestFraction", "time", None, 100e-6, "us"),
     ("Keystroke to updated listing (median)", "keystrokeToListing", "time", None, 1e-3, "ms"),
+    ("Keystroke to listing and chip strip (median)", "keystrokeToListingAndStrip", "time", None, 0.2e-3, "ms"),
     ("Start-up to window shown (median)", "startupToWindowShown", "time", None, 0.300, "ms"),
     ("Resident memory after start (median)", "startupToWindowShown", "rss_kB", None, 80 * 1024, "MB"),
     ("Set all Registers on the wire", "boardSetAllRegisters", "time", 0.60, 0.63, "s"),

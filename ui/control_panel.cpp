@@ -134,12 +134,16 @@ void ControlPanel::recalculate()
     eeDataWindow()->hide();
     m_ui->TrackDivider->setEnabled(true);
 
-    const PlanResult result = computePlan(readSettings(), m_plan);
+    const Settings settings = readSettings();
+    const PlanResult result = computePlan(settings, m_plan);
     // Kept before any control is written: a write of FoutText while tracking
     // runs this again, nested, and the nested run must start from this plan.
     m_plan = result.values;
     showPlanResult(result);
+    emit chipLimitsChecked(checkChipLimits(settings, result));
 }
+
+QWidget* ControlPanel::lastInTabOrder() const { return m_ui->IntN; }
 
 void ControlPanel::showPlanResult(const PlanResult& result)
 {

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "board_commands.h"
+#include "chip_check.h"
 #include "compact_style.h"
 #include "frequency_plan.h"
 #include "plan_values.h"
@@ -45,6 +46,14 @@ public:
 
     void recalculate();
 
+    // The last control in the tab order, for a window that adds controls after it.
+    QWidget* lastInTabOrder() const;
+
+signals:
+    // After every run of the plan that is not held off (a decode ends in one).
+    void chipLimitsChecked(const std::vector<vantrel::ChipLimitBreak>& breaks);
+
+public:
     // Loads a register set read back from the board into the controls and
     // rebuilds the plan around its VCO and divider, with one recalculation.
     void decodeInput(const vantrel::RegisterSet& set);

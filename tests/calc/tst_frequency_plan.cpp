@@ -32,8 +32,9 @@ private slots:
     void modLimit();
     void fieldLimitsRefuse_data();
     void fieldLimitsRefuse();
-    void bandSelectLimitedToItsField();
-    void fractCanEqualMod();
+    void bandSelectKeepsTheClockAt125kHz_data();
+    void bandSelectKeepsTheClockAt125kHz();
+    void fractEqualToModCarries();
     void emptyResolutionKeepsMod();
     void modZeroErrorIsTheIntegerError();
     void muxKeepsPreviousWithoutAButton();
@@ -75,7 +76,12 @@ void TestFrequencyPlan::integerAndDividedPaths_data()
     s.feedback = true;
     QTest::addRow("divided feedback") << s << 232.0 << 200.0 << 4000.0 << 0.0;
     s.intN = true;
-    QTest::addRow("divided feedback keeps FRAC in integer-N") << s << 232.0 << 200.0 << 0.0 << 0.0;
+    // Mended: FRAC 200 beside MOD 0 was a word the chip cannot use; the
+    // error is now that of INT alone.
+    QTest::addRow("divided feedback clears FRAC in integer-N") << s << 232.0 << 0.0 << 0.0 << -500000.0;
+    s.resolutionText = "1000"; // MOD 10000 before integer-N clears it
+    s.foutText = "2325";       // fraction 0.5: FRAC 5000 was refused as too wide
+    QTest::addRow("divided feedback in integer-N ignores a large MOD") << s << 232.0 << 0.0 << 0.0 << -5000000.0;
     s = firstExample();
     s.outDivCont = 1;
     QTest::addRow("divider 1 puts the VCO at 4641") << s << 464.0 << 200.0 << 2000.0 << 0.0;
@@ -221,12 +227,6 @@ void TestFrequencyPlan::fieldLimitsRefuse_data()
     s.foutText = "-2320.5";
     QTest::addRow("negative INT") << s << "INT -233 outside 0 to 65535";
     s = firstExample();
-    s.feedback = true;
-    s.intN = true;             // MOD is cleared only after FRAC used the large one
-    s.resolutionText = "1000"; // MOD 10000
-    s.foutText = "2325";       // fraction 0.5
-    QTest::addRow("FRAC wider than 12 bits") << s << "FRAC 5000 outside 0 to 4095";
-    s = firstExample();
     s.intN = true;
     s.frText = "10240";
     s.rdividerText = "1024";
@@ -251,27 +251,41 @@ void TestFrequencyPlan::fieldLimitsRefuse()
     QCOMPARE(r.values.registers, good.values.registers);
 }
 
-void TestFrequencyPlan::bandSelectLimitedToItsField()
+void TestFrequencyPlan::bandSelectKeepsTheClockAt125kHz_data()
 {
-    Settings s = firstExample();
-    s.frText = "31.9375";
-    s.resolutionText = "1000000";
-    QCOMPARE(plan(s).values.bandSelect, 255); // 255.5 ties to even: 256, limited to 255
-    s.frText = "31.8125";
-    QCOMPARE(plan(s).values.bandSelect, 254); // 254.5 ties to even
-    s.frText = "10.0625";
-    QCOMPARE(plan(s).values.bandSelect, 80); // 80.5 ties to even
+    QTest::addColumn<QString>("reference");
+    QTest::addColumn<int>("bandSelect");
+    QTest::addRow("10 MHz: 80 gives 125 kHz exactly") << "10" << 80;
+    // Rounded to nearest these gave 102 (125.5 kHz) and 115 (125.2 kHz).
+    QTest::addRow("12.8 MHz takes the next one up") << "12.8" << 103;
+    QTest::addRow("14.4 MHz takes the next one up") << "14.4" << 116;
+    QTest::addRow("a tie to even that lands above 125 kHz") << "10.0625" << 81; // 80.5 ties to 80
+    QTest::addRow("a tie to even that stays below") << "10.1875" << 82;         // 81.5 ties to 82
+    QTest::addRow("limited to the 8-bit field") << "31.9375" << 255;
+    QTest::addRow("below 62.5 kHz the divider is 1, never 0") << "0.05" << 1;
 }
 
-void TestFrequencyPlan::fractCanEqualMod()
+void TestFrequencyPlan::bandSelectKeepsTheClockAt125kHz()
+{
+    QFETCH(QString, reference);
+    Settings s = firstExample();
+    s.frText = reference.toStdString();
+    s.resolutionText = "1000000";
+    QTEST(plan(s).values.bandSelect, "bandSelect");
+}
+
+void TestFrequencyPlan::fractEqualToModCarries()
 {
     Settings s = firstExample();
     s.foutText = "2329.99999"; // ratio 232.999999: FRAC rounds up to MOD
     const PlanResult r = plan(s);
     QCOMPARE(r.outcome, PlanOutcome::Complete);
-    QCOMPARE(r.values.n, 232.0);
-    QCOMPARE(r.values.fract, 4000.0);
+    // Mended: FRAC = MOD does not fit the chip's 0..MOD-1; carried into INT.
+    QCOMPARE(r.values.n, 233.0);
+    QCOMPARE(r.values.fract, 0.0);
     QCOMPARE(r.values.denom, 4000.0);
+    QCOMPARE(r.values.errorHz, (233 * 10 - 2329.99999) * 1000000);
+    QVERIFY(QString::fromStdString(*r.listingText).contains(QStringLiteral("N  233\r\nF  0\r\n")));
 }
 
 void TestFrequencyPlan::emptyResolutionKeepsMod()

@@ -33,7 +33,11 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
     parser.setApplicationDescription(QStringLiteral(
         "Works out the frequency plan and the six register words of the synthesizer board, as the control "
         "panel does, and prints the results listing. Text options are read like the window's text boxes: "
-        "the leading number counts and the rest is ignored (\"2320.5MHz\" reads 2320.5)."));
+        "the leading number counts and the rest is ignored (\"2320.5MHz\" reads 2320.5).\n\n"
+        "Every datasheet limit the plan breaks is named on stderr (\"chip: ...\"), or in \"chip_limits\" "
+        "with --json.\n\n"
+        "Exit status: 0 a complete plan; 1 the plan stopped or was refused, or a file could not be "
+        "written; 2 a usage error; 3 with --strict, a complete plan that breaks a chip limit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
     const auto text = [&parser](const char* name, const char* description, const char* fallback) {
@@ -80,7 +84,8 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
     flag("best-fraction", "Press \"Calc. Best F/D\" after that: search the denominator whose fraction best "
                           "fits the wanted ratio and force it.");
     flag("json", "Print one JSON object with the outcome, the plan values, the register words, the labels, "
-                 "the listing and the warnings.");
+                 "the listing, the warnings and the chip limits broken.");
+    flag("strict", "Exit with status 3 when the plan is complete but breaks a datasheet limit of the chip.");
     addEeOptions(parser);
 
     ParsedCommandLine parsed;
@@ -150,6 +155,7 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         return fail(QStringLiteral("--best-fraction cannot be used with --int-n: "
                                    "\"Calc. Best F/D\" is disabled in integer-N mode"));
     request.json = parser.isSet(QStringLiteral("json"));
+    request.strict = parser.isSet(QStringLiteral("strict"));
     if (const std::optional<QString> eeError = readEeOptions(parser, request.ee))
         return fail(*eeError);
     parsed.request = request;

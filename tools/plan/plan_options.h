@@ -19,6 +19,7 @@ struct PlanRequest {
     std::optional<std::string> forceD; // then type this into "Force Denom"
     bool bestFraction = false;         // then press "Calc. Best F/D"
     bool json = false;
+    bool strict = false;                // exit 3 for a complete plan that breaks a chip limit
     EeRequest ee;                      // "PIC EE Data" and the register listing file
 };
 

@@ -40,6 +40,8 @@ std::string planText(const PlanSession& run)
     return text;
 }
 
+std::vector<ChipLimitBreak> chipLimits(const PlanSession& run) { return checkChipLimits(run.settings(), run.result()); }
+
 QByteArray planJson(const PlanSession& run)
 {
     const PlanValues& p = run.plan();
@@ -71,6 +73,18 @@ QByteArray planJson(const PlanSession& run)
     object.insert(QStringLiteral("listing"), QString::fromStdString(run.listing()));
     object.insert(QStringLiteral("listing_red"), run.listingColour() == kRed);
     object.insert(QStringLiteral("warnings"), warnings);
+    QJsonArray limits;
+    for (const ChipLimitBreak& item : chipLimits(run)) {
+        QJsonObject limit;
+        limit.insert(QStringLiteral("limit"), QString::fromStdString(item.name));
+        limit.insert(QStringLiteral("value"), item.value);
+        limit.insert(QStringLiteral("unit"), QString::fromStdString(item.unit));
+        limit.insert(QStringLiteral("bound"), QString::fromStdString(item.bound));
+        limit.insert(QStringLiteral("summary"), QString::fromStdString(item.summary));
+        limit.insert(QStringLiteral("advice"), QString::fromStdString(item.advice));
+        limits.append(limit);
+    }
+    object.insert(QStringLiteral("chip_limits"), limits);
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 

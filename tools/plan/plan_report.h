@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "chip_check.h"
 #include "frequency_plan.h"
 #include "plan_options.h"
 #include "plan_session.h"
@@ -20,6 +21,9 @@ PlanSession runPlanRequest(const PlanRequest& request);
 std::string planText(const PlanSession& run);
 
 QByteArray planJson(const PlanSession& run);
+
+// The datasheet limits the plan breaks, as the window's chip-check strip lists them.
+std::vector<ChipLimitBreak> chipLimits(const PlanSession& run);
 
 const char* outcomeName(PlanOutcome outcome);
 

@@ -45,8 +45,14 @@ int main(int argc, char* argv[])
         }
         for (const vantrel::PlanWarning warning : run.result().warnings)
             write(stderr, "warning: " + QByteArray::fromStdString(vantrel::warningText(warning)) + "\n");
+        for (const vantrel::ChipLimitBreak& item : vantrel::chipLimits(run))
+            write(stderr, "chip: " + QByteArray::fromStdString(item.text()) + "\n");
         if (run.result().outcome == vantrel::PlanOutcome::NoPfd)
             write(stderr, "vantrel-plan: no plan: the comparison frequency is below 0.001 MHz\n");
     }
-    return run.result().outcome == vantrel::PlanOutcome::Complete && !eeFailed ? 0 : 1;
+    if (run.result().outcome != vantrel::PlanOutcome::Complete || eeFailed)
+        return 1;
+    if (parsed.request->strict && !vantrel::chipLimits(run).empty())
+        return 3;
+    return 0;
 }

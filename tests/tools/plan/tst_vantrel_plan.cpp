@@ -60,6 +60,7 @@ private slots:
     void modLimitAndRefusal();
     void buttonPresses_data();
     void buttonPresses();
+    void chipLimitsAndStrict();
     void usageErrors_data();
     void usageErrors();
     void helpNamesEveryOption();
@@ -71,6 +72,31 @@ void TestVantrelPlan::firstExampleListingWordForWord()
     QCOMPARE(run.status, 0);
     QCOMPARE(run.out, QByteArray::fromStdString(worked::withLf(worked::kFirstResultsListing)));
     QCOMPARE(run.err, QByteArray());
+}
+
+void TestVantrelPlan::chipLimitsAndStrict()
+{
+    const QStringList int73{"--ref", "30", "--fout", "2200", "--resolution", "100000"};
+    Run run = runPlan(int73);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err, QByteArray("chip: INT 73 below 75 for prescaler 8/9: clear Prescalar 8/9 (VCO up to "
+                                 "3600 MHz) or lower the PFD\n"));
+    QCOMPARE(runPlan(int73 + QStringList{"--strict"}).status, 3);
+
+    const QJsonArray limits = runJson(int73).value(QStringLiteral("chip_limits")).toArray();
+    QCOMPARE(limits.size(), 1);
+    const QJsonObject item = limits.at(0).toObject();
+    QCOMPARE(item.value(QStringLiteral("limit")).toString(), QStringLiteral("INT"));
+    QCOMPARE(item.value(QStringLiteral("value")).toDouble(), 73.0);
+    QCOMPARE(item.value(QStringLiteral("bound")).toString(), QStringLiteral("at least 75 with prescaler 8/9"));
+    QVERIFY(item.value(QStringLiteral("advice")).toString().startsWith(QStringLiteral("clear Prescalar 8/9")));
+
+    // A plan within every limit passes --strict; a stopped one stays 1.
+    run = runPlan(kFirstExample + QStringList{"--strict"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err, QByteArray());
+    QVERIFY(runJson(kFirstExample).value(QStringLiteral("chip_limits")).toArray().isEmpty());
+    QCOMPARE(runPlan({"--ref", "", "--strict"}).status, 1);
 }
 
 void TestVantrelPlan::registerExamples_data()

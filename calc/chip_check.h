@@ -1,0 +1,48 @@
+// The chip check: which of the chip's datasheet limits a plan breaks, each
+// with its value, its bound and one line of advice in the panel's own terms.
+// The bounds are those of chip.h.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "frequency_plan.h"
+#include "settings.h"
+
+namespace vantrel {
+
+enum class ChipLimit {
+    RefIn,           // the reference as typed, 10..250 MHz
+    RefInDoubled,    // at most 30 MHz with the doubler on
+    IntMin,          // INT at least 23 (prescaler 4/5) or 75 (8/9)
+    IntMax,          // INT at most 65535
+    Mod,             // MOD 2..4095 in fractional mode
+    Frac,            // FRAC 0..MOD - 1
+    RCounter,        // R 1..1023
+    Pfd,             // Fcomp at most 32 MHz
+    BandSelectClock, // Fcomp / BandSelect at most 125 kHz
+    Vco,             // 2200..4400 MHz
+    Prescaler45,     // VCO at most 3600 MHz with prescaler 4/5
+    Output,          // 35..4400 MHz
+};
+
+struct ChipLimitBreak {
+    ChipLimit limit;
+    std::string name;    // "INT", "REFIN", "VCO" ...
+    double value = 0;    // in `unit`
+    std::string unit;    // "", "MHz" or "kHz"
+    std::string bound;   // "at least 75 with prescaler 8/9"
+    std::string summary; // "INT 73 below 75 for prescaler 8/9"
+    std::string advice;  // "clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD"
+
+    // "summary: advice".
+    std::string text() const { return summary + ": " + advice; }
+};
+
+// Every limit the plan breaks, in the order of the enum. A run that stopped
+// early is checked on what it computed: the reference, PFD, VCO and output
+// always; INT, MOD, FRAC and R once the plan got that far; the band-select
+// clock only after a complete run.
+std::vector<ChipLimitBreak> checkChipLimits(const Settings& settings, const PlanResult& result);
+
+} // namespace vantrel

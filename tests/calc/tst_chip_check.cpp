@@ -1,0 +1,165 @@
+// The chip check: a plan on each side of each datasheet bound names exactly
+// the limits it breaks, and the datasheet's worked examples name none.
+#include <QtTest>
+
+#include "chip_check.h"
+#include "worked_examples.h"
+
+using namespace vantrel;
+
+Q_DECLARE_METATYPE(vantrel::Settings)
+
+namespace {
+
+// The controls as typed; the rest is the first worked example's.
+Settings typed(const char* ref, const char* fout, const char* resolution, const char* rdiv = "1")
+{
+    Settings s = worked::first();
+    s.frText = ref;
+    s.foutText = fout;
+    s.resolutionText = resolution;
+    s.rdividerText = rdiv;
+    return s;
+}
+
+QStringList names(const std::vector<ChipLimitBreak>& breaks)
+{
+    static const char* const kNames[] = {"RefIn", "RefInDoubled", "IntMin", "IntMax", "Mod", "Frac",
+                                         "RCounter", "Pfd", "BandSelectClock", "Vco", "Prescaler45", "Output"};
+    QStringList list;
+    for (const ChipLimitBreak& item : breaks)
+        list << QString::fromLatin1(kNames[int(item.limit)]);
+    return list;
+}
+
+} // namespace
+
+class TestChipCheck : public QObject {
+    Q_OBJECT
+private slots:
+    void eachSideOfEachBound_data();
+    void eachSideOfEachBound();
+    void anItemSaysWhatAndWhatToDo();
+    void fracOutsideItsRange();
+    void stoppedPlansAreCheckedOnWhatTheyComputed();
+};
+
+void TestChipCheck::eachSideOfEachBound_data()
+{
+    QTest::addColumn<Settings>("settings");
+    QTest::addColumn<QStringList>("broken");
+
+    QTest::addRow("the first worked example") << worked::first() << QStringList{};
+    // The datasheet's own examples: 2112.6 MHz with divider 2 gives INT 422,
+    // FRAC 13, MOD 25; 1500.5 MHz from 25 MHz in 500 kHz steps INT 120, FRAC 1, MOD 25.
+    Settings s = typed("10", "2112.6", "200000");
+    s.outDivCont = 1;
+    QTest::addRow("datasheet: 2112.6 MHz") << s << QStringList{};
+    s = typed("25", "1500.5", "500000");
+    s.outDivCont = 1;
+    QTest::addRow("datasheet: 1500.5 MHz") << s << QStringList{};
+    QTest::addRow("12.8 MHz reference") << typed("12.8", "2320.5", "100000") << QStringList{};
+
+    QTest::addRow("REFIN 10") << typed("10", "2320.5", "100000") << QStringList{};
+    QTest::addRow("REFIN 9.99") << typed("9.99", "2320.5", "100000") << QStringList{"RefIn"};
+    QTest::addRow("REFIN 250") << typed("250", "2320.5", "100000", "10") << QStringList{};
+    QTest::addRow("REFIN 250.1") << typed("250.1", "2320.5", "100000", "10") << QStringList{"RefIn"};
+    s = typed("30", "2320.5", "100000", "2");
+    s.refDbl = true;
+    QTest::addRow("REFIN 30 doubled") << s << QStringList{};
+    s.frText = "30.5";
+    QTest::addRow("REFIN 30.5 doubled") << s << QStringList{"RefInDoubled"};
+
+    QTest::addRow("INT 75 with 8/9") << typed("30", "2250", "100000") << QStringList{};
+    QTest::addRow("INT 74 with 8/9") << typed("30", "2240", "100000") << QStringList{"IntMin"};
+    // No VCO and PFD inside their limits reach INT 23; the PFD breaks too.
+    s = typed("100", "2300", "1000000");
+    s.prescale8 = false;
+    QTest::addRow("INT 23 with 4/5") << s << QStringList{"Pfd", "BandSelectClock"};
+    s.foutText = "2299";
+    QTest::addRow("INT 22 with 4/5") << s << QStringList{"IntMin", "Pfd", "BandSelectClock"};
+
+    QTest::addRow("MOD 2") << typed("10", "2320.5", "5000000") << QStringList{};
+    QTest::addRow("MOD 1 in fractional mode") << typed("10", "2320.5", "10000000") << QStringList{"Mod"};
+    s = typed("10", "2320", "10000000");
+    s.intN = true;
+    QTest::addRow("MOD 0 in integer-N") << s << QStringList{};
+    QTest::addRow("MOD 4095") << typed("10", "2320.5", "2442.002442") << QStringList{};
+    QTest::addRow("MOD 4096") << typed("10", "2320.5", "2441.40625") << QStringList{"Mod"};
+
+    QTest::addRow("PFD 31.875") << typed("31.875", "2400", "100000") << QStringList{};
+    QTest::addRow("PFD 32: band-select clock 125.5 kHz") << typed("32", "2400", "100000")
+                                                          << QStringList{"BandSelectClock"};
+    QTest::addRow("PFD 32.1") << typed("32.1", "2500", "100000") << QStringList{"Pfd", "BandSelectClock"};
+
+    QTest::addRow("VCO 2200") << typed("10", "2200", "100000") << QStringList{};
+    QTest::addRow("VCO 2199.9") << typed("10", "2199.9", "100000") << QStringList{"Vco"};
+    QTest::addRow("VCO 4400") << typed("10", "4400", "100000") << QStringList{};
+    QTest::addRow("VCO 4400.1") << typed("10", "4400.1", "100000") << QStringList{"Vco", "Output"};
+    s = typed("10", "3600", "100000");
+    s.prescale8 = false;
+    QTest::addRow("VCO 3600 with 4/5") << s << QStringList{};
+    s.foutText = "3600.1";
+    QTest::addRow("VCO 3600.1 with 4/5") << s << QStringList{"Prescaler45"};
+    s = typed("10", "35", "100");
+    s.outDivCont = 6;
+    QTest::addRow("output 35") << s << QStringList{};
+    s.foutText = "34.9";
+    QTest::addRow("output 34.9") << s << QStringList{"Output"};
+}
+
+void TestChipCheck::eachSideOfEachBound()
+{
+    QFETCH(Settings, settings);
+    QFETCH(QStringList, broken);
+    const PlanResult result = computePlan(settings, {});
+    QCOMPARE(names(checkChipLimits(settings, result)), broken);
+}
+
+void TestChipCheck::anItemSaysWhatAndWhatToDo()
+{
+    const Settings s = typed("30", "2200", "100000"); // INT 73
+    const std::vector<ChipLimitBreak> breaks = checkChipLimits(s, computePlan(s, {}));
+    QCOMPARE(breaks.size(), std::size_t(1));
+    QCOMPARE(breaks[0].name, std::string("INT"));
+    QCOMPARE(breaks[0].value, 73.0);
+    QCOMPARE(breaks[0].bound, std::string("at least 75 with prescaler 8/9"));
+    QCOMPARE(breaks[0].text(),
+             std::string("INT 73 below 75 for prescaler 8/9: clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD"));
+
+    // Above 3600 MHz the prescaler must stay 8/9: the advice does not offer clearing it.
+    const Settings high = typed("50", "3700", "100000");
+    const std::vector<ChipLimitBreak> highBreaks = checkChipLimits(high, computePlan(high, {}));
+    QVERIFY(!highBreaks.empty());
+    QCOMPARE(highBreaks[0].summary, std::string("INT 74 below 75 for prescaler 8/9"));
+    QVERIFY(highBreaks[0].advice.find("Prescalar") == std::string::npos);
+}
+
+// No plan of the panel leaves FRAC at MOD or above any more; a plan that did
+// must still be named.
+void TestChipCheck::fracOutsideItsRange()
+{
+    const Settings s = worked::first();
+    PlanResult result = computePlan(s, {});
+    result.values.fract = result.values.denom;
+    QCOMPARE(names(checkChipLimits(s, result)), QStringList{"Frac"});
+}
+
+void TestChipCheck::stoppedPlansAreCheckedOnWhatTheyComputed()
+{
+    // No comparison frequency: INT, MOD and the band-select clock are stale, not checked.
+    const Settings empty = typed("", "2320.5", "2500");
+    const PlanResult noPfd = computePlan(empty, {});
+    QCOMPARE(noPfd.outcome, PlanOutcome::NoPfd);
+    QCOMPARE(names(checkChipLimits(empty, noPfd)), QStringList{"RefIn"});
+
+    Settings wide = worked::first();
+    wide.foutText = "655360";
+    wide.intN = true;
+    const PlanResult refused = computePlan(wide, {});
+    QCOMPARE(refused.outcome, PlanOutcome::Refused);
+    QCOMPARE(names(checkChipLimits(wide, refused)), (QStringList{"IntMax", "Vco", "Output"}));
+}
+
+QTEST_APPLESS_MAIN(TestChipCheck)
+#include "tst_chip_check.moc"

@@ -1,0 +1,99 @@
+// The chip-check strip under the panel, driven through the real window: its
+// text, colour and tool tip follow every run of the plan and every decode.
+#include <QtTest>
+
+#include "chip_check_strip.h"
+#include "main_window.h"
+#include "panel_driver.h"
+#include "widget_colours.h"
+
+namespace {
+
+struct WindowDriver {
+    WindowDriver() : window(d.panel) { window.show(); }
+    ChipCheckStrip* strip() const { return window.chipCheckStrip(); }
+    vantrel::Colour background() const { return roleColour(strip(), QPalette::Window); }
+
+    PanelDriver d;
+    MainWindow window;
+};
+
+} // namespace
+
+class TestChipCheckStrip : public QObject {
+    Q_OBJECT
+private slots:
+    void theWindowGrowsByTheStrip();
+    void followsThePlan();
+    void followsADecode();
+    void keyboardReachesIt();
+};
+
+void TestChipCheckStrip::theWindowGrowsByTheStrip()
+{
+    WindowDriver w;
+    QCOMPARE(w.d.panel.size(), QSize(433, 552));
+    QCOMPARE(w.d.panel.pos(), QPoint(0, 0));
+    QCOMPARE(w.window.size(), QSize(433, 552 + ChipCheckStrip::kHeight));
+    QCOMPARE(w.strip()->geometry(), QRect(0, 552, 433, ChipCheckStrip::kHeight));
+    QCOMPARE(w.window.windowTitle(), QStringLiteral("Vantrel"));
+    QCOMPARE(w.strip()->text(), QString()); // no plan has run yet
+}
+
+void TestChipCheckStrip::followsThePlan()
+{
+    WindowDriver w;
+    w.d.type("FoutText", QStringLiteral("2320.5"));
+    QCOMPARE(w.strip()->text(), QStringLiteral("Within chip limits"));
+    const vantrel::Colour green = w.background();
+
+    w.d.type("ResolutionText", QStringLiteral("100000"));
+    w.d.type("FrText", QStringLiteral("30"));
+    w.d.type("FoutText", QStringLiteral("2200")); // INT 73
+    QCOMPARE(w.strip()->text(), QStringLiteral("INT 73 below 75 for prescaler 8/9"));
+    const vantrel::Colour amber = w.background();
+    QVERIFY(amber != green);
+    QCOMPARE(w.strip()->toolTip(), QStringLiteral("INT 73 below 75 for prescaler 8/9: clear Prescalar 8/9 "
+                                                  "(VCO up to 3600 MHz) or lower the PFD"));
+
+    w.d.type("FoutText", QStringLiteral("2190")); // INT 73 and a VCO below 2200
+    QCOMPARE(w.strip()->text(), QStringLiteral("INT 73 below 75 for prescaler 8/9 (+1 more)"));
+    QCOMPARE(w.strip()->toolTip().split(QLatin1Char('\n')).size(), 2);
+    QVERIFY(w.strip()->toolTip().contains(QStringLiteral("VCO 2190 MHz below 2200 MHz: press Auto Set >>")));
+    QCOMPARE(w.strip()->accessibleDescription(), w.strip()->toolTip());
+
+    w.d.type("FrText", QStringLiteral("10"));
+    QCOMPARE(w.strip()->text(), QStringLiteral("VCO 2190 MHz below 2200 MHz"));
+    w.d.click("AutoDiv");
+    QCOMPARE(w.strip()->text(), QStringLiteral("Within chip limits"));
+    QCOMPARE(w.background(), green);
+}
+
+void TestChipCheckStrip::followsADecode()
+{
+    WindowDriver w;
+    w.d.type("FoutText", QStringLiteral("2200"));
+    w.d.type("FrText", QStringLiteral("30")); // INT 73
+    QVERIFY(w.strip()->text().startsWith(QStringLiteral("INT 73")));
+    // The first worked set, read back with a 10 MHz reference.
+    w.d.type("FrText", QStringLiteral("10"));
+    w.d.type("FoutText", QStringLiteral("5000"));
+    QVERIFY(w.strip()->text().startsWith(QStringLiteral("VCO 5000 MHz")));
+    w.d.panel.decodeInput({0x00740640, 0x0800FD01, 0x18004E42, 3, 0x0085003C, 0x00580005});
+    QCOMPARE(w.d.edit("FoutText")->text(), QStringLiteral(" 2320.5"));
+    QCOMPARE(w.strip()->text(), QStringLiteral("Within chip limits"));
+}
+
+void TestChipCheckStrip::keyboardReachesIt()
+{
+    WindowDriver w;
+    w.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.window));
+    w.d.check("IntN")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w.strip());
+    QCOMPARE(w.strip()->accessibleName(), QStringLiteral("Chip limits"));
+}
+
+QTEST_MAIN(TestChipCheckStrip)
+#include "tst_chip_check_strip.moc"

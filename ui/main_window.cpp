@@ -1,0 +1,42 @@
+#include "main_window.h"
+
+#include <QCloseEvent>
+#include <QVBoxLayout>
+
+#include "chip_check_strip.h"
+#include "control_panel.h"
+
+MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
+    : QMainWindow(parent)
+    , m_panel(panel)
+    , m_strip(new ChipCheckStrip)
+{
+    setWindowTitle(panel.windowTitle());
+    setWindowIcon(panel.windowIcon());
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(&panel);
+    layout->addWidget(m_strip);
+    setCentralWidget(content);
+    m_strip->setFixedWidth(panel.width());
+    connect(&panel, &ControlPanel::chipLimitsChecked, m_strip, &ChipCheckStrip::showBreaks);
+    // The strip comes after the panel's last control in the tab order.
+    setTabOrder(panel.lastInTabOrder(), m_strip);
+    setFixedSize(sizeHint());
+}
+
+MainWindow::~MainWindow()
+{
+    // The panel lives beside the window; the layout made it a child, and a
+    // child would be deleted with the window.
+    m_panel.setParent(nullptr);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // The panel's own close ends the program, whatever else is open.
+    m_panel.close();
+    event->accept();
+}
