@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "chip.h"
 #include "frequency_plan.h"
 #include "fuzz_check.h"
 #include "register_layout.h"
@@ -96,7 +97,15 @@ void checkComplete(const PlanResult& result, const Settings& s)
     VANTREL_FUZZ_CHECK(unpack(reg2::kMuxout, w[2]) == static_cast<std::uint32_t>(p.muxVal));
     VANTREL_FUZZ_CHECK(unpack(reg2::kChargePump, w[2]) == static_cast<std::uint32_t>(s.chrgPump));
     VANTREL_FUZZ_CHECK(w[3] == kReg3);
-    VANTREL_FUZZ_CHECK(p.bandSelect >= 0 && p.bandSelect <= kMaxBandSelect);
+    VANTREL_FUZZ_CHECK(p.bandSelect >= 1 && p.bandSelect <= kMaxBandSelect);
+    // The words the chip cannot use are not made: FRAC stays below MOD, is 0
+    // in integer-N mode, and the band-select clock stays at 125 kHz unless
+    // the 8-bit divider has run out.
+    VANTREL_FUZZ_CHECK(p.denom == 0 ? p.fract == 0 : p.fract < p.denom);
+    if (s.intN)
+        VANTREL_FUZZ_CHECK(p.fract == 0 && p.denom == 0);
+    if (p.bandSelect < kMaxBandSelect)
+        VANTREL_FUZZ_CHECK(p.fcomp / p.bandSelect <= kMaxBandSelectClockMHz);
     VANTREL_FUZZ_CHECK(unpack(reg4::kBandSelect, w[4]) == static_cast<std::uint32_t>(p.bandSelect));
     VANTREL_FUZZ_CHECK(unpack(reg4::kRfDividerSelect, w[4]) == static_cast<std::uint32_t>(s.outDivCont));
     VANTREL_FUZZ_CHECK(unpack(reg4::kOutputPower, w[4]) == static_cast<std::uint32_t>(s.pwr));
