@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include "hex_codec.h"
+
 namespace vantrel {
 namespace {
 
@@ -27,19 +29,8 @@ std::optional<int> readInt(const QCommandLineParser& parser, const IntOption& op
 
 } // namespace
 
-ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
+void addPlanOptions(QCommandLineParser& parser)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Works out the frequency plan and the six register words of the synthesizer board, as the control "
-        "panel does, and prints the results listing. Text options are read like the window's text boxes: "
-        "the leading number counts and the rest is ignored (\"2320.5MHz\" reads 2320.5).\n\n"
-        "Every datasheet limit the plan breaks is named on stderr (\"chip: ...\"), or in \"chip_limits\" "
-        "with --json.\n\n"
-        "Exit status: 0 a complete plan; 1 the plan stopped or was refused, or a file could not be "
-        "written; 2 a usage error; 3 with --strict, a complete plan that breaks a chip limit."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
-    parser.addOption(help);
     const auto text = [&parser](const char* name, const char* description, const char* fallback) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(name),
                                             QStringLiteral("%1 (default \"%2\").").arg(QString::fromUtf8(description),
@@ -83,9 +74,133 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
                                         QStringLiteral("TEXT")));
     flag("best-fraction", "Press \"Calc. Best F/D\" after that: search the denominator whose fraction best "
                           "fits the wanted ratio and force it.");
-    flag("json", "Print one JSON object with the outcome, the plan values, the register words, the labels, "
+    flag("json", "Print JSON: one object with the outcome, the plan values, the register words, the labels, "
                  "the listing, the warnings and the chip limits broken.");
-    flag("strict", "Exit with status 3 when the plan is complete but breaks a datasheet limit of the chip.");
+    flag("strict", "Treat a complete plan that breaks a datasheet limit of the chip as a failure.");
+}
+
+std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanRequest& request)
+{
+    Settings& s = request.settings;
+    const auto isSet = [&parser](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
+    const auto text = [&parser, &isSet](const char* name, std::string& target) {
+        if (isSet(name))
+            target = parser.value(QString::fromLatin1(name)).toStdString();
+    };
+    text("fout", s.foutText);
+    text("ref", s.frText);
+    text("rdiv", s.rdividerText);
+    text("resolution", s.resolutionText);
+
+    QString error;
+    if (isSet("divider") && isSet("auto-divider"))
+        return QStringLiteral("--divider and --auto-divider exclude each other");
+    const struct {
+        IntOption option;
+        int* target;
+    } numbers[] = {
+        {{QStringLiteral("divider"), 0, kMaxOutDivIndex}, &s.outDivCont},
+        {{QStringLiteral("charge-pump"), 0, kMaxChargePump}, &s.chrgPump},
+        {{QStringLiteral("power"), 0, kMaxPower}, &s.pwr},
+    };
+    for (const auto& number : numbers) {
+        if (!parser.isSet(number.option.name))
+            continue;
+        const std::optional<int> value = readInt(parser, number.option, error);
+        if (!value)
+            return error;
+        *number.target = *value;
+    }
+    request.autoDivider = isSet("auto-divider");
+
+    // A flag changes its control only when given, so that settings read
+    // from elsewhere keep what no option names.
+    const struct {
+        const char* name;
+        bool* target;
+        bool value;
+    } flags[] = {
+        {"doubler", &s.refDbl, true},       {"halve", &s.refDiv2, true},     {"divided-feedback", &s.feedback, true},
+        {"prescaler45", &s.prescale8, false}, {"int-n", &s.intN, true},      {"low-spur", &s.lowSpur, true},
+        {"negative-pd", &s.pdPol, true},    {"disable", &s.enable, false}, {"no-mute", &s.mtld, false},
+    };
+    for (const auto& f : flags) {
+        if (isSet(f.name))
+            *f.target = f.value;
+    }
+
+    if (isSet("mux")) {
+        const QString mux = parser.value(QStringLiteral("mux"));
+        const std::optional<MuxButton> button = muxButtonNamed(mux.toStdString());
+        if (!button)
+            return QStringLiteral("--mux %1: expected none, r, n or lock").arg(mux);
+        s.mux = *button;
+    }
+    if (isSet("force-d"))
+        request.forceD = parser.value(QStringLiteral("force-d")).toStdString();
+    request.bestFraction = isSet("best-fraction");
+    if (request.bestFraction && s.intN)
+        return QStringLiteral("--best-fraction cannot be used with --int-n: "
+                              "\"Calc. Best F/D\" is disabled in integer-N mode");
+    request.json = isSet("json");
+    request.strict = isSet("strict");
+    return std::nullopt;
+}
+
+std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error)
+{
+    const QStringList words = text.split(QLatin1Char(','));
+    if (words.size() != 6) {
+        error = QStringLiteral("--decode %1: expected six words, Reg0 first, separated by commas").arg(text);
+        return std::nullopt;
+    }
+    RegisterSet set{};
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        QString word = words[i].trimmed();
+        if (word.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+            word = word.mid(2);
+        const std::optional<std::uint32_t> value = parseHexWord(word.toStdString());
+        if (!value) {
+            error = QStringLiteral("--decode: word %1 \"%2\" is not one to eight hexadecimal digits")
+                        .arg(i)
+                        .arg(words[i].trimmed());
+            return std::nullopt;
+        }
+        // Each word carries its register number; a word out of place means
+        // the list is not Reg0 to Reg5 in order.
+        if ((*value & 7u) != static_cast<std::uint32_t>(i)) {
+            error = QStringLiteral("--decode: word %1 \"%2\" is a register %3 word; give Reg0 to Reg5 in order")
+                        .arg(i)
+                        .arg(words[i].trimmed())
+                        .arg(*value & 7u);
+            return std::nullopt;
+        }
+        set[static_cast<std::size_t>(i)] = *value;
+    }
+    return set;
+}
+
+ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Works out the frequency plan and the six register words of the synthesizer board, as the control "
+        "panel does, and prints the results listing. Text options are read like the window's text boxes: "
+        "the leading number counts and the rest is ignored (\"2320.5MHz\" reads 2320.5).\n\n"
+        "Every datasheet limit the plan breaks is named on stderr (\"chip: ...\"), or in \"chip_limits\" "
+        "with --json.\n\n"
+        "Exit status: 0 a complete plan; 1 the plan stopped or was refused, or a file could not be "
+        "written; 2 a usage error; 3 with --strict, a complete plan that breaks a chip limit."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    parser.addOption(help);
+    addPlanOptions(parser);
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("decode"),
+        QStringLiteral("Decode six register words as \"INIT from EE\" loads a set read back from the board: the "
+                       "other options give the controls as they stand before (the reference above all, which the "
+                       "words do not hold); prints the plan the window then shows. WORDS are Reg0 to Reg5, "
+                       "hexadecimal with or without 0x, separated by commas."),
+        QStringLiteral("WORDS")));
     addEeOptions(parser);
 
     ParsedCommandLine parsed;
@@ -104,58 +219,14 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         return fail(QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first()));
 
     PlanRequest request;
-    Settings& s = request.settings;
-    s.foutText = parser.value(QStringLiteral("fout")).toStdString();
-    s.frText = parser.value(QStringLiteral("ref")).toStdString();
-    s.rdividerText = parser.value(QStringLiteral("rdiv")).toStdString();
-    s.resolutionText = parser.value(QStringLiteral("resolution")).toStdString();
-
-    QString error;
-    if (parser.isSet(QStringLiteral("divider")) && parser.isSet(QStringLiteral("auto-divider")))
-        return fail(QStringLiteral("--divider and --auto-divider exclude each other"));
-    const struct {
-        IntOption option;
-        int* target;
-    } numbers[] = {
-        {{QStringLiteral("divider"), 0, kMaxOutDivIndex}, &s.outDivCont},
-        {{QStringLiteral("charge-pump"), 0, kMaxChargePump}, &s.chrgPump},
-        {{QStringLiteral("power"), 0, kMaxPower}, &s.pwr},
-    };
-    for (const auto& number : numbers) {
-        if (!parser.isSet(number.option.name))
-            continue;
-        const std::optional<int> value = readInt(parser, number.option, error);
-        if (!value)
+    if (const std::optional<QString> error = readPlanOptions(parser, request))
+        return fail(*error);
+    if (parser.isSet(QStringLiteral("decode"))) {
+        QString error;
+        request.decode = readDecodeWords(parser.value(QStringLiteral("decode")), error);
+        if (!request.decode)
             return fail(error);
-        *number.target = *value;
     }
-    request.autoDivider = parser.isSet(QStringLiteral("auto-divider"));
-
-    s.refDbl = parser.isSet(QStringLiteral("doubler"));
-    s.refDiv2 = parser.isSet(QStringLiteral("halve"));
-    s.feedback = parser.isSet(QStringLiteral("divided-feedback"));
-    s.prescale8 = !parser.isSet(QStringLiteral("prescaler45"));
-    s.intN = parser.isSet(QStringLiteral("int-n"));
-    s.lowSpur = parser.isSet(QStringLiteral("low-spur"));
-    s.pdPol = parser.isSet(QStringLiteral("negative-pd"));
-    s.enable = !parser.isSet(QStringLiteral("disable"));
-    s.mtld = !parser.isSet(QStringLiteral("no-mute"));
-
-    if (parser.isSet(QStringLiteral("mux"))) {
-        const QString mux = parser.value(QStringLiteral("mux"));
-        const std::optional<MuxButton> button = muxButtonNamed(mux.toStdString());
-        if (!button)
-            return fail(QStringLiteral("--mux %1: expected none, r, n or lock").arg(mux));
-        s.mux = *button;
-    }
-    if (parser.isSet(QStringLiteral("force-d")))
-        request.forceD = parser.value(QStringLiteral("force-d")).toStdString();
-    request.bestFraction = parser.isSet(QStringLiteral("best-fraction"));
-    if (request.bestFraction && s.intN)
-        return fail(QStringLiteral("--best-fraction cannot be used with --int-n: "
-                                   "\"Calc. Best F/D\" is disabled in integer-N mode"));
-    request.json = parser.isSet(QStringLiteral("json"));
-    request.strict = parser.isSet(QStringLiteral("strict"));
     if (const std::optional<QString> eeError = readEeOptions(parser, request.ee))
         return fail(*eeError);
     parsed.request = request;

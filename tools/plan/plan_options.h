@@ -1,5 +1,6 @@
-// vantrel-plan's command line: what the window's controls would hold, and the
-// button presses to make once they are in place.
+// The plan options: what the window's controls would hold and the button
+// presses to make once they are in place. vantrel-plan and vantrel-ctl take
+// the same options through addPlanOptions and readPlanOptions.
 #pragma once
 
 #include <QString>
@@ -9,7 +10,10 @@
 #include <string>
 
 #include "ee_options.h"
+#include "register_layout.h"
 #include "settings.h"
+
+class QCommandLineParser;
 
 namespace vantrel {
 
@@ -19,6 +23,7 @@ struct PlanRequest {
     std::optional<std::string> forceD; // then type this into "Force Denom"
     bool bestFraction = false;         // then press "Calc. Best F/D"
     bool json = false;
+    std::optional<RegisterSet> decode;  // vantrel-plan --decode: the words to load after that
     bool strict = false;                // exit 3 for a complete plan that breaks a chip limit
     EeRequest ee;                      // "PIC EE Data" and the register listing file
 };
@@ -29,6 +34,17 @@ struct ParsedCommandLine {
     bool usageError = false;
 };
 
+// The control and press options, --json and --strict.
+void addPlanOptions(QCommandLineParser& parser);
+// Applies the options that are given onto request (its settings keep what
+// no option names); a usage error when one is out of its range.
+std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanRequest& request);
+
+// Six words "W0,W1,...,W5", Reg0 first, hexadecimal with or without "0x";
+// nothing, with `error` naming the bad word, otherwise.
+std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error);
+
+// vantrel-plan's whole command line.
 ParsedCommandLine parsePlanCommandLine(const QStringList& arguments);
 
 } // namespace vantrel

@@ -6,6 +6,7 @@
 
 #include "hex_codec.h"
 #include "line_end.h"
+#include "register_decode.h"
 
 namespace vantrel {
 
@@ -29,6 +30,8 @@ PlanSession runPlanRequest(const PlanRequest& request)
         run.typeForceD(*request.forceD);
     if (request.bestFraction)
         run.pressBestFraction();
+    if (request.decode)
+        loadRegisterSet(run, *request.decode);
     return run;
 }
 
@@ -42,12 +45,9 @@ std::string planText(const PlanSession& run)
 
 std::vector<ChipLimitBreak> chipLimits(const PlanSession& run) { return checkChipLimits(run.settings(), run.result()); }
 
-QByteArray planJson(const PlanSession& run)
+QJsonObject planObject(const PlanSession& run)
 {
     const PlanValues& p = run.plan();
-    QJsonArray registers;
-    for (const std::uint32_t word : p.registers)
-        registers.append(QString::fromStdString(hexFormat(word)));
     QJsonArray warnings;
     for (const PlanWarning warning : run.result().warnings)
         warnings.append(QString::fromStdString(warningText(warning)));
@@ -67,7 +67,7 @@ QByteArray planJson(const PlanSession& run)
     object.insert(QStringLiteral("ErrorHz"), p.errorHz);
     object.insert(QStringLiteral("BandSelect"), p.bandSelect);
     object.insert(QStringLiteral("MuxVal"), p.muxVal);
-    object.insert(QStringLiteral("registers"), registers);
+    object.insert(QStringLiteral("registers"), registerArray(p.registers));
     object.insert(QStringLiteral("pfd_label"), QString::fromStdString(run.result().pfdLabel.text));
     object.insert(QStringLiteral("vco_label"), QString::fromStdString(run.result().vcoLabel.text));
     object.insert(QStringLiteral("listing"), QString::fromStdString(run.listing()));
@@ -85,7 +85,53 @@ QByteArray planJson(const PlanSession& run)
         limits.append(limit);
     }
     object.insert(QStringLiteral("chip_limits"), limits);
-    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+    return object;
+}
+
+QJsonArray registerArray(const RegisterSet& set)
+{
+    QJsonArray words;
+    for (const std::uint32_t word : set)
+        words.append(QString::fromStdString(hexFormat(word)));
+    return words;
+}
+
+QJsonObject settingsObject(const Settings& s)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("FoutText"), QString::fromStdString(s.foutText));
+    object.insert(QStringLiteral("FrText"), QString::fromStdString(s.frText));
+    object.insert(QStringLiteral("Rdivider"), QString::fromStdString(s.rdividerText));
+    object.insert(QStringLiteral("ResolutionText"), QString::fromStdString(s.resolutionText));
+    const std::pair<const char*, bool> boxes[] = {
+        {"RefDbl", s.refDbl},   {"Refdiv2", s.refDiv2}, {"Feedback", s.feedback}, {"Prescale8", s.prescale8},
+        {"PDpol", s.pdPol},     {"LowSpur", s.lowSpur}, {"Enable", s.enable},     {"MTLD", s.mtld},
+        {"IntN", s.intN},       {"TrackDivider", s.trackDivider},
+    };
+    for (const auto& [name, ticked] : boxes)
+        object.insert(QString::fromLatin1(name), ticked);
+    QString mux = QStringLiteral("none selected");
+    for (const MuxChoice& choice : kMuxChoices) {
+        if (choice.button == s.mux)
+            mux = QString::fromLatin1(choice.option.data(), qsizetype(choice.option.size()));
+    }
+    object.insert(QStringLiteral("mux"), mux);
+    object.insert(QStringLiteral("OutDivCont"), s.outDivCont);
+    object.insert(QStringLiteral("ChrgPump"), s.chrgPump);
+    object.insert(QStringLiteral("Pwr"), s.pwr);
+    return object;
+}
+
+QByteArray jsonText(const QJsonObject& object) { return QJsonDocument(object).toJson(QJsonDocument::Indented); }
+
+QByteArray planJson(const PlanSession& run, const PlanRequest& request)
+{
+    QJsonObject object = planObject(run);
+    if (request.decode) {
+        object.insert(QStringLiteral("words"), registerArray(*request.decode));
+        object.insert(QStringLiteral("settings"), settingsObject(run.settings()));
+    }
+    return jsonText(object);
 }
 
 } // namespace vantrel

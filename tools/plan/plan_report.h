@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonObject>
 
 #include <string>
 
@@ -14,13 +16,25 @@
 namespace vantrel {
 
 // What the window would show after the request's settings and presses:
-// "Auto Set >>", then "Force Denom", then "Calc. Best F/D".
+// "Auto Set >>", then "Force Denom", then "Calc. Best F/D", then, with
+// request.decode, the decode of those words.
 PlanSession runPlanRequest(const PlanRequest& request);
 
 // The listing with LF line ends, ending with a line break.
 std::string planText(const PlanSession& run);
 
-QByteArray planJson(const PlanSession& run);
+// The outcome, the plan values, the register words, the labels, the
+// listing, the warnings and the chip limits broken.
+QJsonObject planObject(const PlanSession& run);
+// Every setting control as the plan reads it.
+QJsonObject settingsObject(const Settings& settings);
+// Eight-digit words, Reg0 first.
+QJsonArray registerArray(const RegisterSet& set);
+// An object as one indented document with a final line break.
+QByteArray jsonText(const QJsonObject& object);
+
+// vantrel-plan --json: planObject, with the words and the settings after a decode.
+QByteArray planJson(const PlanSession& run, const PlanRequest& request);
 
 // The datasheet limits the plan breaks, as the window's chip-check strip lists them.
 std::vector<ChipLimitBreak> chipLimits(const PlanSession& run);

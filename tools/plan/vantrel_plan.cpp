@@ -31,7 +31,7 @@ int main(int argc, char* argv[])
     const vantrel::PlanSession run = vantrel::runPlanRequest(*parsed.request);
     bool eeFailed = false;
     if (parsed.request->json) {
-        write(stdout, vantrel::planJson(run));
+        write(stdout, vantrel::planJson(run, *parsed.request));
     } else {
         if (parsed.request->ee.any()) {
             const vantrel::EeReport ee = vantrel::runEeRequest(parsed.request->ee, run);

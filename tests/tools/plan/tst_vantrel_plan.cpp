@@ -61,6 +61,8 @@ private slots:
     void buttonPresses_data();
     void buttonPresses();
     void chipLimitsAndStrict();
+    void decodeGivesTheWordsBack_data();
+    void decodeGivesTheWordsBack();
     void usageErrors_data();
     void usageErrors();
     void helpNamesEveryOption();
@@ -227,6 +229,23 @@ void TestVantrelPlan::buttonPresses()
     QTEST(plan.value("Resolution").toDouble(), "resolution");
 }
 
+// The decode of a set read back from the board undoes the packing: given the
+// options a set was made with (the words do not hold the reference, "Chip
+// Enable" or "Mute Until Lock Detect"), it gives the same six words again.
+void TestVantrelPlan::decodeGivesTheWordsBack_data() { registerExamples_data(); }
+
+void TestVantrelPlan::decodeGivesTheWordsBack()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, words);
+    const QJsonObject plan = runJson(arguments + QStringList{"--decode", "0x" + words.join(",0X")});
+    QCOMPARE(plan.value(QStringLiteral("outcome")).toString(), QStringLiteral("complete"));
+    QCOMPARE(registers(plan), words);
+    QCOMPARE(plan.value(QStringLiteral("words")).toArray().size(), 6);
+    // Tracking the decoded VCO ends cleared, as in the window.
+    QCOMPARE(plan.value(QStringLiteral("settings")).toObject().value(QStringLiteral("TrackDivider")).toBool(), false);
+}
+
 void TestVantrelPlan::usageErrors_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -240,6 +259,12 @@ void TestVantrelPlan::usageErrors_data()
     QTest::addRow("both divider options") << QStringList{"--divider", "1", "--auto-divider"} << "--auto-divider";
     QTest::addRow("best fraction in integer-N") << QStringList{"--int-n", "--best-fraction"} << "--best-fraction";
     QTest::addRow("stray argument") << QStringList{"2320.5"} << "2320.5";
+    const QString words = QStringLiteral("00740640,0800FD01,18004E42,00000003,0085003C,00580005");
+    QTest::addRow("five words to decode") << QStringList{"--decode", words.section(',', 0, 4)} << "six words";
+    QTest::addRow("a word that is not hexadecimal")
+        << QStringList{"--decode", QString(words).replace("18004E42", "18004G42")} << "word 2 \"18004G42\"";
+    QTest::addRow("a word out of its place")
+        << QStringList{"--decode", "0x0800FD01,0x00740640,18004E42,3,0085003C,00580005"} << "word 0 \"0x0800FD01\"";
 }
 
 void TestVantrelPlan::usageErrors()
