@@ -68,6 +68,16 @@ void PlanSession::pressBestFraction()
         typeForceD(*press.forceDText);
 }
 
+void PlanSession::press(const Presses& presses)
+{
+    if (presses.autoSet)
+        pressAutoSet();
+    if (presses.forceD)
+        typeForceD(*presses.forceD);
+    if (presses.bestFraction)
+        pressBestFraction();
+}
+
 void PlanSession::rebuildAround(const Settings& settings, const PlanValues& decoded)
 {
     m_settings = settings;

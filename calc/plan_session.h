@@ -5,6 +5,7 @@
 // raises nothing, as in the window.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,14 @@
 #include "settings.h"
 
 namespace vantrel {
+
+// The presses a command-line tool makes once the controls hold their
+// settings, in this order.
+struct Presses {
+    bool autoSet = false;              // "Auto Set >>"
+    std::optional<std::string> forceD; // typed into "Force Denom"
+    bool bestFraction = false;         // "Calc. Best F/D"
+};
 
 class PlanSession {
 public:
@@ -35,6 +44,9 @@ public:
     void typeForceD(std::string_view text);
     // "Calc. Best F/D" (disabled, so nothing happens, with "Integer N" ticked).
     void pressBestFraction();
+
+    // The presses, in their order.
+    void press(const Presses& presses);
 
     // What a decoded register set leaves: the controls take `settings` (with
     // tracking off), the plan takes `decoded`, and one run with tracking on

@@ -40,6 +40,8 @@ public:
     bool isBusy() const { return m_sender.isBusy(); }
     // True from the INIT request until a set is decoded or the wait times out.
     bool isInitPending() const { return m_initTimer.isActive(); }
+    // The last line that went out whole, CR LF included; empty before any.
+    const std::string& lastLineSent() const { return m_sender.lastWritten(); }
 
 signals:
     // busy: the command buttons should be disabled.

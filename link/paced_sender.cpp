@@ -16,6 +16,7 @@ bool PacedSender::start(std::vector<std::string> lines)
     m_lines = std::move(lines);
     m_next = 0;
     m_busy = true;
+    m_finishEarly = false;
     writeNext();
     return true;
 }
@@ -30,23 +31,36 @@ void PacedSender::abort()
     emit aborted();
 }
 
+void PacedSender::finishAfterPause()
+{
+    if (m_busy)
+        m_finishEarly = true;
+}
+
 void PacedSender::writeNext()
 {
     const int index = static_cast<int>(m_next);
-    const std::string& line = m_lines[m_next++];
+    // A copy: a port that fails during the write ends the command from
+    // inside it, which clears the lines.
+    const std::string line = m_lines[m_next++];
     // The pause counts from the hand-over, not from when the write returned.
     m_gapTimer.start(kLineGap);
-    if (!m_write(QByteArray(line.data(), static_cast<qsizetype>(line.size())))) {
+    const bool written = m_write(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
+    if (!m_busy)
+        return; // aborted meanwhile
+    if (!written) {
         m_gapTimer.stop();
         m_busy = false;
         m_lines.clear();
         emit writeFailed(index);
+        return;
     }
+    m_lastWritten = line;
 }
 
 void PacedSender::onGapTimeout()
 {
-    if (m_next < m_lines.size()) {
+    if (m_next < m_lines.size() && !m_finishEarly) {
         writeNext();
         return;
     }

@@ -44,4 +44,16 @@ std::vector<std::string> writeAllLines(const RegisterSet& set)
 
 std::vector<std::string> initLines() { return {commandLine(kInitCommand)}; }
 
+std::vector<std::string> changedLines(const RegisterSet& previous, const RegisterSet& next)
+{
+    std::vector<std::string> lines;
+    for (std::size_t i = next.size() - 1; i >= 1; --i) {
+        if (next[i] != previous[i])
+            lines.push_back(registerLine(next[i]));
+    }
+    if (!lines.empty() || next[0] != previous[0])
+        lines.push_back(registerLine(next[0]));
+    return lines;
+}
+
 } // namespace vantrel

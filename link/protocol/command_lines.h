@@ -29,4 +29,10 @@ std::vector<std::string> writeAllLines(const RegisterSet& set);
 // "INIT from EE": the one read-back request.
 std::vector<std::string> initLines();
 
+// The step of a sweep that sends only what changed: the words that differ
+// from `previous`, Reg5 down to Reg1, then Reg0 whenever anything changed,
+// since the chip takes a new setting (and selects its band) on Reg0.
+// Nothing when the sets are equal.
+std::vector<std::string> changedLines(const RegisterSet& previous, const RegisterSet& next);
+
 } // namespace vantrel

@@ -29,23 +29,29 @@ std::optional<int> readInt(const QCommandLineParser& parser, const IntOption& op
 
 } // namespace
 
-void addPlanOptions(QCommandLineParser& parser)
+QStringList addPlanOptions(QCommandLineParser& parser)
 {
-    const auto text = [&parser](const char* name, const char* description, const char* fallback) {
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name),
+    QStringList valueNames;
+    const auto add = [&parser, &valueNames](const QCommandLineOption& option) {
+        parser.addOption(option);
+        if (!option.valueName().isEmpty())
+            valueNames << option.names();
+    };
+    const auto text = [&add](const char* name, const char* description, const char* fallback) {
+        add(QCommandLineOption(QString::fromLatin1(name),
                                             QStringLiteral("%1 (default \"%2\").").arg(QString::fromUtf8(description),
                                                                                        QString::fromLatin1(fallback)),
                                             QStringLiteral("TEXT"), QString::fromLatin1(fallback)));
     };
-    const auto flag = [&parser](const char* name, const char* description) {
-        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description)));
+    const auto flag = [&add](const char* name, const char* description) {
+        add(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description)));
     };
     const Settings defaults;
     text("fout", "Wanted output frequency in MHz", defaults.foutText.c_str());
     text("ref", "Reference input frequency in MHz", defaults.frText.c_str());
     text("rdiv", "Reference divider", defaults.rdividerText.c_str());
     text("resolution", "Output frequency resolution in Hz", defaults.resolutionText.c_str());
-    parser.addOption(QCommandLineOption(QStringLiteral("divider"),
+    add(QCommandLineOption(QStringLiteral("divider"),
                                         QStringLiteral("Output divider index K, 0..6: the divider is 2^K (default 0)."),
                                         QStringLiteral("K")));
     flag("auto-divider", "Choose the divider as \"Auto Set >>\" does: the smallest that puts the VCO "
@@ -59,16 +65,16 @@ void addPlanOptions(QCommandLineParser& parser)
     flag("negative-pd", "Tick \"-Ve Phase Detector\".");
     flag("disable", "Clear \"Chip Enable\".");
     flag("no-mute", "Clear \"Mute Until Lock Detect\".");
-    parser.addOption(QCommandLineOption(QStringLiteral("mux"),
+    add(QCommandLineOption(QStringLiteral("mux"),
                                         QStringLiteral("MUXOUT button to select: none, r, n or lock "
                                                        "(default: no button selected, MUXOUT code 0)."),
                                         QStringLiteral("none|r|n|lock")));
-    parser.addOption(QCommandLineOption(QStringLiteral("charge-pump"),
+    add(QCommandLineOption(QStringLiteral("charge-pump"),
                                         QStringLiteral("Charge-pump current code, 0..15 (default 15)."),
                                         QStringLiteral("N")));
-    parser.addOption(QCommandLineOption(QStringLiteral("power"), QStringLiteral("Output power code, 0..3 (default 3)."),
+    add(QCommandLineOption(QStringLiteral("power"), QStringLiteral("Output power code, 0..3 (default 3)."),
                                         QStringLiteral("N")));
-    parser.addOption(QCommandLineOption(QStringLiteral("force-d"),
+    add(QCommandLineOption(QStringLiteral("force-d"),
                                         QStringLiteral("Type TEXT into \"Force Denom\" once the other settings are in "
                                                        "place: the resolution becomes the step of that denominator."),
                                         QStringLiteral("TEXT")));
@@ -77,6 +83,7 @@ void addPlanOptions(QCommandLineParser& parser)
     flag("json", "Print JSON: one object with the outcome, the plan values, the register words, the labels, "
                  "the listing, the warnings and the chip limits broken.");
     flag("strict", "Treat a complete plan that breaks a datasheet limit of the chip as a failure.");
+    return valueNames;
 }
 
 std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanRequest& request)
@@ -111,7 +118,7 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
             return error;
         *number.target = *value;
     }
-    request.autoDivider = isSet("auto-divider");
+    request.presses.autoSet = isSet("auto-divider");
 
     // A flag changes its control only when given, so that settings read
     // from elsewhere keep what no option names.
@@ -137,9 +144,9 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
         s.mux = *button;
     }
     if (isSet("force-d"))
-        request.forceD = parser.value(QStringLiteral("force-d")).toStdString();
-    request.bestFraction = isSet("best-fraction");
-    if (request.bestFraction && s.intN)
+        request.presses.forceD = parser.value(QStringLiteral("force-d")).toStdString();
+    request.presses.bestFraction = isSet("best-fraction");
+    if (request.presses.bestFraction && s.intN)
         return QStringLiteral("--best-fraction cannot be used with --int-n: "
                               "\"Calc. Best F/D\" is disabled in integer-N mode");
     request.json = isSet("json");

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ee_options.h"
+#include "plan_session.h"
 #include "register_layout.h"
 #include "settings.h"
 
@@ -19,9 +20,7 @@ namespace vantrel {
 
 struct PlanRequest {
     Settings settings;
-    bool autoDivider = false;          // press "Auto Set >>" first
-    std::optional<std::string> forceD; // then type this into "Force Denom"
-    bool bestFraction = false;         // then press "Calc. Best F/D"
+    Presses presses;
     bool json = false;
     std::optional<RegisterSet> decode;  // vantrel-plan --decode: the words to load after that
     bool strict = false;                // exit 3 for a complete plan that breaks a chip limit
@@ -34,8 +33,9 @@ struct ParsedCommandLine {
     bool usageError = false;
 };
 
-// The control and press options, --json and --strict.
-void addPlanOptions(QCommandLineParser& parser);
+// The control and press options, --json and --strict; returns the names of
+// those that take a value.
+QStringList addPlanOptions(QCommandLineParser& parser);
 // Applies the options that are given onto request (its settings keep what
 // no option names); a usage error when one is out of its range.
 std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanRequest& request);

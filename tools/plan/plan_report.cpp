@@ -24,12 +24,7 @@ const char* outcomeName(PlanOutcome outcome)
 PlanSession runPlanRequest(const PlanRequest& request)
 {
     PlanSession run(request.settings);
-    if (request.autoDivider)
-        run.pressAutoSet();
-    if (request.forceD)
-        run.typeForceD(*request.forceD);
-    if (request.bestFraction)
-        run.pressBestFraction();
+    run.press(request.presses);
     if (request.decode)
         loadRegisterSet(run, *request.decode);
     return run;

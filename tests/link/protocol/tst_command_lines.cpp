@@ -24,6 +24,8 @@ private slots:
     void sendAll();
     void writeAll();
     void init();
+    void changedOnly_data();
+    void changedOnly();
 };
 
 void TestCommandLines::registerLineIsZeroPadded()
@@ -54,6 +56,35 @@ void TestCommandLines::writeAll()
 void TestCommandLines::init()
 {
     QCOMPARE(joined(vantrel::initLines()), std::string("INIT\r\n"));
+}
+
+void TestCommandLines::changedOnly_data()
+{
+    QTest::addColumn<quint32>("reg0");
+    QTest::addColumn<quint32>("reg4");
+    QTest::addColumn<quint32>("reg1");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::addRow("nothing changed: nothing sent") << 0x00740640u << 0x0085003Cu << 0x0800FD01u << QByteArray();
+    QTest::addRow("INT and FRAC only: Reg0 alone") << 0x00748000u << 0x0085003Cu << 0x0800FD01u
+                                                   << QByteArray("R00748000\r\n");
+    // Reg0 goes last even when it did not change: the chip applies on Reg0.
+    QTest::addRow("divider only: Reg4, then Reg0 unchanged")
+        << 0x00740640u << 0x0095003Cu << 0x0800FD01u << QByteArray("R0095003C\r\nR00740640\r\n");
+    QTest::addRow("two words and Reg0, descending")
+        << 0x00748000u << 0x0095003Cu << 0x0800FD11u << QByteArray("R0095003C\r\nR0800FD11\r\nR00748000\r\n");
+}
+
+void TestCommandLines::changedOnly()
+{
+    QFETCH(quint32, reg0);
+    QFETCH(quint32, reg4);
+    QFETCH(quint32, reg1);
+    QFETCH(QByteArray, expected);
+    vantrel::RegisterSet next = kExample;
+    next[0] = reg0;
+    next[1] = reg1;
+    next[4] = reg4;
+    QCOMPARE(QByteArray::fromStdString(joined(vantrel::changedLines(kExample, next))), expected);
 }
 
 QTEST_APPLESS_MAIN(TestCommandLines)

@@ -1,0 +1,53 @@
+#include "sweep_plan.h"
+
+#include "chip_check.h"
+
+namespace vantrel {
+namespace {
+
+// The first line of the message a stopped or refused plan shows.
+std::string firstLine(const std::string& text) { return text.substr(0, text.find('\r')); }
+
+} // namespace
+
+std::string planProblem(const PlanSession& session)
+{
+    switch (session.result().outcome) {
+    case PlanOutcome::Complete: return {};
+    case PlanOutcome::NoPfd: return "no plan: the comparison frequency is below 0.001 MHz";
+    case PlanOutcome::ModLimit:
+    case PlanOutcome::Refused: return "no plan: " + firstLine(session.result().listingText.value_or(std::string()));
+    }
+    return "no plan";
+}
+
+std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, const Settings& settings,
+                                     const Presses& presses, bool strict)
+{
+    std::vector<SweepStepPlan> steps;
+    steps.reserve(points.size());
+    Settings stepSettings = settings;
+    for (const SweepPoint& point : points) {
+        stepSettings.foutText = frequencyText(point.mhz);
+        PlanSession session(stepSettings);
+        session.press(presses);
+
+        SweepStepPlan step;
+        step.point = point;
+        step.problem = planProblem(session);
+        const PlanValues& plan = session.plan();
+        if (step.usable()) {
+            step.set = plan.registers;
+            step.errorHz = plan.errorHz;
+            step.plannedMHz = plan.fout + plan.errorHz / 1000000;
+            for (const ChipLimitBreak& item : checkChipLimits(session.settings(), session.result()))
+                step.limits.push_back(item.summary);
+            if (strict && !step.limits.empty())
+                step.problem = "breaks a chip limit: " + step.limits.front();
+        }
+        steps.push_back(std::move(step));
+    }
+    return steps;
+}
+
+} // namespace vantrel

@@ -1,0 +1,36 @@
+// The plan of every step of a sweep or hop list, made before anything is
+// sent: the panel's settings with only the output frequency changed, the
+// same presses each step, and whether the step can go out.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "plan_session.h"
+#include "register_layout.h"
+#include "settings.h"
+#include "sweep_points.h"
+
+namespace vantrel {
+
+struct SweepStepPlan {
+    SweepPoint point;
+    RegisterSet set{};
+    double plannedMHz = 0; // what the words synthesize: the output plus the error
+    double errorHz = 0;
+    std::vector<std::string> limits; // summaries of the chip limits broken
+    std::string problem;             // why the step cannot go out; empty when it can
+
+    bool usable() const { return problem.empty(); }
+};
+
+// Why a plan cannot go out ("no plan: MOD ..."); empty for a complete one.
+std::string planProblem(const PlanSession& session);
+
+// Each point planned on its own, from `settings` as they are, so that no
+// step depends on the one before. A plan that stops or is refused is a
+// problem; so is one that breaks a chip limit when `strict`.
+std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, const Settings& settings,
+                                     const Presses& presses, bool strict);
+
+} // namespace vantrel

@@ -1,0 +1,101 @@
+#include "sweep_points.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "number_format.h"
+
+namespace vantrel {
+namespace {
+
+std::string_view trimmed(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The whole of text as a number, or nothing: a hop list is checked strictly,
+// unlike a text box, so that "2400,5" or "24OO" is not taken for something else.
+template <typename T>
+std::optional<T> wholeNumber(std::string_view text)
+{
+    T value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+SweepPoints failure(std::string error) { return {{}, std::move(error)}; }
+
+std::string lineError(int line, std::string_view what) { return "line " + std::to_string(line) + ": " + std::string(what); }
+
+} // namespace
+
+SweepPoints linearSweep(double start, double stop, double step)
+{
+    if (!std::isfinite(start) || !std::isfinite(stop) || !std::isfinite(step))
+        return failure("START, STOP and STEP must be numbers");
+    if (step == 0)
+        return failure("STEP must not be 0");
+    const double span = (stop - start) / step;
+    if (span < 0)
+        return failure("STEP " + plainNumber(step) + " leads away from STOP; give it the sign of STOP - START");
+    // A last point that rounding puts a hair beyond STOP still counts.
+    const double count = std::floor(span + 1e-9) + 1;
+    if (count > static_cast<double>(kMaxSweepPoints))
+        return failure("the sweep would have " + plainNumber(count) + " steps, more than "
+                       + std::to_string(kMaxSweepPoints));
+    SweepPoints sweep;
+    sweep.points.reserve(static_cast<std::size_t>(count));
+    // Each point from START, not from the one before, so no rounding piles up.
+    for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k)
+        sweep.points.push_back({start + static_cast<double>(k) * step, std::nullopt, 0});
+    return sweep;
+}
+
+SweepPoints parseHopList(std::string_view text)
+{
+    SweepPoints hops;
+    int number = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        ++number;
+        if (const std::size_t hash = line.find('#'); hash != std::string_view::npos)
+            line = line.substr(0, hash);
+        line = trimmed(line);
+        if (line.empty())
+            continue;
+
+        const std::size_t comma = line.find(',');
+        const std::string_view frequency = trimmed(line.substr(0, comma));
+        const std::optional<double> mhz = wholeNumber<double>(frequency);
+        if (!mhz || !std::isfinite(*mhz) || *mhz <= 0)
+            return failure(lineError(number, "\"" + std::string(frequency) + "\" is not a frequency in MHz"));
+        SweepPoint point{*mhz, std::nullopt, number};
+        if (comma != std::string_view::npos) {
+            const std::string_view dwell = trimmed(line.substr(comma + 1));
+            const std::optional<long long> ms = wholeNumber<long long>(dwell);
+            if (!ms || *ms < 0 || *ms > std::numeric_limits<int>::max())
+                return failure(lineError(number, "\"" + std::string(dwell) + "\" is not a dwell in whole milliseconds"));
+            point.dwell = std::chrono::milliseconds(*ms);
+        }
+        if (hops.points.size() == kMaxSweepPoints)
+            return failure(lineError(number, "more than " + std::to_string(kMaxSweepPoints) + " frequencies"));
+        hops.points.push_back(point);
+    }
+    if (hops.points.empty())
+        return failure("the hop list holds no frequency");
+    return hops;
+}
+
+std::string frequencyText(double mhz) { return plainNumber(mhz); }
+
+} // namespace vantrel

@@ -1,0 +1,42 @@
+// The frequencies of a sweep (start, stop, step) or of a hop list (one
+// frequency a line, with an optional dwell), checked whole before anything
+// is planned or sent.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+struct SweepPoint {
+    double mhz = 0;
+    std::optional<std::chrono::milliseconds> dwell; // a hop line's own dwell
+    int line = 0;                                   // hop list line, 1 up; 0 for a sweep
+};
+
+struct SweepPoints {
+    std::vector<SweepPoint> points;
+    std::string error; // empty when the points are good
+
+    bool ok() const { return error.empty(); }
+};
+
+// A sweep holds at most this many points; more is taken for a typing slip.
+inline constexpr std::size_t kMaxSweepPoints = 100'000;
+
+// start, start + step, ... up to stop (included when it is reached within
+// rounding). The step may be negative, from a start above the stop.
+SweepPoints linearSweep(double startMHz, double stopMHz, double stepMHz);
+
+// One frequency in MHz a line, optionally ",MS" for that line's dwell in
+// milliseconds. Blank lines and text from "#" on are ignored. A bad line is
+// an error naming its number.
+SweepPoints parseHopList(std::string_view text);
+
+// The point's frequency as typed into the output frequency box.
+std::string frequencyText(double mhz);
+
+} // namespace vantrel

@@ -1,0 +1,153 @@
+#include "sweep_runner.h"
+
+#include "command_lines.h"
+#include "serial_link.h"
+
+namespace vantrel {
+namespace {
+
+QString withoutLineEnd(const std::string& line)
+{
+    QString text = QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
+    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+SweepRunner::SweepRunner(SerialLink& link, QObject* parent)
+    : QObject(parent)
+    , m_link(link)
+    , m_sender([&link](const QByteArray& bytes) { return link.write(bytes); })
+{
+    connect(&m_sender, &PacedSender::finished, this, &SweepRunner::onLinesDone);
+    connect(&m_sender, &PacedSender::writeFailed, this,
+            [this] { fail(QStringLiteral("the port refused a line")); });
+    connect(&m_dwellTimer, &MinimumTimer::timeout, this, &SweepRunner::onDwellDone);
+    connect(&m_link, &SerialLink::portLost, this, [this](const QString& reason) {
+        if (m_running)
+            fail(reason);
+    });
+}
+
+std::vector<std::string> SweepRunner::stepLines(const RegisterSet& previous, const RegisterSet& next, bool first,
+                                                bool changedOnly)
+{
+    if (first || !changedOnly)
+        return sendAllLines(next);
+    return changedLines(previous, next);
+}
+
+bool SweepRunner::start(std::vector<SweepStep> steps, Options options)
+{
+    if (m_running || steps.empty() || !m_link.isOpen())
+        return false;
+    m_steps = std::move(steps);
+    m_options = options;
+    m_step = 0;
+    m_pass = 1;
+    m_running = true;
+    m_stopRequested = false;
+    m_anySent = false;
+    m_sinceStart.start();
+    beginStep();
+    return true;
+}
+
+void SweepRunner::stop()
+{
+    if (!m_running)
+        return;
+    m_stopRequested = true;
+    if (m_sender.isBusy()) {
+        m_sender.finishAfterPause();
+        return;
+    }
+    // Between steps the last pause has passed already.
+    m_dwellTimer.stop();
+    end();
+}
+
+void SweepRunner::beginStep()
+{
+    const SweepStep& step = m_steps[m_step];
+    std::vector<std::string> lines = stepLines(m_lastSent, step.set, !m_anySent, m_options.changedOnly);
+    QStringList shown;
+    for (const std::string& line : lines)
+        shown << withoutLineEnd(line);
+    m_lastSent = step.set;
+    m_anySent = true;
+    const std::chrono::nanoseconds at{m_sinceStart.nsecsElapsed()};
+    m_sinceStep.start();
+    if (lines.empty()) {
+        emit stepStarted(m_pass, static_cast<int>(m_step), shown, at);
+        onLinesDone();
+        return;
+    }
+    // The first line goes out inside start(), before anyone hears of the
+    // step; a refused one ends the sweep there.
+    m_sender.start(std::move(lines));
+    if (m_running)
+        emit stepStarted(m_pass, static_cast<int>(m_step), shown, at);
+}
+
+void SweepRunner::onLinesDone()
+{
+    if (!m_running)
+        return;
+    if (m_stopRequested) {
+        end();
+        return;
+    }
+    // The rest of the dwell, counted from the step's first line; a step
+    // with nothing to send still takes one line gap, so that a sweep whose
+    // words never change does not spin.
+    const std::chrono::nanoseconds sinceStep{m_sinceStep.nsecsElapsed()};
+    const std::chrono::nanoseconds wanted =
+        std::max<std::chrono::nanoseconds>(m_steps[m_step].dwell, PacedSender::kLineGap);
+    if (sinceStep >= wanted) {
+        advance();
+        return;
+    }
+    m_dwellTimer.start(wanted - sinceStep);
+}
+
+void SweepRunner::onDwellDone()
+{
+    if (m_running)
+        advance();
+}
+
+void SweepRunner::advance()
+{
+    if (m_step + 1 < m_steps.size()) {
+        ++m_step;
+    } else if (m_options.passes == 0 || m_pass < m_options.passes) {
+        m_step = 0;
+        ++m_pass;
+    } else {
+        m_running = false;
+        emit finished();
+        return;
+    }
+    beginStep();
+}
+
+void SweepRunner::fail(const QString& reason)
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    m_dwellTimer.stop();
+    m_sender.abort();
+    emit failed(reason, withoutLineEnd(m_sender.lastWritten()));
+}
+
+void SweepRunner::end()
+{
+    m_running = false;
+    emit stopped(m_pass, static_cast<int>(m_step));
+}
+
+} // namespace vantrel

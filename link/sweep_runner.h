@@ -1,0 +1,88 @@
+// A sweep or hop list on the wire: the register set of each step sent
+// through the paced sender, whole or only the words that changed, for one
+// or more passes or until stopped. A step starts no sooner than its
+// predecessor's dwell after that one's first line, and never before that
+// one's lines and their pauses are done.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "minimum_timer.h"
+#include "paced_sender.h"
+#include "register_layout.h"
+
+namespace vantrel {
+
+class SerialLink;
+
+struct SweepStep {
+    RegisterSet set{};
+    std::chrono::milliseconds dwell{0};
+};
+
+class SweepRunner : public QObject {
+    Q_OBJECT
+public:
+    struct Options {
+        bool changedOnly = false; // after the first step, only the words that differ, Reg0 last
+        int passes = 1;           // 0: until stopped
+    };
+
+    explicit SweepRunner(SerialLink& link, QObject* parent = nullptr);
+
+    // False, and nothing sent, when there are no steps, a sweep is running
+    // or the port is closed.
+    bool start(std::vector<SweepStep> steps, Options options);
+    // Ends after the line in flight and its pause; at once between steps.
+    void stop();
+    bool isRunning() const { return m_running; }
+
+    // The lines a step sends: the whole set for the first step of a sweep,
+    // otherwise as the options say, against the step before.
+    static std::vector<std::string> stepLines(const RegisterSet& previous, const RegisterSet& next, bool first,
+                                              bool changedOnly);
+
+signals:
+    // As the step's first line goes out (or, with nothing to send, as it
+    // begins). pass counts from 1, step from 0; at is the time since start().
+    // lines: what the step sends, without CR LF.
+    void stepStarted(int pass, int step, const QStringList& lines, std::chrono::nanoseconds at);
+    // Every pass done, the last step's lines, pauses and dwell passed.
+    void finished();
+    // After stop(): pass and step of the last step begun.
+    void stopped(int pass, int step);
+    // The port was lost or refused a line; lastLine is the last line that
+    // went out whole, without its CR LF (empty when none did).
+    void failed(const QString& reason, const QString& lastLine);
+
+private:
+    void beginStep();
+    void onLinesDone();
+    void onDwellDone();
+    void advance();
+    void fail(const QString& reason);
+    void end();
+
+    SerialLink& m_link;
+    PacedSender m_sender;
+    MinimumTimer m_dwellTimer;
+    QElapsedTimer m_sinceStart;
+    QElapsedTimer m_sinceStep;
+    std::vector<SweepStep> m_steps;
+    Options m_options;
+    RegisterSet m_lastSent{};
+    std::size_t m_step = 0;
+    int m_pass = 1;
+    bool m_running = false;
+    bool m_stopRequested = false;
+    bool m_anySent = false;
+};
+
+} // namespace vantrel

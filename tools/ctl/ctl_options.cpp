@@ -1,0 +1,209 @@
+#include "ctl_options.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include <charconv>
+#include <cmath>
+
+namespace vantrel {
+namespace {
+
+constexpr QChar kNegativeMark(0x01);
+
+// QCommandLineParser reads "-0.5" as three short options; a negative STEP
+// is marked as a plain argument first, unless it is an option's value.
+QStringList markNegativeNumbers(const QStringList& arguments, const QStringList& valueOptions)
+{
+    static const QRegularExpression negative(QStringLiteral("^-\\.?[0-9]"));
+    QStringList marked;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const QString previous = i > 0 ? arguments[i - 1] : QString();
+        const bool isValue = previous.startsWith(QLatin1String("--")) && !previous.contains(QLatin1Char('='))
+                             && valueOptions.contains(previous.mid(2));
+        marked << (i > 0 && !isValue && negative.match(argument).hasMatch() ? kNegativeMark + argument : argument);
+    }
+    return marked;
+}
+
+QString unmarked(QString text)
+{
+    if (text.startsWith(kNegativeMark))
+        text.remove(0, 1);
+    return text;
+}
+
+// A number in MHz as the whole argument: a typing slip is an error here, not a 0.
+std::optional<double> megahertz(const QString& text)
+{
+    const std::string bytes = text.trimmed().toStdString();
+    double value = 0;
+    const auto [end, error] = std::from_chars(bytes.data(), bytes.data() + bytes.size(), value);
+    if (error != std::errc() || end != bytes.data() + bytes.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> wholeNumber(const QString& text, int low, int high)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Drives the synthesizer board over its serial port, with the control panel's own plan, pacing and "
+        "decode.\n\n"
+        "Commands:\n"
+        "  set [plan options]          plan as vantrel-plan does, then send the set as \"Set all Registers\"\n"
+        "  store [plan options]        the same with \"Write EE\": each word followed by a store line\n"
+        "  read --ref TEXT [options]   ask the board for its stored set (\"INIT from EE\") and print the plan\n"
+        "                              the window then shows; the options give the controls before the read\n"
+        "  sweep START STOP STEP       plan and send each frequency in MHz from START to STOP (STEP may be\n"
+        "                              negative)\n"
+        "  hop FILE                    plan and send each frequency of FILE: one in MHz a line, optionally\n"
+        "                              \",MS\" for that line's dwell; blank lines and \"#\" comments allowed\n\n"
+        "A sweep or hop plans every step before anything is sent; the dwell runs from a step's first line\n"
+        "to the next step's first line, and a step never starts before the lines and pauses of the one\n"
+        "before are done. Ctrl-C ends it after the line in flight and its pause.\n\n"
+        "Exit status: 0 done; 1 a plan that stopped or was refused (nothing sent), a bad step, or a port\n"
+        "that could not be opened or was lost; 2 a usage error; 3 with --strict, a set or store whose\n"
+        "plan breaks a chip limit (nothing sent); 4 no register set came back in time; 130 interrupted."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    parser.addOption(help);
+    QStringList valueOptions = addPlanOptions(parser);
+    const auto valueOption = [&parser, &valueOptions](const char* name, const char* description, const char* value) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description),
+                                            QString::fromLatin1(value)));
+        valueOptions << QString::fromLatin1(name);
+    };
+    const auto flag = [&parser](const char* name, const char* description) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description)));
+    };
+    valueOption("port", "The board's serial port: a number picks the n-th port --list-ports shows (COMn on "
+                        "Windows); a text starting with \"/\" is a device path.", "PORT");
+    flag("list-ports", "Print the numbered list of serial ports and exit.");
+    valueOption("dwell", "Sweep and hop: the time from a step's first line to the next step's, in ms (default 0: "
+                         "as soon as the lines and their pauses are done).", "MS");
+    valueOption("repeat", "Sweep and hop: go through the steps N times (default 1).", "N");
+    flag("loop", "Sweep and hop: go through the steps until Ctrl-C.");
+    flag("changed-only", "Sweep and hop: after the first step, send only the words that differ from the step "
+                         "before, Reg0 always last.");
+    flag("skip-bad", "Sweep and hop: report a step whose plan fails and go on without it, instead of "
+                     "ending before anything is sent.");
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("set, store, read, sweep or hop."));
+
+    ParsedCtlCommandLine parsed;
+    const auto fail = [&parsed](const QString& error) {
+        parsed.message = error;
+        parsed.usageError = true;
+        return parsed;
+    };
+    if (!parser.parse(markNegativeNumbers(arguments, valueOptions)))
+        return fail(parser.errorText());
+    if (parser.isSet(help)) {
+        parsed.message = parser.helpText();
+        return parsed;
+    }
+
+    CtlRequest request;
+    if (const std::optional<QString> error = readPlanOptions(parser, request.plan))
+        return fail(*error);
+    request.port = parser.value(QStringLiteral("port"));
+    QStringList positional;
+    for (const QString& argument : parser.positionalArguments())
+        positional << unmarked(argument);
+
+    if (parser.isSet(QStringLiteral("list-ports"))) {
+        if (!positional.isEmpty())
+            return fail(QStringLiteral("--list-ports takes no command"));
+        request.command = CtlRequest::Command::ListPorts;
+        parsed.request = request;
+        return parsed;
+    }
+    if (positional.isEmpty())
+        return fail(QStringLiteral("no command: give set, store, read, sweep or hop"));
+    const QString command = positional.takeFirst();
+    const auto expectArguments = [&](qsizetype count, const char* what) -> std::optional<QString> {
+        if (positional.size() != count)
+            return QStringLiteral("%1 takes %2").arg(command, QString::fromLatin1(what));
+        return std::nullopt;
+    };
+    std::optional<QString> error;
+    if (command == QLatin1String("set")) {
+        request.command = CtlRequest::Command::Set;
+        error = expectArguments(0, "no arguments");
+    } else if (command == QLatin1String("store")) {
+        request.command = CtlRequest::Command::Store;
+        error = expectArguments(0, "no arguments");
+    } else if (command == QLatin1String("read")) {
+        request.command = CtlRequest::Command::Read;
+        error = expectArguments(0, "no arguments");
+        // The words do not hold the reference: the decode needs the board's.
+        if (!error && !parser.isSet(QStringLiteral("ref")))
+            error = QStringLiteral("read needs --ref: the board's reference in MHz, which its words do not hold");
+    } else if (command == QLatin1String("sweep")) {
+        request.command = CtlRequest::Command::Sweep;
+        error = expectArguments(3, "START STOP STEP, in MHz");
+        if (!error) {
+            const std::optional<double> values[] = {megahertz(positional[0]), megahertz(positional[1]),
+                                                    megahertz(positional[2])};
+            for (int i = 0; i < 3 && !error; ++i) {
+                if (!values[i])
+                    error = QStringLiteral("sweep: \"%1\" is not a frequency in MHz").arg(positional[i]);
+            }
+            if (!error) {
+                request.start = *values[0];
+                request.stop = *values[1];
+                request.step = *values[2];
+            }
+        }
+    } else if (command == QLatin1String("hop")) {
+        request.command = CtlRequest::Command::Hop;
+        error = expectArguments(1, "one hop file");
+        if (!error)
+            request.hopFile = positional[0];
+    } else {
+        error = QStringLiteral("unknown command \"%1\": give set, store, read, sweep or hop").arg(command);
+    }
+    if (error)
+        return fail(*error);
+
+    const bool sweeping = request.command == CtlRequest::Command::Sweep || request.command == CtlRequest::Command::Hop;
+    for (const char* name : {"dwell", "repeat", "loop", "changed-only", "skip-bad"}) {
+        if (parser.isSet(QString::fromLatin1(name)) && !sweeping)
+            return fail(QStringLiteral("--%1 is for sweep and hop").arg(QString::fromLatin1(name)));
+    }
+    if (parser.isSet(QStringLiteral("dwell"))) {
+        const std::optional<int> ms = wholeNumber(parser.value(QStringLiteral("dwell")), 0, 24 * 3600 * 1000);
+        if (!ms)
+            return fail(QStringLiteral("--dwell %1: expected whole milliseconds").arg(parser.value(QStringLiteral("dwell"))));
+        request.dwell = std::chrono::milliseconds(*ms);
+    }
+    if (parser.isSet(QStringLiteral("repeat")) && parser.isSet(QStringLiteral("loop")))
+        return fail(QStringLiteral("--repeat and --loop exclude each other"));
+    if (parser.isSet(QStringLiteral("repeat"))) {
+        const std::optional<int> passes = wholeNumber(parser.value(QStringLiteral("repeat")), 1, 1000000);
+        if (!passes)
+            return fail(QStringLiteral("--repeat %1: expected a whole number from 1").arg(parser.value(QStringLiteral("repeat"))));
+        request.passes = *passes;
+    }
+    if (parser.isSet(QStringLiteral("loop")))
+        request.passes = 0;
+    request.changedOnly = parser.isSet(QStringLiteral("changed-only"));
+    request.skipBad = parser.isSet(QStringLiteral("skip-bad"));
+    if (request.port.isEmpty())
+        return fail(QStringLiteral("%1 needs --port").arg(command));
+    parsed.request = request;
+    return parsed;
+}
+
+} // namespace vantrel

@@ -1,0 +1,35 @@
+// Ctrl-C (SIGINT) and SIGTERM as a Qt signal on the event loop, so that a
+// sweep can end after the line in flight and its pause instead of dying
+// with a line half sent.
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class QSocketNotifier;
+class QTimer;
+
+namespace vantrel {
+
+class InterruptWatch : public QObject {
+    Q_OBJECT
+public:
+    explicit InterruptWatch(QObject* parent = nullptr);
+    ~InterruptWatch() override;
+
+signals:
+    // Once per signal received.
+    void interrupted();
+
+private:
+    void onReadable();
+
+#ifdef Q_OS_UNIX
+    std::unique_ptr<QSocketNotifier> m_notifier;
+#else
+    QTimer* m_poll = nullptr;
+#endif
+};
+
+} // namespace vantrel
