@@ -14,52 +14,17 @@
 #include <unistd.h>
 
 #include "board_commands.h"
+#include "board_session.h"
 #include "serial_link.h"
 
 namespace {
 
+using bench::BoardSession;
+using bench::cpuSeconds;
+using bench::kExample;
+using bench::waitFor;
 using vantrel::BoardCommands;
 using vantrel::SerialLink;
-
-const vantrel::RegisterSet kExample{0x00740640, 0x0800FD01, 0x18004E42, 0x00000003, 0x0085003C, 0x00580005};
-
-double cpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
-
-template <typename Sender, typename Signal>
-void waitFor(Sender* sender, Signal signal, std::chrono::milliseconds timeout)
-{
-    QEventLoop loop;
-    QObject::connect(sender, signal, &loop, &QEventLoop::quit);
-    QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// vantrel-board on a pseudo-terminal, with the link open to it.
-struct BoardSession {
-    QProcess board;
-    SerialLink link;
-    BoardCommands commands{link};
-    QString error;
-
-    BoardSession()
-    {
-        board.start(QStringLiteral(VANTREL_BOARD_EXE), {});
-        if (!board.waitForStarted(5000) || !board.waitForReadyRead(5000)) {
-            error = QStringLiteral("cannot start vantrel-board");
-            return;
-        }
-        const QByteArray first = board.readLine().trimmed();
-        const vantrel::OpenOutcome outcome = link.open(QString::fromLocal8Bit(first.mid(first.lastIndexOf(' ') + 1)));
-        if (!outcome.opened)
-            error = outcome.message;
-    }
-    ~BoardSession()
-    {
-        link.close();
-        board.kill();
-        board.waitForFinished(5000);
-    }
-};
 
 // From the press to the end of the command's last pause, in seconds.
 void pacedCommand(benchmark::State& state, bool (BoardCommands::*start)(const vantrel::RegisterSet&))

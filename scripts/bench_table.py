@@ -26,6 +26,12 @@ ROWS = [
     ("CPU while pacing Write EE", "boardWriteEe", "cpu_percent_of_one_core", None, 5.0, "%"),
     ("Set received in one burst to decode requested", "burstToDecode", "time", None, 10e-3, "ms"),
     ("Decode into the window, with its recalculation", "decodeIntoWindow", "time", None, 10e-3, "ms"),
+    ("vantrel-ctl set, start to exit", "ctlSetProcess", "time", None, 0.70, "s"),
+    ("Sweep step, whole set", "sweepStepWhole", "time", 0.60, 0.62, "s"),
+    ("Sweep step, changed words only (Reg0)", "sweepStepChanged", "time", 0.10, 0.11, "s"),
+    ("100-step sweep beyond its gaps and dwells", "sweepNoDrift", "drift_percent", None, 2.0, "% of it"),
+    ("CPU while sweeping", "sweepNoDrift", "cpu_percent_of_one_core", None, 5.0, "%"),
+    ("Memory growth, steps 100 to 1000 of a loop", "ctlLoopMemory", "rss_growth_kB", None, 1024, "MB"),
 ]
 
 
@@ -42,20 +48,24 @@ def medians(report):
 
 
 def show(value, unit):
+    if unit == "% of it":
+        return f"{value:.2f} %"
     if unit == "%":
         return f"{value:.2f} %"
     if unit == "MB":
-        return f"{value / 1024:.1f} MB"
+        return f"{value / 1024:.2f} MB"
     scale = {"us": 1e6, "ms": 1e3, "s": 1.0}[unit]
     places = {"us": 1, "ms": 3, "s": 3}[unit]
     return f"{value * scale:.{places}f} {unit}"
 
 
 def target_text(low, high, unit):
+    if unit == "% of it":
+        return f"<= {high:g} %"
     if unit == "%":
         return f"< {high:g} % of one core"
     if unit == "MB":
-        return f"<= {high / 1024:.0f} MB"
+        return f"<= {high / 1024:g} MB"
     scale = {"us": 1e6, "ms": 1e3, "s": 1.0}[unit]
     if low is None:
         return f"<= {high * scale:g} {unit}"

@@ -14,7 +14,7 @@ if(NOT status EQUAL 0)
     message(FATAL_ERROR "cmake --install failed (${status}):\n${output}")
 endif()
 
-set(expected bin/vantrel bin/vantrel-plan share/applications/vantrel.desktop
+set(expected bin/vantrel bin/vantrel-plan bin/vantrel-ctl share/applications/vantrel.desktop
     share/icons/hicolor/48x48/apps/vantrel.png share/pixmaps/vantrel.png)
 if(WITH_BOARD)
     list(APPEND expected bin/vantrel-board)
@@ -56,6 +56,13 @@ endif()
 string(REGEX MATCH "^[^\n]*" first_line "${output}")
 if(NOT first_line STREQUAL "Fcomp  10.00MHz")
     message(FATAL_ERROR "installed vantrel-plan printed \"${first_line}\" first, not \"Fcomp  10.00MHz\"")
+endif()
+
+# vantrel-ctl needs a board for anything but its help and a usage error.
+execute_process(COMMAND "${PREFIX}/bin/vantrel-ctl" sweep 2400 2300 0.1 --port 1
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
+if(NOT status EQUAL 1 OR NOT error MATCHES "leads away")
+    message(FATAL_ERROR "installed vantrel-ctl: status ${status}, \"${error}\"")
 endif()
 
 file(REMOVE_RECURSE "${PREFIX}")
