@@ -178,6 +178,7 @@ public:
     int sweep(const std::vector<SweepStepPlan>& planned, SweepRunner::Options options)
     {
         std::vector<SweepStep> steps;
+        steps.reserve(planned.size());
         for (const SweepStepPlan& step : planned)
             steps.push_back({step.set, step.point.dwell.value_or(m_request.dwell)});
         SweepRunner runner(m_link);
