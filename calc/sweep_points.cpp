@@ -76,8 +76,8 @@ SweepPoints parseHopList(std::string_view text)
 
         const std::size_t comma = line.find(',');
         const std::string_view frequency = trimmed(line.substr(0, comma));
-        const std::optional<double> mhz = wholeNumber<double>(frequency);
-        if (!mhz || !std::isfinite(*mhz) || *mhz <= 0)
+        const std::optional<double> mhz = strictNumber(frequency);
+        if (!mhz || *mhz <= 0)
             return failure(lineError(number, "\"" + std::string(frequency) + "\" is not a frequency in MHz"));
         SweepPoint point{*mhz, std::nullopt, number};
         if (comma != std::string_view::npos) {
@@ -97,5 +97,13 @@ SweepPoints parseHopList(std::string_view text)
 }
 
 std::string frequencyText(double mhz) { return plainNumber(mhz); }
+
+std::optional<double> strictNumber(std::string_view text)
+{
+    const std::optional<double> value = wholeNumber<double>(trimmed(text));
+    if (!value || !std::isfinite(*value))
+        return std::nullopt;
+    return value;
+}
 
 } // namespace vantrel

@@ -39,4 +39,9 @@ SweepPoints parseHopList(std::string_view text);
 // The point's frequency as typed into the output frequency box.
 std::string frequencyText(double mhz);
 
+// The whole of text (blanks around it aside) as a finite number, or nothing:
+// a sweep's bounds are checked strictly, unlike a text box, so that "24OO"
+// or "2400,5" is not taken for something else.
+std::optional<double> strictNumber(std::string_view text);
+
 } // namespace vantrel

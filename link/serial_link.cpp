@@ -33,14 +33,17 @@ OpenOutcome SerialLink::open(const QString& device)
         return {false, QStringLiteral("Cannot open %1: %2").arg(device, m_port.errorString())};
     m_port.clearError();
     m_watching = true;
+    emit openChanged(true);
     return {true, {}};
 }
 
 void SerialLink::close()
 {
     m_watching = false;
-    if (m_port.isOpen())
-        m_port.close();
+    if (!m_port.isOpen())
+        return;
+    m_port.close();
+    emit openChanged(false);
 }
 
 bool SerialLink::isOpen() const { return m_port.isOpen(); }

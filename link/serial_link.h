@@ -49,6 +49,8 @@ signals:
     void decodeRequested(const vantrel::RegisterSet& set);
     // Emitted once per opened port; the port is already closed.
     void portLost(const QString& reason);
+    // The port opened, or closed for whatever reason (lost ones included).
+    void openChanged(bool open);
 
 private:
     void onReadyRead();

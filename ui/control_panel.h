@@ -49,6 +49,14 @@ public:
     // The last control in the tab order, for a window that adds controls after it.
     QWidget* lastInTabOrder() const;
 
+    // The setting controls as they stand now.
+    vantrel::Settings currentSettings() const { return readSettings(); }
+    // Holds the board buttons disabled while something else (a sweep) uses
+    // the port, and lets them go again.
+    void holdBoardCommands(bool held);
+    // Text the board sent meanwhile, lines without a register word, for the reply box.
+    void showBoardReplies(const QString& text);
+
 signals:
     // After every run of the plan that is not held off (a decode ends in one).
     void chipLimitsChecked(const std::vector<vantrel::ChipLimitBreak>& breaks);
@@ -91,6 +99,7 @@ private:
     void writeAllClick();
     void initClick();
     void commandBusy(bool busy);
+    void updateBoardButtons();
     void commandFinished(vantrel::BoardCommands::Command command, const QString& replyText);
     void commandAborted(vantrel::BoardCommands::Command command);
     void initTimedOut();
@@ -112,6 +121,8 @@ private:
     // From "INIT from EE" until the board's set is loaded or given up: the
     // plan does not follow the controls meanwhile.
     bool m_awaitingBoardSet = false;
+    bool m_commandBusy = false;
+    bool m_boardHeld = false;
     // True while a decode writes the controls: their handlers must not
     // recalculate from half-written settings.
     bool m_decoding = false;

@@ -97,9 +97,27 @@ void ControlPanel::initClick()
 
 void ControlPanel::commandBusy(bool busy)
 {
-    // Commands never interleave on the wire.
+    m_commandBusy = busy;
+    updateBoardButtons();
+}
+
+void ControlPanel::holdBoardCommands(bool held)
+{
+    m_boardHeld = held;
+    updateBoardButtons();
+}
+
+void ControlPanel::updateBoardButtons()
+{
+    // Commands never interleave on the wire, nor with a sweep.
     for (QWidget* button : {m_ui->SendAll, m_ui->WriteAll, m_ui->SetAll, m_ui->Init})
-        button->setEnabled(!busy);
+        button->setEnabled(!m_commandBusy && !m_boardHeld);
+}
+
+void ControlPanel::showBoardReplies(const QString& text)
+{
+    if (!text.isEmpty())
+        appendToText1(text);
 }
 
 void ControlPanel::commandFinished(BoardCommands::Command command, const QString& replyText)

@@ -3,8 +3,7 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
-#include <charconv>
-#include <cmath>
+#include "sweep_points.h"
 
 namespace vantrel {
 namespace {
@@ -35,15 +34,7 @@ QString unmarked(QString text)
 }
 
 // A number in MHz as the whole argument: a typing slip is an error here, not a 0.
-std::optional<double> megahertz(const QString& text)
-{
-    const std::string bytes = text.trimmed().toStdString();
-    double value = 0;
-    const auto [end, error] = std::from_chars(bytes.data(), bytes.data() + bytes.size(), value);
-    if (error != std::errc() || end != bytes.data() + bytes.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
+std::optional<double> megahertz(const QString& text) { return strictNumber(text.toStdString()); }
 
 std::optional<int> wholeNumber(const QString& text, int low, int high)
 {

@@ -1,0 +1,281 @@
+#include "sweep_window.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+
+#include <cmath>
+
+#include "board_commands.h"
+#include "control_panel.h"
+#include "message_sink.h"
+#include "number_format.h"
+#include "serial_link.h"
+
+using namespace vantrel;
+
+namespace {
+
+QString fromStd(const std::string& text) { return QString::fromStdString(text); }
+
+double seconds(std::chrono::nanoseconds at) { return std::chrono::duration<double>(at).count(); }
+
+} // namespace
+
+SweepWindow::SweepWindow(ControlPanel& panel, SerialLink& link, BoardCommands& commands, MessageSink& messages,
+                         QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_panel(panel)
+    , m_link(link)
+    , m_commands(commands)
+    , m_messages(messages)
+    , m_runner(link)
+{
+    setObjectName(QStringLiteral("SweepWindow"));
+    setWindowTitle(QStringLiteral("Sweep"));
+    // The panel's close ends the program; this window never keeps it alive.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    buildControls();
+
+    connect(m_startButton, &QPushButton::clicked, this, &SweepWindow::start);
+    connect(m_stopButton, &QPushButton::clicked, this, &SweepWindow::stop);
+    connect(m_loop, &QCheckBox::toggled, this, &SweepWindow::updateStartButton);
+    connect(m_sweepMode, &QRadioButton::toggled, this, &SweepWindow::updateStartButton);
+    connect(&m_link, &SerialLink::openChanged, this, &SweepWindow::updateStartButton);
+    connect(&m_commands, &BoardCommands::busyChanged, this, &SweepWindow::updateStartButton);
+    connect(&m_runner, &SweepRunner::stepStarted, this, &SweepWindow::onStepStarted);
+    connect(&m_runner, &SweepRunner::finished, this, [this] {
+        onEnded(QStringLiteral("Done: %1 step(s) in %2 s")
+                    .arg(m_stepsStarted)
+                    .arg(fromStd(formatMask(seconds(std::chrono::nanoseconds(m_sinceStart.nsecsElapsed())), "0.0"))));
+    });
+    connect(&m_runner, &SweepRunner::stopped, this, [this](int pass, int step) {
+        QString where = QStringLiteral("Stopped after step %1 of %2").arg(step + 1).arg(m_planned.size());
+        if (m_passes != 1)
+            where += QStringLiteral(", pass %1").arg(pass);
+        onEnded(where);
+    });
+    // The panel says the same of a lost port in its reply box.
+    connect(&m_runner, &SweepRunner::failed, this, [this](const QString& reason, const QString& lastLine) {
+        onEnded(reason + QStringLiteral("; the last line out was ")
+                + (lastLine.isEmpty() ? QStringLiteral("none") : lastLine));
+    });
+    updateStartButton();
+}
+
+SweepWindow::~SweepWindow()
+{
+    if (m_runner.isRunning())
+        m_panel.holdBoardCommands(false);
+}
+
+void SweepWindow::buildControls()
+{
+    auto* grid = new QGridLayout(this);
+    const auto named = [](QWidget* widget, const char* name) {
+        widget->setObjectName(QString::fromLatin1(name));
+        return widget;
+    };
+    m_sweepMode = static_cast<QRadioButton*>(named(new QRadioButton(QStringLiteral("Sweep")), "SweepMode"));
+    m_hopMode = static_cast<QRadioButton*>(named(new QRadioButton(QStringLiteral("Hop file")), "HopMode"));
+    m_sweepMode->setChecked(true);
+    m_start = static_cast<QLineEdit*>(named(new QLineEdit(QStringLiteral("2400")), "StartText"));
+    m_stop = static_cast<QLineEdit*>(named(new QLineEdit(QStringLiteral("2410")), "StopText"));
+    m_step = static_cast<QLineEdit*>(named(new QLineEdit(QStringLiteral("1")), "StepText"));
+    m_hopFile = static_cast<QLineEdit*>(named(new QLineEdit, "HopFileText"));
+    m_hopFile->setEnabled(false);
+    m_hopFile->setPlaceholderText(QStringLiteral("one frequency in MHz a line, \",MS\" for its dwell"));
+    m_dwell = static_cast<QSpinBox*>(named(new QSpinBox, "DwellSpin"));
+    m_dwell->setRange(0, 24 * 3600 * 1000);
+    m_dwell->setSuffix(QStringLiteral(" ms"));
+    m_changedOnly = static_cast<QCheckBox*>(named(new QCheckBox(QStringLiteral("Changed words only")), "ChangedOnly"));
+    m_repeat = static_cast<QSpinBox*>(named(new QSpinBox, "RepeatSpin"));
+    m_repeat->setRange(1, 1000000);
+    m_loop = static_cast<QCheckBox*>(named(new QCheckBox(QStringLiteral("Loop")), "LoopCheck"));
+    m_startButton = static_cast<QPushButton*>(named(new QPushButton(QStringLiteral("Start")), "StartButton"));
+    m_stopButton = static_cast<QPushButton*>(named(new QPushButton(QStringLiteral("Stop")), "StopButton"));
+    m_stopButton->setEnabled(false);
+    m_progress = static_cast<QProgressBar*>(named(new QProgressBar, "SweepProgress"));
+    m_progress->setRange(0, 1);
+    m_progress->setValue(0);
+    m_status = static_cast<QLabel*>(named(new QLabel, "SweepStatus"));
+    m_status->setWordWrap(true);
+    m_list = static_cast<QTableWidget*>(named(new QTableWidget(0, 5), "StepList"));
+    m_list->setHorizontalHeaderLabels({QStringLiteral("Step"), QStringLiteral("Frequency MHz"),
+                                       QStringLiteral("Error Hz"), QStringLiteral("Lines"),
+                                       QStringLiteral("Chip limits")});
+    m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->verticalHeader()->hide();
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    const auto label = [](const char* text, QWidget* buddy) {
+        auto* l = new QLabel(QString::fromUtf8(text));
+        l->setBuddy(buddy);
+        return l;
+    };
+    grid->addWidget(m_sweepMode, 0, 0);
+    grid->addWidget(label("&Start MHz", m_start), 0, 1);
+    grid->addWidget(m_start, 0, 2);
+    grid->addWidget(label("S&top MHz", m_stop), 0, 3);
+    grid->addWidget(m_stop, 0, 4);
+    grid->addWidget(label("St&ep MHz", m_step), 0, 5);
+    grid->addWidget(m_step, 0, 6);
+    grid->addWidget(m_hopMode, 1, 0);
+    grid->addWidget(m_hopFile, 1, 1, 1, 6);
+    grid->addWidget(label("&Dwell", m_dwell), 2, 0);
+    grid->addWidget(m_dwell, 2, 1, 1, 2);
+    grid->addWidget(m_changedOnly, 2, 3, 1, 2);
+    grid->addWidget(label("&Repeat", m_repeat), 3, 0);
+    grid->addWidget(m_repeat, 3, 1, 1, 2);
+    grid->addWidget(m_loop, 3, 3);
+    grid->addWidget(m_startButton, 3, 5);
+    grid->addWidget(m_stopButton, 3, 6);
+    grid->addWidget(m_progress, 4, 0, 1, 7);
+    grid->addWidget(m_status, 5, 0, 1, 7);
+    grid->addWidget(m_list, 6, 0, 1, 7);
+    resize(560, 420);
+}
+
+void SweepWindow::updateStartButton()
+{
+    const bool running = m_runner.isRunning();
+    const bool portOpen = m_link.isOpen();
+    m_startButton->setEnabled(!running && portOpen && !m_commands.isBusy());
+    m_startButton->setToolTip(portOpen ? QString() : QString::fromLatin1(kNeedsPortTip));
+    m_stopButton->setEnabled(running);
+    for (QWidget* input : {static_cast<QWidget*>(m_sweepMode), static_cast<QWidget*>(m_hopMode),
+                           static_cast<QWidget*>(m_dwell), static_cast<QWidget*>(m_changedOnly),
+                           static_cast<QWidget*>(m_loop)})
+        input->setEnabled(!running);
+    m_repeat->setEnabled(!running && !m_loop->isChecked());
+    const bool sweep = m_sweepMode->isChecked();
+    for (QWidget* box : {static_cast<QWidget*>(m_start), static_cast<QWidget*>(m_stop), static_cast<QWidget*>(m_step)})
+        box->setEnabled(!running && sweep);
+    m_hopFile->setEnabled(!running && !sweep);
+}
+
+std::optional<SweepPoints> SweepWindow::readPoints()
+{
+    SweepPoints points;
+    if (m_sweepMode->isChecked()) {
+        const std::optional<double> start = strictNumber(m_start->text().toStdString());
+        const std::optional<double> stop = strictNumber(m_stop->text().toStdString());
+        const std::optional<double> step = strictNumber(m_step->text().toStdString());
+        if (!start || !stop || !step) {
+            m_messages.showMessage(QStringLiteral("Start, stop and step must be frequencies in MHz"));
+            return std::nullopt;
+        }
+        points = linearSweep(*start, *stop, *step);
+    } else {
+        QFile file(m_hopFile->text());
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_messages.showMessage(QStringLiteral("Cannot read the hop file %1: %2").arg(m_hopFile->text(), file.errorString()));
+            return std::nullopt;
+        }
+        points = parseHopList(file.readAll().toStdString());
+    }
+    if (!points.ok()) {
+        m_messages.showMessage(fromStd(points.error));
+        return std::nullopt;
+    }
+    return points;
+}
+
+void SweepWindow::start()
+{
+    if (m_runner.isRunning() || !m_link.isOpen() || m_commands.isBusy())
+        return;
+    const std::optional<SweepPoints> points = readPoints();
+    if (!points)
+        return;
+    // The settings of this moment: the sweep does not follow later edits.
+    std::vector<SweepStepPlan> planned = planSweep(points->points, m_panel.currentSettings(), {}, false);
+    for (std::size_t i = 0; i < planned.size(); ++i) {
+        if (!planned[i].usable()) {
+            m_messages.showMessage(QStringLiteral("Step %1 (%2 MHz): %3; nothing was sent")
+                                       .arg(i + 1)
+                                       .arg(fromStd(plainNumber(planned[i].point.mhz)), fromStd(planned[i].problem)));
+            return;
+        }
+    }
+    std::vector<SweepStep> steps;
+    steps.reserve(planned.size());
+    for (const SweepStepPlan& step : planned)
+        steps.push_back({step.set, step.point.dwell.value_or(std::chrono::milliseconds(m_dwell->value()))});
+    m_planned = std::move(planned);
+    m_passes = m_loop->isChecked() ? 0 : m_repeat->value();
+    m_stepsStarted = 0;
+    m_list->setRowCount(0);
+    m_status->clear();
+    if (m_passes == 0) {
+        m_progress->setRange(0, 0); // no end to show
+    } else {
+        m_progress->setRange(0, static_cast<int>(std::min<std::size_t>(m_planned.size() * std::size_t(m_passes),
+                                                                        std::size_t(std::numeric_limits<int>::max()))));
+        m_progress->setValue(0);
+    }
+    m_panel.holdBoardCommands(true);
+    m_sinceStart.start();
+    if (!m_runner.start(std::move(steps), {m_changedOnly->isChecked(), m_passes})) {
+        m_panel.holdBoardCommands(false);
+        m_status->setText(QStringLiteral("The sweep could not start"));
+        return;
+    }
+    updateStartButton();
+    emit runningChanged(true);
+}
+
+void SweepWindow::stop() { m_runner.stop(); }
+
+void SweepWindow::onStepStarted(int pass, int step, const QStringList& lines, std::chrono::nanoseconds at)
+{
+    ++m_stepsStarted;
+    m_panel.showBoardReplies(m_link.takePendingText());
+    const SweepStepPlan& planned = m_planned[static_cast<std::size_t>(step)];
+    if (m_list->rowCount() >= kMaxListedSteps)
+        m_list->removeRow(0);
+    const int row = m_list->rowCount();
+    m_list->insertRow(row);
+    const QString number = m_passes == 1 ? QString::number(step + 1) : QStringLiteral("%1.%2").arg(pass).arg(step + 1);
+    QString limits;
+    for (const std::string& limit : planned.limits)
+        limits += (limits.isEmpty() ? QString() : QStringLiteral("; ")) + fromStd(limit);
+    const QString cells[] = {number, fromStd(plainNumber(planned.point.mhz)),
+                             fromStd(formatMask(planned.errorHz, "###0.0#")), QString::number(lines.size()), limits};
+    for (int column = 0; column < 5; ++column)
+        m_list->setItem(row, column, new QTableWidgetItem(cells[column]));
+    m_list->scrollToBottom();
+
+    QString progress = QStringLiteral("Step %1 of %2").arg(step + 1).arg(m_planned.size());
+    if (m_passes != 1)
+        progress += QStringLiteral(", pass %1").arg(pass);
+    if (m_passes != 0) {
+        m_progress->setValue(std::min(m_stepsStarted, m_progress->maximum()));
+        if (m_stepsStarted > 1) {
+            // The steps so far tell the pace of the rest.
+            const double perStep = seconds(at) / (m_stepsStarted - 1);
+            const double left = perStep * double(m_progress->maximum() - m_stepsStarted + 1);
+            progress += QStringLiteral(", about %1 s left").arg(std::llround(left));
+        }
+    }
+    m_status->setText(progress);
+}
+
+void SweepWindow::onEnded(const QString& status)
+{
+    m_panel.showBoardReplies(m_link.takePendingText());
+    m_panel.holdBoardCommands(false);
+    m_status->setText(status);
+    if (m_passes == 0)
+        m_progress->setRange(0, 1);
+    updateStartButton();
+    emit runningChanged(false);
+}
