@@ -32,6 +32,9 @@ ROWS = [
     ("100-step sweep beyond its gaps and dwells", "sweepNoDrift", "drift_percent", None, 2.0, "% of it"),
     ("CPU while sweeping", "sweepNoDrift", "cpu_percent_of_one_core", None, 5.0, "%"),
     ("Memory growth, steps 100 to 1000 of a loop", "ctlLoopMemory", "rss_growth_kB", None, 1024, "MB"),
+    ("Sweep window step, whole set", "windowSweepStepWhole", "time", 0.60, 0.62, "s"),
+    ("Sweep window step, changed words only (Reg0)", "windowSweepStepChanged", "time", 0.10, 0.11, "s"),
+    ("Keystroke to listing while sweeping (median)", "keystrokeWhileSweeping", "time", None, 1e-3, "ms"),
 ]
 
 
