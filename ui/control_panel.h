@@ -16,6 +16,7 @@
 #include "plan_values.h"
 #include "register_layout.h"
 #include "settings.h"
+#include "settings_file.h"
 
 namespace Ui {
 class ControlPanel;
@@ -57,6 +58,12 @@ public:
     // Loads a register set read back from the board into the controls and
     // rebuilds the plan around its VCO and divider, with one recalculation.
     void decodeInput(const vantrel::RegisterSet& set);
+
+    // Every setting control as it stands, for a settings file.
+    vantrel::PanelSettings panelSettings() const;
+    // Sets every setting control to `settings`, in a fixed order and each
+    // with its handler, then runs the plan once (control_panel_settings.cpp).
+    void applySettings(const vantrel::PanelSettings& settings);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -112,7 +119,7 @@ private:
     // From "INIT from EE" until the board's set is loaded or given up: the
     // plan does not follow the controls meanwhile.
     bool m_awaitingBoardSet = false;
-    // True while a decode writes the controls: their handlers must not
-    // recalculate from half-written settings.
-    bool m_decoding = false;
+    // True while a decode or an opened settings file writes the controls:
+    // their handlers must not recalculate from half-written settings.
+    bool m_holdingPlan = false;
 };
