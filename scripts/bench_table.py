@@ -26,6 +26,8 @@ ROWS = [
     ("CPU while pacing Write EE", "boardWriteEe", "cpu_percent_of_one_core", None, 5.0, "%"),
     ("Set received in one burst to decode requested", "burstToDecode", "time", None, 10e-3, "ms"),
     ("Decode into the window, with its recalculation", "decodeIntoWindow", "time", None, 10e-3, "ms"),
+    ("Open a settings file to updated listing", "openSettingsToListing", "time", None, 2e-3, "ms"),
+    ("Paste to decoded window", "pasteToDecodedWindow", "time", None, 1e-3, "ms"),
 ]
 
 
