@@ -1,6 +1,7 @@
 #include "register_set_text.h"
 
 #include <array>
+#include <charconv>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,6 +52,13 @@ std::string quoted(std::string_view word)
 
 std::string hexWord(std::uint32_t word) { return "0x" + hexFormat(word); }
 
+std::string decimal(std::size_t value)
+{
+    char digits[20];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+    return std::string(digits, end.ptr);
+}
+
 std::string_view withoutPrefix(std::string_view word)
 {
     if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X'))
@@ -85,12 +93,12 @@ std::string missingText(const std::array<bool, kRegisters>& seen)
             missing.push_back(number);
     }
     if (missing.size() == 1)
-        return "no word for register " + std::to_string(missing.front());
+        return "no word for register " + decimal(missing.front());
     std::string text = "no words for registers ";
     for (std::size_t i = 0; i < missing.size(); ++i) {
         if (i > 0)
             text += i + 1 == missing.size() ? " and " : ", ";
-        text += std::to_string(missing[i]);
+        text += decimal(missing[i]);
     }
     return text;
 }
@@ -123,11 +131,11 @@ RegisterSetReading readRegisterSetText(std::string_view text)
         }
         const std::uint32_t number = unpack(kControlBits, *value);
         if (number >= kRegisters) {
-            return failure(hexWord(*value) + " is a word for register " + std::to_string(number) +
+            return failure(hexWord(*value) + " is a word for register " + decimal(number) +
                            ", and the chip has registers 0 to 5 only");
         }
         if (seen[number]) {
-            return failure("two words for register " + std::to_string(number) + ", " + hexWord(set[number]) +
+            return failure("two words for register " + decimal(number) + ", " + hexWord(set[number]) +
                            " and " + hexWord(*value));
         }
         seen[number] = true;

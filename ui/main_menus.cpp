@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <utility>
+
 #include "control_panel.h"
 #include "file_chooser.h"
 #include "main_window.h"

@@ -13,6 +13,7 @@ class FileChooser;
 class MainWindow;
 class MessageSink;
 class QAction;
+class QKeySequence;
 class QMenu;
 
 class MainMenus : public QObject {
