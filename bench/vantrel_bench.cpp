@@ -178,7 +178,8 @@ void openSettingsToListing(benchmark::State& state)
     second.settings.mux = vantrel::MuxButton::MuxN;
     second.forceDText = "12";
     const QString paths[] = {dir.filePath(QStringLiteral("first.json")), dir.filePath(QStringLiteral("second.json"))};
-    if (!vantrel::writeSettingsFile(paths[0], first).isEmpty() || !vantrel::writeSettingsFile(paths[1], second).isEmpty()) {
+    if (!vantrel::writeSettingsFile(paths[0], first).isEmpty()
+        || !vantrel::writeSettingsFile(paths[1], second).isEmpty()) {
         state.SkipWithError("cannot write the settings files");
         return;
     }
@@ -206,10 +207,10 @@ void pasteToDecodedWindow(benchmark::State& state)
     MainWindow window(panel, messages, files);
     window.show();
     auto* listing = panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText"));
-    const QString sets[] = {
-        QString::fromStdString(vantrel::registerSetText({0x00740640, 0x0800FD01, 0x18004E42, 3, 0x0085003C, 0x00580005})),
-        QString::fromStdString(vantrel::registerSetText({0x00E80640, 0x00003E81, 0x18004E42, 3, 0x0091003C, 0x00580005})),
-    };
+    const vantrel::RegisterSet worked{0x00740640, 0x0800FD01, 0x18004E42, 3, 0x0085003C, 0x00580005};
+    const vantrel::RegisterSet divided{0x00E80640, 0x00003E81, 0x18004E42, 3, 0x0091003C, 0x00580005};
+    const QString sets[] = {QString::fromStdString(vantrel::registerSetText(worked)),
+                            QString::fromStdString(vantrel::registerSetText(divided))};
     QClipboard* clipboard = QGuiApplication::clipboard();
     int next = 0;
     for (auto _ : state) {

@@ -20,7 +20,7 @@ public:
     explicit Checker(std::vector<ChipLimitBreak>& breaks) : m_breaks(breaks) {}
 
     void add(ChipLimit limit, std::string name, double value, std::string unit, std::string bound,
-             std::string relation, std::string advice)
+             const std::string& relation, std::string advice)
     {
         ChipLimitBreak item{limit, std::move(name), value, std::move(unit), std::move(bound), {}, std::move(advice)};
         item.summary = item.name + " " + withUnit(value, item.unit) + " " + relation;

@@ -61,14 +61,20 @@ struct Scroll {
     int maximum; // the bottom of each bar is 0
 };
 
+template <typename Position>
+Scroll<Position> scroll(const char* name, Position* position, int maximum)
+{
+    return {name, position, maximum};
+}
+
 template <typename Panel>
 auto scrollsOf(Panel& panel)
 {
     auto& s = panel.settings;
     return std::array{
-        Scroll{"OutDivCont", &s.outDivCont, kMaxOutDivIndex},
-        Scroll{"ChrgPump", &s.chrgPump, kMaxChargePump},
-        Scroll{"Pwr", &s.pwr, kMaxPower},
+        scroll("OutDivCont", &s.outDivCont, kMaxOutDivIndex),
+        scroll("ChrgPump", &s.chrgPump, kMaxChargePump),
+        scroll("Pwr", &s.pwr, kMaxPower),
     };
 }
 
@@ -154,21 +160,23 @@ QString readChecks(const QJsonObject& group, PanelSettings& panel)
 QString readScrolls(const QJsonObject& group, PanelSettings& panel)
 {
     QStringList known;
-    for (const auto& scroll : scrollsOf(panel)) {
-        known << QLatin1String(scroll.name);
-        const QJsonValue value = group.value(QLatin1String(scroll.name));
+    for (const auto& bar : scrollsOf(panel)) {
+        known << QLatin1String(bar.name);
+        const QJsonValue value = group.value(QLatin1String(bar.name));
         if (value.isUndefined())
-            return member(kScrollsKey, scroll.name) + QStringLiteral(" is missing");
+            return member(kScrollsKey, bar.name) + QStringLiteral(" is missing");
         if (!value.isDouble())
-            return member(kScrollsKey, scroll.name) + QStringLiteral(" is not a number");
+            return member(kScrollsKey, bar.name) + QStringLiteral(" is not a number");
         const double position = value.toDouble();
-        if (position != std::floor(position))
-            return member(kScrollsKey, scroll.name) + QStringLiteral(" is %1, not a whole number").arg(numberText(position));
-        if (position < 0 || position > scroll.maximum) {
-            return member(kScrollsKey, scroll.name) +
-                   QStringLiteral(" is %1, outside 0 to %2").arg(numberText(position)).arg(scroll.maximum);
+        if (position != std::floor(position)) {
+            return member(kScrollsKey, bar.name) +
+                   QStringLiteral(" is %1, not a whole number").arg(numberText(position));
         }
-        *scroll.position = static_cast<int>(position);
+        if (position < 0 || position > bar.maximum) {
+            return member(kScrollsKey, bar.name) +
+                   QStringLiteral(" is %1, outside 0 to %2").arg(numberText(position)).arg(bar.maximum);
+        }
+        *bar.position = static_cast<int>(position);
     }
     return unknownMember(group, QLatin1String(kScrollsKey), known);
 }
@@ -203,8 +211,8 @@ QByteArray settingsFileText(const PanelSettings& panel)
     for (const auto& [name, checked] : checksOf(panel))
         checks.insert(QLatin1String(name), *checked);
     QJsonObject scrolls;
-    for (const auto& scroll : scrollsOf(panel))
-        scrolls.insert(QLatin1String(scroll.name), *scroll.position);
+    for (const auto& bar : scrollsOf(panel))
+        scrolls.insert(QLatin1String(bar.name), *bar.position);
     QString mux;
     for (const auto& [name, button] : kMuxNames) {
         if (button == panel.settings.mux)

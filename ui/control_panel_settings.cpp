@@ -59,7 +59,9 @@ void ControlPanel::applySettings(const PanelSettings& panel)
             box->setChecked(checked);
 
         const std::pair<QRadioButton*, MuxButton> buttons[] = {
-            {ui.MuxNone, MuxButton::MuxNone}, {ui.MuxR, MuxButton::MuxR}, {ui.MuxN, MuxButton::MuxN}, {ui.MuxL, MuxButton::MuxL}};
+            {ui.MuxNone, MuxButton::MuxNone}, {ui.MuxR, MuxButton::MuxR},
+            {ui.MuxN, MuxButton::MuxN},       {ui.MuxL, MuxButton::MuxL},
+        };
         if (s.mux == MuxButton::NoneSelected) {
             for (const auto& [button, mux] : buttons) {
                 // The selected button of an exclusive set cannot be cleared otherwise.

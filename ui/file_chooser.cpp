@@ -30,7 +30,7 @@ QString FileDialogChooser::chosen(const QString& caption, const QString& filter,
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    const QString name = dialog.selectedFiles().constFirst();
+    QString name = dialog.selectedFiles().constFirst();
     m_folder = QFileInfo(name).absolutePath();
     return name;
 }

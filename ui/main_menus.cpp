@@ -37,7 +37,8 @@ MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& fil
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     connect(addAction(file, "OpenSettings", QStringLiteral("Open Settings…"), QKeySequence(Qt::CTRL | Qt::Key_O)),
             &QAction::triggered, this, &MainMenus::openSettings);
-    connect(addAction(file, "SaveSettingsAs", QStringLiteral("Save Settings As…"), QKeySequence(Qt::CTRL | Qt::Key_S)),
+    connect(addAction(file, "SaveSettingsAs", QStringLiteral("Save Settings As…"),
+                      QKeySequence(Qt::CTRL | Qt::Key_S)),
             &QAction::triggered, this, &MainMenus::saveSettingsAs);
     file->addSeparator();
     // As closing the window: the panel's close ends the program.

@@ -39,7 +39,8 @@ QStringList members(const PanelSettings& p)
 {
     const vantrel::Settings& s = p.settings;
     QStringList list;
-    for (const std::string* text : {&s.foutText, &s.frText, &s.rdividerText, &s.resolutionText, &p.forceDText, &p.portText})
+    for (const std::string* text :
+         {&s.foutText, &s.frText, &s.rdividerText, &s.resolutionText, &p.forceDText, &p.portText})
         list << QString::fromStdString(*text);
     for (const bool check : {s.refDbl, s.refDiv2, s.feedback, s.prescale8, s.pdPol, s.lowSpur, s.enable, s.mtld, s.intN,
                              s.trackDivider})
@@ -115,7 +116,8 @@ void TestSettingsFile::refusesAFaultyFile_data()
         << "mux" << "6" << "\"mux\" is not one of none, MuxNone, MuxR, MuxN, MuxL";
     QTest::addRow("a MUXOUT button in lower case")
         << "mux" << "\"muxl\"" << "\"mux\" is not one of none, MuxNone, MuxR, MuxN, MuxL";
-    QTest::addRow("charge pump above 15") << "scrolls.ChrgPump" << "16" << "\"scrolls.ChrgPump\" is 16, outside 0 to 15";
+    QTest::addRow("charge pump above 15")
+        << "scrolls.ChrgPump" << "16" << "\"scrolls.ChrgPump\" is 16, outside 0 to 15";
     QTest::addRow("divider 128") << "scrolls.OutDivCont" << "7" << "\"scrolls.OutDivCont\" is 7, outside 0 to 6";
     QTest::addRow("power below 0") << "scrolls.Pwr" << "-1" << "\"scrolls.Pwr\" is -1, outside 0 to 3";
     QTest::addRow("power between two steps") << "scrolls.Pwr" << "2.5" << "\"scrolls.Pwr\" is 2.5, not a whole number";

@@ -61,6 +61,9 @@ constexpr const char* kChecks[] = {"RefDbl", "Refdiv2", "Feedback", "Prescale8",
                                    "LowSpur", "Enable", "MTLD", "IntN", "TrackDivider"};
 constexpr const char* kMuxButtons[] = {"MuxNone", "MuxR", "MuxN", "MuxL"};
 constexpr const char* kScrolls[] = {"OutDivCont", "ChrgPump", "Pwr"};
+// The check boxes a user can click from the start (tracking is disabled until a plan has run).
+constexpr const char* kOptionChecks[] = {"RefDbl", "Refdiv2", "Feedback", "Prescale8", "PDpol",
+                                         "LowSpur", "Enable", "MTLD", "IntN"};
 
 // Every setting control, read off the widgets, "name=value".
 QStringList controls(const PanelDriver& d)
@@ -100,7 +103,7 @@ void setUnusualState(PanelDriver& d, bool tracking = true)
     d.type("Rdivider", QStringLiteral("2"));
     d.arrows("OutDivCont", true, 4);
     d.type("FoutText", QStringLiteral("145.2"));
-    for (const char* name : {"RefDbl", "Refdiv2", "Feedback", "Prescale8", "PDpol", "LowSpur", "Enable", "MTLD", "IntN"})
+    for (const char* name : kOptionChecks)
         d.click(name);
     d.click("MuxN");
     d.arrows("ChrgPump", false, 11);
@@ -115,8 +118,8 @@ void setUnusualState(PanelDriver& d, bool tracking = true)
 // The first worked example's set.
 constexpr vantrel::RegisterSet kWorkedSet{0x00740640, 0x0800FD01, 0x18004E42, 0x00000003, 0x0085003C, 0x00580005};
 
-const QString kReadBackMessage = QStringLiteral(
-    "The board's stored register set is being read back (INIT from EE). Nothing was changed; try again once it has arrived.");
+const QString kReadBackMessage = QStringLiteral("The board's stored register set is being read back (INIT from EE). "
+                                                "Nothing was changed; try again once it has arrived.");
 
 } // namespace
 
@@ -178,7 +181,7 @@ void TestMainWindowMenus::settingsRoundTrip()
     w.d.type("FoutText", QStringLiteral("2320.5"));
     w.d.type("FrText", QStringLiteral("10"));
     w.d.type("Rdivider", QStringLiteral("1"));
-    for (const char* name : {"RefDbl", "Refdiv2", "Feedback", "Prescale8", "PDpol", "LowSpur", "Enable", "MTLD", "IntN"})
+    for (const char* name : kOptionChecks)
         w.d.click(name);
     w.d.click("MuxL");
     w.d.arrows("OutDivCont", false, 3);
@@ -392,9 +395,9 @@ void TestMainWindowMenus::help_data()
         << "KeyboardShortcuts"
         << QStringList{"Ctrl+O   Open Settings…", "Ctrl+S   Save Settings As…", "Ctrl+Q   Quit",
                        "Ctrl+Shift+V   Paste Register Set", "Tab, Shift+Tab", "Up, Down, Page Up, Page Down"};
+    const QString versionLine = QStringLiteral("Vantrel %1\n").arg(QStringLiteral(VANTREL_VERSION));
     QTest::addRow("About Vantrel") << "AboutVantrel"
-                                   << QStringList{"Vantrel " VANTREL_VERSION "\n", "ADF4351", "ADF4150", "README.md",
-                                                  "share/doc/vantrel"};
+                                   << QStringList{versionLine, "ADF4351", "ADF4150", "README.md", "share/doc/vantrel"};
 }
 
 void TestMainWindowMenus::help()
