@@ -3,6 +3,7 @@
 
 #include "board_commands.h"
 #include "control_panel.h"
+#include "file_chooser.h"
 #include "main_window.h"
 #include "message_sink.h"
 #include "serial_link.h"
@@ -14,11 +15,13 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
 
     MessageBoxSink messages;
+    FileDialogChooser files;
     vantrel::SerialLink link;
     vantrel::BoardCommands commands(link);
     ControlPanel panel(messages, link, commands);
-    MainWindow window(panel);
+    MainWindow window(panel, messages, files);
     messages.setParent(&window);
+    files.setParent(&window);
     if (StartupProbe::wanted())
         new StartupProbe(&panel);
     window.show();

@@ -1,11 +1,14 @@
 // vantrel-bench: the speed and memory figures, measured.
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "best_fraction.h"
@@ -15,8 +18,11 @@
 #include "board_commands.h"
 #include "control_panel.h"
 #include "serial_link.h"
+#include "file_chooser.h"
 #include "frequency_plan.h"
 #include "message_sink.h"
+#include "register_set_text.h"
+#include "settings_file.h"
 
 namespace {
 
@@ -129,6 +135,92 @@ void decodeIntoWindow(benchmark::State& state)
         panel.decodeInput(words);
 }
 BENCHMARK(decodeIntoWindow)->Unit(benchmark::kMicrosecond);
+
+// The file dialogs answered at once with the name set beforehand.
+class NamedFile final : public FileChooser {
+public:
+    QString openFileName(const QString&, const QString&) override { return name; }
+    QString saveFileName(const QString&, const QString&) override { return name; }
+    QString name;
+};
+
+void triggerAction(const MainWindow& window, const char* name)
+{
+    window.findChild<QAction*>(QString::fromLatin1(name))->trigger();
+}
+
+// "Open Settings…" in the program's window, from the menu entry to the
+// listing of the file's plan: reading and checking the file, every control
+// set with its handler, one run of the plan. Two files in turn, so that each
+// open changes every setting.
+void openSettingsToListing(benchmark::State& state)
+{
+    NoMessages messages;
+    NamedFile files;
+    vantrel::SerialLink link;
+    vantrel::BoardCommands commands(link);
+    ControlPanel panel(messages, link, commands);
+    MainWindow window(panel, messages, files);
+    window.show();
+    auto* listing = panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText"));
+
+    QTemporaryDir dir;
+    vantrel::PanelSettings first;
+    first.settings.mux = vantrel::MuxButton::MuxL;
+    first.settings.chrgPump = 7;
+    vantrel::PanelSettings second;
+    second.settings.frText = "25";
+    second.settings.foutText = "145.2";
+    second.settings.rdividerText = "2";
+    second.settings.resolutionText = "1000";
+    second.settings.outDivCont = 4;
+    second.settings.feedback = second.settings.intN = second.settings.lowSpur = true;
+    second.settings.mux = vantrel::MuxButton::MuxN;
+    second.forceDText = "12";
+    const QString paths[] = {dir.filePath(QStringLiteral("first.json")), dir.filePath(QStringLiteral("second.json"))};
+    if (!vantrel::writeSettingsFile(paths[0], first).isEmpty()
+        || !vantrel::writeSettingsFile(paths[1], second).isEmpty()) {
+        state.SkipWithError("cannot write the settings files");
+        return;
+    }
+    int next = 0;
+    for (auto _ : state) {
+        files.name = paths[next];
+        next = 1 - next;
+        triggerAction(window, "OpenSettings");
+        benchmark::DoNotOptimize(listing->toPlainText());
+    }
+}
+BENCHMARK(openSettingsToListing)->Unit(benchmark::kMicrosecond);
+
+// "Paste Register Set" in the program's window, from the menu entry to the
+// decoded window with its one run of the plan. Two sets in turn (the worked
+// set at 2320.5 MHz and one at 4641 MHz with divider 2), so that each paste
+// changes the controls; putting the text on the clipboard is counted too.
+void pasteToDecodedWindow(benchmark::State& state)
+{
+    NoMessages messages;
+    NamedFile files;
+    vantrel::SerialLink link;
+    vantrel::BoardCommands commands(link);
+    ControlPanel panel(messages, link, commands);
+    MainWindow window(panel, messages, files);
+    window.show();
+    auto* listing = panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText"));
+    const vantrel::RegisterSet worked{0x00740640, 0x0800FD01, 0x18004E42, 3, 0x0085003C, 0x00580005};
+    const vantrel::RegisterSet divided{0x00E80640, 0x00003E81, 0x18004E42, 3, 0x0091003C, 0x00580005};
+    const QString sets[] = {QString::fromStdString(vantrel::registerSetText(worked)),
+                            QString::fromStdString(vantrel::registerSetText(divided))};
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    int next = 0;
+    for (auto _ : state) {
+        clipboard->setText(sets[next]);
+        next = 1 - next;
+        triggerAction(window, "PasteRegisterSet");
+        benchmark::DoNotOptimize(listing->toPlainText());
+    }
+}
+BENCHMARK(pasteToDecodedWindow)->Unit(benchmark::kMicrosecond);
 
 // Start of the program to its window painted, and resident memory then.
 void startupToWindowShown(benchmark::State& state)

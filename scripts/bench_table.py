@@ -35,6 +35,8 @@ ROWS = [
     ("Sweep window step, whole set", "windowSweepStepWhole", "time", 0.60, 0.62, "s"),
     ("Sweep window step, changed words only (Reg0)", "windowSweepStepChanged", "time", 0.10, 0.11, "s"),
     ("Keystroke to listing while sweeping (median)", "keystrokeWhileSweeping", "time", None, 1e-3, "ms"),
+    ("Open a settings file to updated listing", "openSettingsToListing", "time", None, 2e-3, "ms"),
+    ("Paste to decoded window", "pasteToDecodedWindow", "time", None, 1e-3, "ms"),
 ]
 
 

@@ -129,7 +129,7 @@ Settings ControlPanel::readSettings() const
 
 void ControlPanel::recalculate()
 {
-    if (m_awaitingBoardSet || m_decoding)
+    if (m_awaitingBoardSet || m_holdingPlan)
         return;
     eeDataWindow()->hide();
     m_ui->TrackDivider->setEnabled(true);

@@ -16,6 +16,7 @@
 #include "plan_values.h"
 #include "register_layout.h"
 #include "settings.h"
+#include "settings_file.h"
 
 namespace Ui {
 class ControlPanel;
@@ -65,6 +66,12 @@ public:
     // Loads a register set read back from the board into the controls and
     // rebuilds the plan around its VCO and divider, with one recalculation.
     void decodeInput(const vantrel::RegisterSet& set);
+
+    // Every setting control as it stands, for a settings file.
+    vantrel::PanelSettings panelSettings() const;
+    // Sets every setting control to `settings`, in a fixed order and each
+    // with its handler, then runs the plan once (control_panel_settings.cpp).
+    void applySettings(const vantrel::PanelSettings& settings);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -123,7 +130,7 @@ private:
     bool m_awaitingBoardSet = false;
     bool m_commandBusy = false;
     bool m_boardHeld = false;
-    // True while a decode writes the controls: their handlers must not
-    // recalculate from half-written settings.
-    bool m_decoding = false;
+    // True while a decode or an opened settings file writes the controls:
+    // their handlers must not recalculate from half-written settings.
+    bool m_holdingPlan = false;
 };

@@ -17,7 +17,7 @@ void ControlPanel::decodeInput(const RegisterSet& set)
     {
         // Each write below raises its control's handler at once; none of them
         // may recalculate until every setting is in place.
-        QScopedValueRollback<bool> holding(m_decoding, true);
+        QScopedValueRollback<bool> holding(m_holdingPlan, true);
         m_plan = decoded.plan;
         ui.TrackDivider->setChecked(true);
         ui.RefDbl->setChecked(decoded.refDbl);

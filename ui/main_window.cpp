@@ -5,6 +5,7 @@
 
 #include "chip_check_strip.h"
 #include "control_panel.h"
+#include "main_menus.h"
 
 MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
     : QMainWindow(parent)
@@ -24,6 +25,14 @@ MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
     connect(&panel, &ControlPanel::chipLimitsChecked, m_strip, &ChipCheckStrip::showBreaks);
     // The strip comes after the panel's last control in the tab order.
     setTabOrder(panel.lastInTabOrder(), m_strip);
+    setFixedSize(sizeHint());
+}
+
+MainWindow::MainWindow(ControlPanel& panel, MessageSink& messages, FileChooser& files, QWidget* parent)
+    : MainWindow(panel, parent)
+{
+    m_menus = new MainMenus(*this, messages, files);
+    // The bar adds to the height; the panel keeps its own size and place.
     setFixedSize(sizeHint());
 }
 

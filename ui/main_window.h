@@ -1,21 +1,31 @@
-// The program's top-level window: the control panel, with its fixed layout,
-// and under it the chip-check strip; the window is the panel's size plus the strip.
+// The program's top-level window: the menu bar, the control panel with its
+// fixed layout, and under it the chip-check strip; the window is the panel's
+// size plus the bar and the strip.
 #pragma once
 
 #include <QMainWindow>
 
 class ChipCheckStrip;
 class ControlPanel;
+class FileChooser;
+class MainMenus;
+class MessageSink;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // The panel becomes the window's content; the window does not own its collaborators.
+    // The panel becomes the window's content; the window does not own its
+    // collaborators. Without menus, as the pictures and benchmarks show it.
     explicit MainWindow(ControlPanel& panel, QWidget* parent = nullptr);
+    // The program's window: the menus above the panel, with their boxes and
+    // file dialogs through `messages` and `files`.
+    MainWindow(ControlPanel& panel, MessageSink& messages, FileChooser& files, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     ControlPanel& panel() const { return m_panel; }
     ChipCheckStrip* chipCheckStrip() const { return m_strip; }
+    // Null for a window without menus.
+    MainMenus* menus() const { return m_menus; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -23,4 +33,5 @@ protected:
 private:
     ControlPanel& m_panel;
     ChipCheckStrip* m_strip;
+    MainMenus* m_menus = nullptr;
 };

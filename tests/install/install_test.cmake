@@ -15,7 +15,8 @@ if(NOT status EQUAL 0)
 endif()
 
 set(expected bin/vantrel bin/vantrel-plan bin/vantrel-ctl share/applications/vantrel.desktop
-    share/icons/hicolor/48x48/apps/vantrel.png share/pixmaps/vantrel.png)
+    share/icons/hicolor/48x48/apps/vantrel.png share/pixmaps/vantrel.png share/doc/vantrel/README.md
+    share/doc/vantrel/docs/control-panel.png)
 if(WITH_BOARD)
     list(APPEND expected bin/vantrel-board)
 endif()

@@ -1,0 +1,158 @@
+#include "main_menus.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <utility>
+
+#include "control_panel.h"
+#include "file_chooser.h"
+#include "main_window.h"
+#include "message_sink.h"
+#include "register_set_text.h"
+#include "settings_file.h"
+
+using namespace vantrel;
+
+namespace {
+
+const QString kSettingsFilter = QStringLiteral("Vantrel settings (*.json);;All files (*)");
+
+QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
+
+} // namespace
+
+MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& files)
+    : QObject(&window)
+    , m_panel(window.panel())
+    , m_messages(messages)
+    , m_files(files)
+{
+    QMenuBar* bar = window.menuBar();
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    connect(addAction(file, "OpenSettings", QStringLiteral("Open Settings…"), QKeySequence(Qt::CTRL | Qt::Key_O)),
+            &QAction::triggered, this, &MainMenus::openSettings);
+    connect(addAction(file, "SaveSettingsAs", QStringLiteral("Save Settings As…"),
+                      QKeySequence(Qt::CTRL | Qt::Key_S)),
+            &QAction::triggered, this, &MainMenus::saveSettingsAs);
+    file->addSeparator();
+    // As closing the window: the panel's close ends the program.
+    connect(addAction(file, "Quit", QStringLiteral("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered,
+            &window, &QWidget::close);
+
+    m_board = bar->addMenu(QStringLiteral("&Board"));
+    connect(addAction(m_board, "CopyRegisterSet", QStringLiteral("Copy Register Set"), QKeySequence()),
+            &QAction::triggered, this, &MainMenus::copyRegisterSet);
+    connect(addAction(m_board, "PasteRegisterSet", QStringLiteral("Paste Register Set"),
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)),
+            &QAction::triggered, this, &MainMenus::pasteRegisterSet);
+    // Entries that drive the board itself (the sweep window's) follow here,
+    // after a separator of their own.
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    connect(addAction(help, "KeyboardShortcuts", QStringLiteral("Keyboard Shortcuts"), QKeySequence()),
+            &QAction::triggered, this, &MainMenus::showShortcuts);
+    connect(addAction(help, "AboutVantrel", QStringLiteral("About Vantrel"), QKeySequence()), &QAction::triggered,
+            this, &MainMenus::showAbout);
+}
+
+QAction* MainMenus::addAction(QMenu* menu, const char* objectName, const QString& text, const QKeySequence& shortcut)
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QLatin1String(objectName));
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        m_withShortcuts << action;
+    }
+    return action;
+}
+
+bool MainMenus::readBackPending()
+{
+    if (m_panel.initFlag() != -1)
+        return false;
+    m_messages.showMessage(QStringLiteral("The board's stored register set is being read back (INIT from EE). "
+                                          "Nothing was changed; try again once it has arrived."));
+    return true;
+}
+
+void MainMenus::openSettings()
+{
+    const QString path = m_files.openFileName(QStringLiteral("Open Settings"), kSettingsFilter);
+    if (path.isEmpty())
+        return;
+    // Read before anything is checked against the window: the dialog ran its
+    // own event loop, in which the board may have been asked for its set.
+    const SettingsFileReading reading = readSettingsFile(path);
+    if (!reading.settings) {
+        m_messages.showMessage(QStringLiteral("The settings were not opened from %1: %2. Nothing was changed.")
+                                   .arg(nativePath(path), reading.error));
+        return;
+    }
+    if (readBackPending())
+        return;
+    m_panel.applySettings(*reading.settings);
+}
+
+void MainMenus::saveSettingsAs()
+{
+    const QString path = m_files.saveFileName(QStringLiteral("Save Settings As"), kSettingsFilter);
+    if (path.isEmpty())
+        return;
+    const QString error = writeSettingsFile(path, m_panel.panelSettings());
+    if (!error.isEmpty())
+        m_messages.showMessage(QStringLiteral("The settings were not saved to %1: %2.").arg(nativePath(path), error));
+}
+
+void MainMenus::copyRegisterSet()
+{
+    // As the board buttons do: the set of the controls as they stand, even
+    // before any of them has been touched.
+    m_panel.recalculate();
+    QGuiApplication::clipboard()->setText(QString::fromStdString(registerSetText(m_panel.plan().registers)));
+}
+
+void MainMenus::pasteRegisterSet()
+{
+    if (readBackPending())
+        return;
+    const RegisterSetReading reading = readRegisterSetText(QGuiApplication::clipboard()->text().toStdString());
+    if (!reading.set) {
+        m_messages.showMessage(QStringLiteral("The clipboard holds no register set: %1. Nothing was changed.")
+                                   .arg(QString::fromStdString(reading.error)));
+        return;
+    }
+    m_panel.decodeInput(*reading.set);
+}
+
+void MainMenus::showShortcuts()
+{
+    QStringList lines{QStringLiteral("Menus")};
+    for (const QAction* action : std::as_const(m_withShortcuts))
+        lines << action->shortcut().toString(QKeySequence::NativeText) + QStringLiteral("   ") + action->text();
+    lines << QStringLiteral("Alt+F, Alt+B, Alt+H   the File, Board and Help menus") << QString()
+          << QStringLiteral("The panel")
+          << QStringLiteral("Tab, Shift+Tab   the next or previous control, in the panel's order from "
+                            "\"Wanted F out\" to the chip-limits strip")
+          << QStringLiteral("Up, Down, Page Up, Page Down   step the focused scroll bar (O/P Divider, "
+                            "Charge Pump, O/P Power) by one; Up raises it")
+          << QStringLiteral("Space   tick or clear the focused check box, press the focused button");
+    m_messages.showMessage(lines.join(QLatin1Char('\n')));
+}
+
+void MainMenus::showAbout()
+{
+    m_messages.showMessage(
+        QStringLiteral("Vantrel %1\n\n"
+                       "A control panel for a frequency-synthesizer board built round an ADF4351 or ADF4150 "
+                       "PLL chip and a PIC microcontroller: the frequency plan, the chip's six register words, "
+                       "the board over a serial port and the PIC EEPROM listing.\n\n"
+                       "The README (README.md) is at the top of the source tree; an installed Vantrel keeps it "
+                       "in share/doc/vantrel under its prefix (/usr for the Debian package).")
+            .arg(QStringLiteral(VANTREL_VERSION)));
+}
