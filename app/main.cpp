@@ -4,10 +4,12 @@
 #include "board_commands.h"
 #include "control_panel.h"
 #include "file_chooser.h"
+#include "main_menus.h"
 #include "main_window.h"
 #include "message_sink.h"
 #include "serial_link.h"
 #include "startup_probe.h"
+#include "sweep_window.h"
 
 int main(int argc, char* argv[])
 {
@@ -20,6 +22,8 @@ int main(int argc, char* argv[])
     vantrel::BoardCommands commands(link);
     ControlPanel panel(messages, link, commands);
     MainWindow window(panel, messages, files);
+    SweepWindow sweep(panel, link, commands, messages, files);
+    window.menus()->addSweepWindow(sweep);
     messages.setParent(&window);
     files.setParent(&window);
     if (StartupProbe::wanted())

@@ -14,6 +14,7 @@
 
 #include "board_session.h"
 #include "control_panel.h"
+#include "file_chooser.h"
 #include "message_sink.h"
 #include "sweep_window.h"
 
@@ -24,6 +25,12 @@ public:
     void showMessage(const QString&) override {}
 };
 
+class NoFiles final : public FileChooser {
+public:
+    QString openFileName(const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&) override { return {}; }
+};
+
 // The panel and its sweep window on the board's port.
 struct WindowSession {
     QProcess board;
@@ -31,7 +38,8 @@ struct WindowSession {
     vantrel::SerialLink link;
     vantrel::BoardCommands commands{link};
     ControlPanel panel{messages, link, commands};
-    SweepWindow window{panel, link, commands, messages};
+    NoFiles files;
+    SweepWindow window{panel, link, commands, messages, files};
     QString error;
 
     WindowSession()

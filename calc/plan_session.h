@@ -47,6 +47,9 @@ public:
 
     // The presses, in their order.
     void press(const Presses& presses);
+    // Ticks or clears "Track Fout with Divider", which has no handler: the
+    // next run keeps the VCO of this one.
+    void setTracking(bool tracking) { m_settings.trackDivider = tracking; }
 
     // What a decoded register set leaves: the controls take `settings` (with
     // tracking off), the plan takes `decoded`, and one run with tracking on

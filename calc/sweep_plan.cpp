@@ -27,6 +27,8 @@ std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, cons
     std::vector<SweepStepPlan> steps;
     steps.reserve(points.size());
     Settings stepSettings = settings;
+    // Each step sets the output frequency: tracking the VCO would keep it instead.
+    stepSettings.trackDivider = false;
     for (const SweepPoint& point : points) {
         stepSettings.foutText = frequencyText(point.mhz);
         PlanSession session(stepSettings);

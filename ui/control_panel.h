@@ -50,8 +50,6 @@ public:
     // The last control in the tab order, for a window that adds controls after it.
     QWidget* lastInTabOrder() const;
 
-    // The setting controls as they stand now.
-    vantrel::Settings currentSettings() const { return readSettings(); }
     // Holds the board buttons disabled while something else (a sweep) uses
     // the port, and lets them go again.
     void holdBoardCommands(bool held);

@@ -52,7 +52,7 @@ MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& fil
                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)),
             &QAction::triggered, this, &MainMenus::pasteRegisterSet);
     // Entries that drive the board itself (the sweep window's) follow here,
-    // after a separator of their own.
+    // after a separator of their own: addSweepWindow.
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     connect(addAction(help, "KeyboardShortcuts", QStringLiteral("Keyboard Shortcuts"), QKeySequence()),
@@ -70,6 +70,18 @@ QAction* MainMenus::addAction(QMenu* menu, const char* objectName, const QString
         m_withShortcuts << action;
     }
     return action;
+}
+
+void MainMenus::addSweepWindow(QWidget& sweepWindow)
+{
+    m_board->addSeparator();
+    // Non-modal and one of it: the entry brings the same window forward.
+    connect(addAction(m_board, "Sweep", QStringLiteral("Sweep…"), QKeySequence()), &QAction::triggered, this,
+            [&sweepWindow] {
+                sweepWindow.show();
+                sweepWindow.raise();
+                sweepWindow.activateWindow();
+            });
 }
 
 bool MainMenus::readBackPending()

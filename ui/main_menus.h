@@ -24,6 +24,8 @@ public:
 
     // For entries that act on the board beyond the register set's two.
     QMenu* boardMenu() const { return m_board; }
+    // "Sweep…" in the Board menu, showing the one sweep window.
+    void addSweepWindow(QWidget& sweepWindow);
 
 private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text, const QKeySequence& shortcut);

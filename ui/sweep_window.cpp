@@ -16,6 +16,7 @@
 
 #include "board_commands.h"
 #include "control_panel.h"
+#include "file_chooser.h"
 #include "message_sink.h"
 #include "number_format.h"
 #include "serial_link.h"
@@ -31,12 +32,13 @@ double seconds(std::chrono::nanoseconds at) { return std::chrono::duration<doubl
 } // namespace
 
 SweepWindow::SweepWindow(ControlPanel& panel, SerialLink& link, BoardCommands& commands, MessageSink& messages,
-                         QWidget* parent)
+                         FileChooser& files, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_panel(panel)
     , m_link(link)
     , m_commands(commands)
     , m_messages(messages)
+    , m_files(files)
     , m_runner(link)
 {
     setObjectName(QStringLiteral("SweepWindow"));
@@ -47,6 +49,12 @@ SweepWindow::SweepWindow(ControlPanel& panel, SerialLink& link, BoardCommands& c
 
     connect(m_startButton, &QPushButton::clicked, this, &SweepWindow::start);
     connect(m_stopButton, &QPushButton::clicked, this, &SweepWindow::stop);
+    connect(m_browse, &QPushButton::clicked, this, [this] {
+        const QString name = m_files.openFileName(QStringLiteral("Hop file"),
+                                                  QStringLiteral("Hop lists (*.txt *.hop);;All files (*)"));
+        if (!name.isEmpty())
+            m_hopFile->setText(name);
+    });
     connect(m_loop, &QCheckBox::toggled, this, &SweepWindow::updateStartButton);
     connect(m_sweepMode, &QRadioButton::toggled, this, &SweepWindow::updateStartButton);
     connect(&m_link, &SerialLink::openChanged, this, &SweepWindow::updateStartButton);
@@ -93,6 +101,7 @@ void SweepWindow::buildControls()
     m_hopFile = static_cast<QLineEdit*>(named(new QLineEdit, "HopFileText"));
     m_hopFile->setEnabled(false);
     m_hopFile->setPlaceholderText(QStringLiteral("one frequency in MHz a line, \",MS\" for its dwell"));
+    m_browse = static_cast<QPushButton*>(named(new QPushButton(QStringLiteral("Browse…")), "BrowseHop"));
     m_dwell = static_cast<QSpinBox*>(named(new QSpinBox, "DwellSpin"));
     m_dwell->setRange(0, 24 * 3600 * 1000);
     m_dwell->setSuffix(QStringLiteral(" ms"));
@@ -129,7 +138,8 @@ void SweepWindow::buildControls()
     grid->addWidget(label("St&ep MHz", m_step), 0, 5);
     grid->addWidget(m_step, 0, 6);
     grid->addWidget(m_hopMode, 1, 0);
-    grid->addWidget(m_hopFile, 1, 1, 1, 6);
+    grid->addWidget(m_hopFile, 1, 1, 1, 5);
+    grid->addWidget(m_browse, 1, 6);
     grid->addWidget(label("&Dwell", m_dwell), 2, 0);
     grid->addWidget(m_dwell, 2, 1, 1, 2);
     grid->addWidget(m_changedOnly, 2, 3, 1, 2);
@@ -160,6 +170,7 @@ void SweepWindow::updateStartButton()
     for (QWidget* box : {static_cast<QWidget*>(m_start), static_cast<QWidget*>(m_stop), static_cast<QWidget*>(m_step)})
         box->setEnabled(!running && sweep);
     m_hopFile->setEnabled(!running && !sweep);
+    m_browse->setEnabled(!running && !sweep);
 }
 
 std::optional<SweepPoints> SweepWindow::readPoints()
@@ -197,7 +208,7 @@ void SweepWindow::start()
     if (!points)
         return;
     // The settings of this moment: the sweep does not follow later edits.
-    std::vector<SweepStepPlan> planned = planSweep(points->points, m_panel.currentSettings(), {}, false);
+    std::vector<SweepStepPlan> planned = planSweep(points->points, m_panel.panelSettings().settings, {}, false);
     for (std::size_t i = 0; i < planned.size(); ++i) {
         if (!planned[i].usable()) {
             m_messages.showMessage(QStringLiteral("Step %1 (%2 MHz): %3; nothing was sent")

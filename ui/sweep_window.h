@@ -14,6 +14,7 @@
 #include "sweep_runner.h"
 
 class ControlPanel;
+class FileChooser;
 class MessageSink;
 class QCheckBox;
 class QLabel;
@@ -38,7 +39,7 @@ public:
     static constexpr char kNeedsPortTip[] = "Open the board's port in the panel first (Set COM)";
 
     SweepWindow(ControlPanel& panel, vantrel::SerialLink& link, vantrel::BoardCommands& commands,
-                MessageSink& messages, QWidget* parent = nullptr);
+                MessageSink& messages, FileChooser& files, QWidget* parent = nullptr);
     ~SweepWindow() override;
 
     bool isRunning() const { return m_runner.isRunning(); }
@@ -60,6 +61,7 @@ private:
     vantrel::SerialLink& m_link;
     vantrel::BoardCommands& m_commands;
     MessageSink& m_messages;
+    FileChooser& m_files;
     vantrel::SweepRunner m_runner;
     std::vector<vantrel::SweepStepPlan> m_planned;
     int m_passes = 1;
@@ -72,6 +74,7 @@ private:
     QLineEdit* m_stop = nullptr;
     QLineEdit* m_step = nullptr;
     QLineEdit* m_hopFile = nullptr;
+    QPushButton* m_browse = nullptr;
     QSpinBox* m_dwell = nullptr;
     QCheckBox* m_changedOnly = nullptr;
     QSpinBox* m_repeat = nullptr;

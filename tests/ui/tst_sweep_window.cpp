@@ -5,10 +5,15 @@
 
 #include <QProgressBar>
 #include <QSpinBox>
+#include <QMenu>
 #include <QTableWidget>
+#include <QTemporaryDir>
 
 #include "board_harness.h"
 #include "panel_driver.h"
+#include "file_chooser.h"
+#include "main_menus.h"
+#include "main_window.h"
 #include "sweep_window.h"
 
 namespace {
@@ -23,8 +28,15 @@ QStringList lineTexts(const QList<QPair<double, QString>>& log)
     return lines;
 }
 
+class OneFile final : public FileChooser {
+public:
+    QString openFileName(const QString&, const QString&) override { return name; }
+    QString saveFileName(const QString&, const QString&) override { return {}; }
+    QString name;
+};
+
 struct SweepDriver {
-    SweepDriver() : window(d.panel, d.link, d.commands, d.sink) { window.show(); }
+    SweepDriver() : window(d.panel, d.link, d.commands, d.sink, files) { window.show(); }
 
     template <typename T>
     T* get(const char* name) const
@@ -49,6 +61,7 @@ struct SweepDriver {
     QString status() const { return get<QLabel>("SweepStatus")->text(); }
 
     PanelDriver d;
+    OneFile files;
     SweepWindow window;
 };
 
@@ -62,6 +75,8 @@ private slots:
     void threeStepsOnTheWire();
     void stopEndsAfterTheLineInFlight();
     void boardGoneMidSweep();
+    void aBadHopLineSendsNothing();
+    void theBoardMenuShowsIt();
 };
 
 void TestSweepWindow::initTestCase()
@@ -151,6 +166,45 @@ void TestSweepWindow::boardGoneMidSweep()
     QVERIFY(w.d.get<QPlainTextEdit>("Text1")->toPlainText().contains(QStringLiteral("Lost the port ")));
     QVERIFY(w.d.get<QWidget>("SetCP")->isVisible());
     QVERIFY(!w.get<QPushButton>("StartButton")->isEnabled());
+}
+
+void TestSweepWindow::aBadHopLineSendsNothing()
+{
+    Board board;
+    QVERIFY(board.start({"--log"}));
+    SweepDriver w;
+    w.openPort(board.path());
+    QTemporaryDir dir;
+    QFile file(dir.filePath("hops.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("2400\n2400.5 , 100 ms\n");
+    file.close();
+    w.get<QRadioButton>("HopMode")->setChecked(true);
+    w.files.name = file.fileName();
+    QTest::mouseClick(w.get<QPushButton>("BrowseHop"), Qt::LeftButton);
+    QCOMPARE(w.get<QLineEdit>("HopFileText")->text(), file.fileName());
+    QTest::mouseClick(w.get<QPushButton>("StartButton"), Qt::LeftButton);
+    QVERIFY(!w.window.isRunning());
+    QCOMPARE(w.d.sink.messages, QStringList{"line 2: \"100 ms\" is not a dwell in whole milliseconds"});
+    QTest::qWait(200);
+    QCOMPARE(board.logLines().size(), 0);
+    QVERIFY(w.panelButtonsEnabled());
+}
+
+void TestSweepWindow::theBoardMenuShowsIt()
+{
+    PanelDriver d;
+    OneFile files;
+    MainWindow main(d.panel, d.sink, files);
+    SweepWindow sweep(d.panel, d.link, d.commands, d.sink, files);
+    main.menus()->addSweepWindow(sweep);
+    main.show();
+    QVERIFY(!sweep.isVisible());
+    QAction* entry = main.menus()->boardMenu()->findChild<QAction*>(QStringLiteral("Sweep"));
+    QVERIFY(entry);
+    QCOMPARE(entry->text(), QStringLiteral("Sweep…"));
+    entry->trigger();
+    QVERIFY(sweep.isVisible());
 }
 
 QTEST_MAIN(TestSweepWindow)

@@ -98,7 +98,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         parsed.usageError = true;
         return parsed;
     };
-    if (!parser.parse(markNegativeNumbers(arguments, valueOptions)))
+    if (!parser.parse(markNegativeNumbers(withoutOptionsBeforeSettings(arguments, valueOptions), valueOptions)))
         return fail(parser.errorText());
     if (parser.isSet(help)) {
         parsed.message = parser.helpText();
@@ -108,7 +108,9 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
     CtlRequest request;
     if (const std::optional<QString> error = readPlanOptions(parser, request.plan))
         return fail(*error);
-    request.port = parser.value(QStringLiteral("port"));
+    // The port a settings file names serves when none is given.
+    request.port = parser.isSet(QStringLiteral("port")) ? parser.value(QStringLiteral("port"))
+                                                        : QString::fromStdString(request.plan.portText);
     QStringList positional;
     for (const QString& argument : parser.positionalArguments())
         positional << unmarked(argument);
@@ -192,7 +194,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
     request.changedOnly = parser.isSet(QStringLiteral("changed-only"));
     request.skipBad = parser.isSet(QStringLiteral("skip-bad"));
     if (request.port.isEmpty())
-        return fail(QStringLiteral("%1 needs --port").arg(command));
+        return fail(QStringLiteral("%1 needs --port (or a settings file that names one)").arg(command));
     parsed.request = request;
     return parsed;
 }

@@ -1,14 +1,21 @@
-// vantrel-shot: renders the control panel into a PNG file, as it looks at
-// start or after the output frequency has been typed, for the README.
+// vantrel-shot: renders the program's window into a PNG file, as it looks at
+// start or after the output frequency has been typed, and the sweep window
+// in the middle of a sweep, for the README.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QImage>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QSpinBox>
+#include <QTimer>
 
 #include <cstdio>
 
 #include "board_commands.h"
 #include "control_panel.h"
+#include "file_chooser.h"
+#include "main_window.h"
+#include "sweep_window.h"
 #include "serial_link.h"
 #include "message_sink.h"
 
@@ -19,37 +26,81 @@ public:
     void showMessage(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
 };
 
+class NoFiles final : public FileChooser {
+public:
+    QString openFileName(const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&) override { return {}; }
+};
+
+bool save(const QImage& image, const QString& file)
+{
+    if (image.save(file, "PNG"))
+        return true;
+    std::fprintf(stderr, "vantrel-shot: cannot write %s\n", qPrintable(file));
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Saves a picture of the control panel."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Saves a picture of the program's window, or of the sweep window in the middle of a sweep."));
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("screenshot"), QStringLiteral("Write the picture to FILE (PNG)."),
+    parser.addOption({QStringLiteral("screenshot"), QStringLiteral("Write the picture of the window to FILE (PNG)."),
                       QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("fout"), QStringLiteral("Type TEXT into the output frequency box first."),
                       QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("sweep-window"),
+                      QStringLiteral("Write a picture of the sweep window to FILE (PNG), two seconds into a sweep "
+                                     "from 2400 to 2410 MHz on the board at --port."),
+                      QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("port"), QStringLiteral("The board's port for --sweep-window (a vantrel-board's "
+                                                             "pseudo-terminal)."),
+                      QStringLiteral("PATH")});
     parser.process(app);
-    if (!parser.isSet(QStringLiteral("screenshot"))) {
-        std::fprintf(stderr, "vantrel-shot: --screenshot FILE is required\n");
+    if (!parser.isSet(QStringLiteral("screenshot")) && !parser.isSet(QStringLiteral("sweep-window"))) {
+        std::fprintf(stderr, "vantrel-shot: --screenshot FILE or --sweep-window FILE is required\n");
         return 2;
     }
 
     SilentSink messages;
+    NoFiles files;
     vantrel::SerialLink link;
     vantrel::BoardCommands commands(link);
     ControlPanel panel(messages, link, commands);
-    panel.show();
+    MainWindow window(panel, messages, files);
+    window.show();
     if (parser.isSet(QStringLiteral("fout"))) {
         auto* fout = panel.findChild<QLineEdit*>(QStringLiteral("FoutText"));
         fout->setText(parser.value(QStringLiteral("fout")));
     }
-    const QImage image = panel.grab().toImage();
-    if (!image.save(parser.value(QStringLiteral("screenshot")), "PNG")) {
-        std::fprintf(stderr, "vantrel-shot: cannot write %s\n", qPrintable(parser.value(QStringLiteral("screenshot"))));
+    if (parser.isSet(QStringLiteral("screenshot")) && !save(window.grab().toImage(), parser.value(QStringLiteral("screenshot"))))
+        return 1;
+    if (!parser.isSet(QStringLiteral("sweep-window")))
+        return 0;
+
+    const vantrel::OpenOutcome opened = link.open(parser.value(QStringLiteral("port")));
+    if (!opened.opened) {
+        std::fprintf(stderr, "vantrel-shot: %s\n", qPrintable(opened.message));
         return 1;
     }
-    return 0;
+    SweepWindow sweep(panel, link, commands, messages, files);
+    sweep.show();
+    sweep.findChild<QLineEdit*>(QStringLiteral("StartText"))->setText(QStringLiteral("2400"));
+    sweep.findChild<QLineEdit*>(QStringLiteral("StopText"))->setText(QStringLiteral("2410"));
+    sweep.findChild<QLineEdit*>(QStringLiteral("StepText"))->setText(QStringLiteral("0.5"));
+    sweep.findChild<QCheckBox*>(QStringLiteral("ChangedOnly"))->setChecked(true);
+    sweep.findChild<QSpinBox*>(QStringLiteral("DwellSpin"))->setValue(200);
+    sweep.start();
+    int status = 0;
+    QTimer::singleShot(std::chrono::milliseconds(2200), &app, [&] {
+        status = save(sweep.grab().toImage(), parser.value(QStringLiteral("sweep-window"))) ? 0 : 1;
+        sweep.stop();
+        QTimer::singleShot(std::chrono::milliseconds(300), &app, &QCoreApplication::quit);
+    });
+    QApplication::exec();
+    return status;
 }

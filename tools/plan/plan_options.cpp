@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include "hex_codec.h"
+#include "settings_file.h"
 
 namespace vantrel {
 namespace {
@@ -83,13 +84,66 @@ QStringList addPlanOptions(QCommandLineParser& parser)
     flag("json", "Print JSON: one object with the outcome, the plan values, the register words, the labels, "
                  "the listing, the warnings and the chip limits broken.");
     flag("strict", "Treat a complete plan that breaks a datasheet limit of the chip as a failure.");
+    add(QCommandLineOption(QStringLiteral("settings"),
+                           QStringLiteral("Start from the controls of a settings file the window saved (File, Save "
+                                          "Settings As); options given after it override it, options for the "
+                                          "same controls given before it are overridden by it."),
+                           QStringLiteral("FILE")));
     return valueNames;
+}
+
+QStringList withoutOptionsBeforeSettings(const QStringList& arguments, const QStringList& valueOptions)
+{
+    // The options for controls a settings file holds.
+    static const QStringList kFileControls = {
+        QStringLiteral("fout"),         QStringLiteral("ref"),         QStringLiteral("rdiv"),
+        QStringLiteral("resolution"),   QStringLiteral("divider"),     QStringLiteral("doubler"),
+        QStringLiteral("halve"),        QStringLiteral("divided-feedback"), QStringLiteral("prescaler45"),
+        QStringLiteral("int-n"),        QStringLiteral("low-spur"),    QStringLiteral("negative-pd"),
+        QStringLiteral("disable"),      QStringLiteral("no-mute"),     QStringLiteral("mux"),
+        QStringLiteral("charge-pump"),  QStringLiteral("power"),       QStringLiteral("port"),
+    };
+    const auto optionName = [](const QString& argument) {
+        return argument.startsWith(QLatin1String("--")) ? argument.mid(2).section(QLatin1Char('='), 0, 0) : QString();
+    };
+    qsizetype settingsAt = -1;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString name = optionName(arguments[i]);
+        if (name == QLatin1String("settings"))
+            settingsAt = i;
+        if (valueOptions.contains(name) && !arguments[i].contains(QLatin1Char('=')))
+            ++i; // its value
+    }
+    if (settingsAt < 0)
+        return arguments;
+    QStringList kept{arguments.value(0)};
+    for (qsizetype i = 1; i < settingsAt; ++i) {
+        const QString name = optionName(arguments[i]);
+        const bool takesValue = valueOptions.contains(name) && !arguments[i].contains(QLatin1Char('='));
+        const bool dropped = kFileControls.contains(name);
+        if (!dropped)
+            kept << arguments[i];
+        if (takesValue && i + 1 < settingsAt) {
+            ++i;
+            if (!dropped)
+                kept << arguments[i];
+        }
+    }
+    return kept + arguments.mid(settingsAt);
 }
 
 std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanRequest& request)
 {
     Settings& s = request.settings;
     const auto isSet = [&parser](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
+    if (isSet("settings")) {
+        const QString path = parser.value(QStringLiteral("settings"));
+        const SettingsFileReading file = readSettingsFile(path);
+        if (!file.settings)
+            return QStringLiteral("--settings %1: %2").arg(path, file.error);
+        s = file.settings->settings;
+        request.portText = file.settings->portText;
+    }
     const auto text = [&parser, &isSet](const char* name, std::string& target) {
         if (isSet(name))
             target = parser.value(QString::fromLatin1(name)).toStdString();
@@ -200,7 +254,8 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         "written; 2 a usage error; 3 with --strict, a complete plan that breaks a chip limit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
-    addPlanOptions(parser);
+    QStringList valueOptions = addPlanOptions(parser);
+    valueOptions << QStringLiteral("decode") << QStringLiteral("append") << QStringLiteral("block");
     parser.addOption(QCommandLineOption(
         QStringLiteral("decode"),
         QStringLiteral("Decode six register words as \"INIT from EE\" loads a set read back from the board: the "
@@ -216,7 +271,7 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         parsed.usageError = true;
         return parsed;
     };
-    if (!parser.parse(arguments))
+    if (!parser.parse(withoutOptionsBeforeSettings(arguments, valueOptions)))
         return fail(parser.errorText());
     if (parser.isSet(help)) {
         parsed.message = parser.helpText();

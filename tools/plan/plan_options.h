@@ -20,6 +20,7 @@ namespace vantrel {
 
 struct PlanRequest {
     Settings settings;
+    std::string portText;               // the COM box's text from --settings; empty otherwise
     Presses presses;
     bool json = false;
     std::optional<RegisterSet> decode;  // vantrel-plan --decode: the words to load after that
@@ -43,6 +44,11 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
 // Six words "W0,W1,...,W5", Reg0 first, hexadecimal with or without "0x";
 // nothing, with `error` naming the bad word, otherwise.
 std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error);
+
+// A settings file stands for the controls it holds: the options for those
+// controls given before --settings are left out, so that the file overrides
+// them and the options after it override the file.
+QStringList withoutOptionsBeforeSettings(const QStringList& arguments, const QStringList& valueOptions);
 
 // vantrel-plan's whole command line.
 ParsedCommandLine parsePlanCommandLine(const QStringList& arguments);

@@ -23,7 +23,12 @@ const char* outcomeName(PlanOutcome outcome)
 
 PlanSession runPlanRequest(const PlanRequest& request)
 {
-    PlanSession run(request.settings);
+    // Tracking, as a settings file may leave it ticked, has no handler and
+    // acts from the run after it, as when the window opens such a file.
+    Settings first = request.settings;
+    first.trackDivider = false;
+    PlanSession run(first);
+    run.setTracking(request.settings.trackDivider);
     run.press(request.presses);
     if (request.decode)
         loadRegisterSet(run, *request.decode);

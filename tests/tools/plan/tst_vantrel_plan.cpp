@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include "worked_listings.h"
 
 namespace {
@@ -61,6 +62,7 @@ private slots:
     void buttonPresses_data();
     void buttonPresses();
     void chipLimitsAndStrict();
+    void settingsFileAndTheOptionsAroundIt();
     void decodeGivesTheWordsBack_data();
     void decodeGivesTheWordsBack();
     void usageErrors_data();
@@ -227,6 +229,31 @@ void TestVantrelPlan::buttonPresses()
     QTEST(plan.value("OutDiv").toDouble(), "outDiv");
     QTEST(plan.value("Denom").toDouble(), "denom");
     QTEST(plan.value("Resolution").toDouble(), "resolution");
+}
+
+// A file the window saved stands for its controls: options after it
+// override it, options for the same controls before it are overridden.
+void TestVantrelPlan::settingsFileAndTheOptionsAroundIt()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("bench.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": "vantrel-settings", "version": 1, "mux": "MuxL",
+        "checks": {"Enable": true, "Feedback": false, "IntN": false, "LowSpur": false, "MTLD": false,
+                   "PDpol": false, "Prescale8": true, "RefDbl": false, "Refdiv2": false, "TrackDivider": true},
+        "scrolls": {"ChrgPump": 7, "OutDivCont": 0, "Pwr": 3},
+        "texts": {"CPNo": "1", "ForceD": "", "FoutText": "2320.5", "FrText": "10", "Rdivider": "1",
+                  "ResolutionText": "2500"}})");
+    file.close();
+    const QString path = file.fileName();
+    const QStringList first{"00740640", "0800FD01", "18004E42", "00000003", "0085003C", "00580005"};
+    // Tracking ticked in the file acts from the run after opening, as in the window.
+    QCOMPARE(registers(runJson({"--settings", path})), first);
+    QCOMPARE(registers(runJson({"--fout", "2400", "--charge-pump", "0", "--settings", path})), first);
+    QCOMPARE(registers(runJson({"--settings", path, "--fout", "2400"})).at(0), QStringLiteral("00780000"));
+    const Run bad = runPlan({"--settings", dir.filePath("missing.json")});
+    QCOMPARE(bad.status, 2);
+    QVERIFY(bad.err.contains("missing.json"));
 }
 
 // The decode of a set read back from the board undoes the packing: given the
