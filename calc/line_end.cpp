@@ -14,4 +14,11 @@ std::string withLineFeeds(std::string_view text)
     return lines;
 }
 
+std::string_view withoutLineEnd(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.remove_suffix(1);
+    return line;
+}
+
 } // namespace vantrel

@@ -12,4 +12,7 @@ inline constexpr char kCrLf[] = "\r\n";
 // Each CR LF as a single LF; any other character, a lone CR included, is kept.
 std::string withLineFeeds(std::string_view text);
 
+// A line without the CR and LF characters at its end: "R00580005\r\n" -> "R00580005".
+std::string_view withoutLineEnd(std::string_view line);
+
 } // namespace vantrel

@@ -1,12 +1,13 @@
 #include "sweep_plan.h"
 
 #include "chip_check.h"
+#include "line_end.h"
 
 namespace vantrel {
 namespace {
 
 // The first line of the message a stopped or refused plan shows.
-std::string firstLine(const std::string& text) { return text.substr(0, text.find('\r')); }
+std::string firstLine(const std::string& text) { return text.substr(0, text.find(kCrLf)); }
 
 } // namespace
 

@@ -1,17 +1,16 @@
 #include "sweep_runner.h"
 
 #include "command_lines.h"
+#include "line_end.h"
 #include "serial_link.h"
 
 namespace vantrel {
 namespace {
 
-QString withoutLineEnd(const std::string& line)
+QString shownLine(const std::string& line)
 {
-    QString text = QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
-    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
-        text.chop(1);
-    return text;
+    const std::string_view text = withoutLineEnd(line);
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -75,7 +74,7 @@ void SweepRunner::beginStep()
     std::vector<std::string> lines = stepLines(m_lastSent, step.set, !m_anySent, m_options.changedOnly);
     QStringList shown;
     for (const std::string& line : lines)
-        shown << withoutLineEnd(line);
+        shown << shownLine(line);
     m_lastSent = step.set;
     m_anySent = true;
     const std::chrono::nanoseconds at{m_sinceStart.nsecsElapsed()};
@@ -141,7 +140,7 @@ void SweepRunner::fail(const QString& reason)
     m_running = false;
     m_dwellTimer.stop();
     m_sender.abort();
-    emit failed(reason, withoutLineEnd(m_sender.lastWritten()));
+    emit failed(reason, shownLine(m_sender.lastWritten()));
 }
 
 void SweepRunner::end()

@@ -5,6 +5,7 @@
 #include <QTextCursor>
 
 #include "board_commands.h"
+#include "line_end.h"
 #include "port_selection.h"
 #include "serial_link.h"
 #include "shown_text.h"
@@ -66,7 +67,7 @@ void ControlPanel::setCPClick()
 // say why and let another port be tried.
 void ControlPanel::showPortSelection(const QString& why)
 {
-    appendToText1(why + QStringLiteral("\r\n"));
+    appendToText1(why + QString::fromLatin1(kCrLf));
     for (QWidget* button : {m_ui->SendAll, m_ui->WriteAll, m_ui->SetAll, m_ui->Init})
         button->hide();
     refreshPortToolTip();
@@ -129,7 +130,7 @@ void ControlPanel::commandFinished(BoardCommands::Command command, const QString
 void ControlPanel::commandAborted(BoardCommands::Command command)
 {
     if (m_link.isOpen())
-        appendToText1(QStringLiteral("The port refused the command; it was not sent whole\r\n"));
+        appendToText1(QStringLiteral("The port refused the command; it was not sent whole") + QString::fromLatin1(kCrLf));
     if (command == BoardCommands::Command::Init)
         endInitWait();
 }
@@ -138,7 +139,7 @@ void ControlPanel::initTimedOut()
 {
     if (!m_awaitingBoardSet)
         return;
-    appendToText1(QString::fromLatin1(kNoRegisterSetText) + QStringLiteral("\r\n"));
+    appendToText1(QString::fromLatin1(kNoRegisterSetText) + QString::fromLatin1(kCrLf));
     endInitWait();
 }
 

@@ -50,11 +50,17 @@ bool stderrIsTerminal()
 #endif
 }
 
+QString shownLine(std::string_view line)
+{
+    const std::string_view text = withoutLineEnd(line);
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QStringList shownLines(const std::vector<std::string>& lines)
 {
     QStringList shown;
     for (const std::string& line : lines)
-        shown << QString::fromStdString(withLineFeeds(line)).trimmed();
+        shown << shownLine(line);
     return shown;
 }
 
@@ -219,13 +225,14 @@ public:
 private:
     void showBoardText(const QString& text)
     {
-        for (const QString& line : QString(text).remove(QLatin1Char('\r')).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        const QString lines = QString::fromStdString(withLineFeeds(text.toStdString()));
+        for (const QString& line : lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             m_console.err(QStringLiteral("board: ") + line);
     }
 
     void failOnTheWire()
     {
-        const QString last = QString::fromStdString(m_commands.lastLineSent()).trimmed();
+        const QString last = shownLine(m_commands.lastLineSent());
         m_console.err(QStringLiteral("vantrel-ctl: %1; the last line out was %2")
                           .arg(m_lostReason.isEmpty() ? QStringLiteral("the port refused a line") : m_lostReason,
                                last.isEmpty() ? QStringLiteral("none") : last));
