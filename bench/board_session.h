@@ -28,6 +28,17 @@ inline void waitFor(Sender* sender, Signal signal, std::chrono::milliseconds tim
     loop.exec();
 }
 
+// Starts vantrel-board on a pseudo-terminal; the path to open, or empty
+// when it did not start.
+inline QString startBoard(QProcess& board)
+{
+    board.start(QStringLiteral(VANTREL_BOARD_EXE), {});
+    if (!board.waitForStarted(5000) || !board.waitForReadyRead(5000))
+        return {};
+    const QByteArray first = board.readLine().trimmed();
+    return QString::fromLocal8Bit(first.mid(first.lastIndexOf(' ') + 1));
+}
+
 // vantrel-board on a pseudo-terminal, with the link open to it.
 struct BoardSession {
     QProcess board;
@@ -37,13 +48,12 @@ struct BoardSession {
 
     BoardSession()
     {
-        board.start(QStringLiteral(VANTREL_BOARD_EXE), {});
-        if (!board.waitForStarted(5000) || !board.waitForReadyRead(5000)) {
+        const QString port = startBoard(board);
+        if (port.isEmpty()) {
             error = QStringLiteral("cannot start vantrel-board");
             return;
         }
-        const QByteArray first = board.readLine().trimmed();
-        const vantrel::OpenOutcome outcome = link.open(QString::fromLocal8Bit(first.mid(first.lastIndexOf(' ') + 1)));
+        const vantrel::OpenOutcome outcome = link.open(port);
         if (!outcome.opened)
             error = outcome.message;
     }

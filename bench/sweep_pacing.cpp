@@ -113,13 +113,11 @@ BENCHMARK(sweepNoDrift)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1
 void ctlSetProcess(benchmark::State& state)
 {
     QProcess board;
-    board.start(QStringLiteral(VANTREL_BOARD_EXE), {});
-    if (!board.waitForStarted(5000) || !board.waitForReadyRead(5000)) {
+    const QString port = bench::startBoard(board);
+    if (port.isEmpty()) {
         state.SkipWithError("cannot start vantrel-board");
         return;
     }
-    const QByteArray first = board.readLine().trimmed();
-    const QString port = QString::fromLocal8Bit(first.mid(first.lastIndexOf(' ') + 1));
     for (auto _ : state) {
         QProcess ctl;
         QElapsedTimer clock;
@@ -153,13 +151,11 @@ qint64 residentKilobytes(qint64 pid)
 void ctlLoopMemory(benchmark::State& state)
 {
     QProcess board;
-    board.start(QStringLiteral(VANTREL_BOARD_EXE), {});
-    if (!board.waitForStarted(5000) || !board.waitForReadyRead(5000)) {
+    const QString port = bench::startBoard(board);
+    if (port.isEmpty()) {
         state.SkipWithError("cannot start vantrel-board");
         return;
     }
-    const QByteArray first = board.readLine().trimmed();
-    const QString port = QString::fromLocal8Bit(first.mid(first.lastIndexOf(' ') + 1));
     for (auto _ : state) {
         QProcess ctl;
         ctl.start(QStringLiteral(VANTREL_CTL_EXE),

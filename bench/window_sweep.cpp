@@ -44,13 +44,12 @@ struct WindowSession {
 
     WindowSession()
     {
-        board.start(QStringLiteral(VANTREL_BOARD_EXE), {});
-        if (!board.waitForStarted(5000) || !board.waitForReadyRead(5000)) {
+        const QString port = bench::startBoard(board);
+        if (port.isEmpty()) {
             error = QStringLiteral("cannot start vantrel-board");
             return;
         }
-        const QByteArray first = board.readLine().trimmed();
-        const vantrel::OpenOutcome outcome = link.open(QString::fromLocal8Bit(first.mid(first.lastIndexOf(' ') + 1)));
+        const vantrel::OpenOutcome outcome = link.open(port);
         if (!outcome.opened)
             error = outcome.message;
         panel.show();

@@ -44,6 +44,15 @@ QStringList lineTexts(const QList<QPair<double, QString>>& log)
     return lines;
 }
 
+// The file's name once it holds `bytes`.
+QString written(const QString& name, const QByteArray& bytes)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(name));
+    return name;
+}
+
 const QStringList kFirstExample{"--fout", "2320.5", "--mux", "lock", "--charge-pump", "7", "--no-mute"};
 // What the window's "Set all Registers" puts on the wire for the first example.
 const QStringList kFirstExampleLines{"R00580005", "R0085003C", "R00000003", "R18004E42", "R0800FD01", "R00740640"};
@@ -169,14 +178,8 @@ void TestVantrelCtl::sweepsAndHops()
     QTemporaryDir dir;
     Board board;
     QVERIFY(board.start({"--log"}));
-    if (!hopFile.isEmpty()) {
-        QFile file(dir.filePath("hops.txt"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(hopFile);
-        file.close();
-        arguments.prepend(file.fileName());
-        arguments.prepend("hop");
-    }
+    if (!hopFile.isEmpty())
+        arguments = QStringList{"hop", written(dir.filePath("hops.txt"), hopFile)} + arguments;
     const Run run = runCtl(arguments + QStringList{"--port", board.path()});
     QCOMPARE(run.status, 0);
     QTRY_COMPARE_WITH_TIMEOUT(lineTexts(board.logLines()), lines, kWaitMs);
@@ -213,13 +216,8 @@ void TestVantrelCtl::aBadStepOrLineSendsNothing()
     QTemporaryDir dir;
     Board board;
     QVERIFY(board.start({"--log"}));
-    if (!hopFile.isEmpty()) {
-        QFile file(dir.filePath("hops.txt"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(hopFile);
-        file.close();
-        arguments = QStringList{"hop", file.fileName()};
-    }
+    if (!hopFile.isEmpty())
+        arguments = QStringList{"hop", written(dir.filePath("hops.txt"), hopFile)};
     const Run run = runCtl(arguments + QStringList{"--port", board.path()});
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains(message.toUtf8()), run.err.constData());
