@@ -15,21 +15,21 @@ namespace vantrel {
 
 // --- Frequencies, in MHz --------------------------------------------------
 
-// VCO range, 2200..4400 MHz (Specifications, "RF Output Characteristics").
+// VCO range, 2200..4400 MHz (datasheet table, "RF Output Characteristics").
 constexpr double kMinVcoMHz = 2200.0;
 constexpr double kMaxVcoMHz = 4400.0;
 // Above 3600 MHz the prescaler must be 8/9 (Register 1, "Prescaler Value").
 constexpr double kMaxVcoForPrescaler45MHz = 3600.0;
-// Output range with the divider up to 64, 35..4400 MHz (Specifications).
+// Output range with the divider up to 64, 35..4400 MHz (datasheet table, "RF Output Characteristics").
 // 35 x 64 = 2240, inside the VCO range, so "Auto Set >>" always finds a divider.
 constexpr double kMinOutputMHz = 35.0;
 constexpr double kMaxOutputMHz = 4400.0;
 // Phase-detector frequency, at most 32 MHz with the band-select clock mode
-// low, which these words always set (Specifications, "Phase Detector").
+// low, which these words always set (datasheet table, "Phase Detector").
 constexpr double kMaxPfdMHz = 32.0;
 // The panel's own floor: below it the plan stops before INT, FRAC and MOD.
 constexpr double kMinFcompMHz = 0.001;
-// REFIN, the reference as typed: 10..250 MHz (Specifications, "REFIN Characteristics").
+// REFIN, the reference as typed: 10..250 MHz (datasheet table, "REFIN Characteristics").
 constexpr double kMinRefInMHz = 10.0;
 constexpr double kMaxRefInMHz = 250.0;
 // With the reference doubler on, REFIN at most 30 MHz (Register 2, "Reference Doubler").
