@@ -28,42 +28,43 @@ inline void waitFor(Sender* sender, Signal signal, std::chrono::milliseconds tim
     loop.exec();
 }
 
-// Starts vantrel-board on a pseudo-terminal; the path to open, or empty
-// when it did not start.
-inline QString startBoard(QProcess& board)
-{
-    board.start(QStringLiteral(VANTREL_BOARD_EXE), {});
-    if (!board.waitForStarted(5000) || !board.waitForReadyRead(5000))
-        return {};
-    const QByteArray first = board.readLine().trimmed();
-    return QString::fromLocal8Bit(first.mid(first.lastIndexOf(' ') + 1));
-}
-
-// vantrel-board on a pseudo-terminal, with the link open to it.
-struct BoardSession {
+// vantrel-board on a pseudo-terminal as a child process, ended with the
+// benchmark; port is empty when it did not start.
+struct BoardProcess {
     QProcess board;
-    vantrel::SerialLink link;
-    vantrel::BoardCommands commands{link};
-    QString error;
+    QString port;
 
-    BoardSession()
+    BoardProcess()
     {
-        const QString port = startBoard(board);
-        if (port.isEmpty()) {
-            error = QStringLiteral("cannot start vantrel-board");
+        board.start(QStringLiteral(VANTREL_BOARD_EXE), {});
+        if (!board.waitForStarted(5000) || !board.waitForReadyRead(5000))
             return;
-        }
-        const vantrel::OpenOutcome outcome = link.open(port);
-        if (!outcome.opened)
-            error = outcome.message;
+        const QByteArray first = board.readLine().trimmed();
+        port = QString::fromLocal8Bit(first.mid(first.lastIndexOf(' ') + 1));
     }
-    ~BoardSession()
+    ~BoardProcess()
     {
-        link.close();
         board.kill();
         board.waitForFinished(5000);
     }
+    // Opens the link on the board's port; why not, or empty when it opened.
+    QString open(vantrel::SerialLink& link) const
+    {
+        if (port.isEmpty())
+            return QStringLiteral("cannot start vantrel-board");
+        const vantrel::OpenOutcome outcome = link.open(port);
+        return outcome.opened ? QString() : outcome.message;
+    }
 };
 
+// vantrel-board with the link open to it.
+struct BoardSession {
+    BoardProcess board;
+    vantrel::SerialLink link;
+    vantrel::BoardCommands commands{link};
+    QString error = board.open(link);
+
+    ~BoardSession() { link.close(); }
+};
 
 } // namespace bench

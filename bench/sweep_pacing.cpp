@@ -112,12 +112,12 @@ BENCHMARK(sweepNoDrift)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1
 // "vantrel-ctl set" from the start of the process to its exit.
 void ctlSetProcess(benchmark::State& state)
 {
-    QProcess board;
-    const QString port = bench::startBoard(board);
-    if (port.isEmpty()) {
+    const bench::BoardProcess board;
+    if (board.port.isEmpty()) {
         state.SkipWithError("cannot start vantrel-board");
         return;
     }
+    const QString& port = board.port;
     for (auto _ : state) {
         QProcess ctl;
         QElapsedTimer clock;
@@ -129,8 +129,6 @@ void ctlSetProcess(benchmark::State& state)
         }
         state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
     }
-    board.kill();
-    board.waitForFinished(5000);
 }
 BENCHMARK(ctlSetProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -150,12 +148,12 @@ qint64 residentKilobytes(qint64 pid)
 // memory after 100 steps and after 1000 (about 100 s on the wire).
 void ctlLoopMemory(benchmark::State& state)
 {
-    QProcess board;
-    const QString port = bench::startBoard(board);
-    if (port.isEmpty()) {
+    const bench::BoardProcess board;
+    if (board.port.isEmpty()) {
         state.SkipWithError("cannot start vantrel-board");
         return;
     }
+    const QString& port = board.port;
     for (auto _ : state) {
         QProcess ctl;
         ctl.start(QStringLiteral(VANTREL_CTL_EXE),
@@ -182,8 +180,6 @@ void ctlLoopMemory(benchmark::State& state)
         state.counters["rss_growth_kB"] = double(at1000 - at100);
         state.counters["rss_kB"] = double(at1000);
     }
-    board.kill();
-    board.waitForFinished(5000);
 }
 BENCHMARK(ctlLoopMemory)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(1);
 

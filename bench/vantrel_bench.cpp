@@ -14,13 +14,9 @@
 #include "best_fraction.h"
 #include "chip_check.h"
 #include "chip_check_strip.h"
-#include "main_window.h"
-#include "board_commands.h"
-#include "control_panel.h"
-#include "serial_link.h"
-#include "file_chooser.h"
 #include "frequency_plan.h"
-#include "message_sink.h"
+#include "main_window.h"
+#include "panel_harness.h"
 #include "register_set_text.h"
 #include "settings_file.h"
 
@@ -72,21 +68,14 @@ BENCHMARK_CAPTURE(bestFraction, fraction_1_over_pi, 2320.0 + 10.0 / 3.14159265);
 BENCHMARK_CAPTURE(bestFraction, fraction_0_00001_or_less, 2320.00005);
 BENCHMARK_CAPTURE(bestFraction, whole_ratio, 2320.0);
 
-class NoMessages final : public MessageSink {
-public:
-    void showMessage(const QString&) override {}
-};
+using bench::PanelHarness;
 
-// A keystroke in the output frequency box until the listing shows its plan.
-void keystrokeToListing(benchmark::State& state)
+// Keystrokes in the output frequency box, each until the listing shows its
+// plan (and, in the program's window, the chip-check strip too).
+void keystrokes(benchmark::State& state, PanelHarness& harness, const ChipCheckStrip* strip)
 {
-    NoMessages messages;
-    vantrel::SerialLink link;
-    vantrel::BoardCommands commands(link);
-    ControlPanel panel(messages, link, commands);
-    panel.show();
-    auto* fout = panel.findChild<QLineEdit*>(QStringLiteral("FoutText"));
-    auto* listing = panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText"));
+    QLineEdit* fout = harness.fout();
+    QPlainTextEdit* listing = harness.listing();
     fout->setText(QStringLiteral("2320.5"));
     fout->setCursorPosition(fout->text().size());
     bool add = true;
@@ -95,54 +84,38 @@ void keystrokeToListing(benchmark::State& state)
         QTest::keyClick(fout, add ? Qt::Key_5 : Qt::Key_Backspace);
         add = !add;
         benchmark::DoNotOptimize(listing->toPlainText());
+        if (strip)
+            benchmark::DoNotOptimize(strip->text());
     }
+}
+
+void keystrokeToListing(benchmark::State& state)
+{
+    PanelHarness harness;
+    harness.panel.show();
+    keystrokes(state, harness, nullptr);
 }
 BENCHMARK(keystrokeToListing)->Unit(benchmark::kMicrosecond);
 
-// The same in the program's window, until the chip-check strip shows the plan too.
 void keystrokeToListingAndStrip(benchmark::State& state)
 {
-    NoMessages messages;
-    vantrel::SerialLink link;
-    vantrel::BoardCommands commands(link);
-    ControlPanel panel(messages, link, commands);
-    MainWindow window(panel);
+    PanelHarness harness;
+    MainWindow window(harness.panel);
     window.show();
-    auto* fout = panel.findChild<QLineEdit*>(QStringLiteral("FoutText"));
-    auto* listing = panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText"));
-    fout->setText(QStringLiteral("2320.5"));
-    fout->setCursorPosition(fout->text().size());
-    bool add = true;
-    for (auto _ : state) {
-        QTest::keyClick(fout, add ? Qt::Key_5 : Qt::Key_Backspace);
-        add = !add;
-        benchmark::DoNotOptimize(listing->toPlainText());
-        benchmark::DoNotOptimize(window.chipCheckStrip()->text());
-    }
+    keystrokes(state, harness, window.chipCheckStrip());
 }
 BENCHMARK(keystrokeToListingAndStrip)->Unit(benchmark::kMicrosecond);
 
 // A received set loaded into the window: the decode with its one recalculation.
 void decodeIntoWindow(benchmark::State& state)
 {
-    NoMessages messages;
-    vantrel::SerialLink link;
-    vantrel::BoardCommands commands(link);
-    ControlPanel panel(messages, link, commands);
-    panel.show();
+    PanelHarness harness;
+    harness.panel.show();
     const vantrel::RegisterSet words{0x00740640, 0x0800FD01, 0x18004E42, 3, 0x0085003C, 0x00580005};
     for (auto _ : state)
-        panel.decodeInput(words);
+        harness.panel.decodeInput(words);
 }
 BENCHMARK(decodeIntoWindow)->Unit(benchmark::kMicrosecond);
-
-// The file dialogs answered at once with the name set beforehand.
-class NamedFile final : public FileChooser {
-public:
-    QString openFileName(const QString&, const QString&) override { return name; }
-    QString saveFileName(const QString&, const QString&) override { return name; }
-    QString name;
-};
 
 void triggerAction(const MainWindow& window, const char* name)
 {
@@ -155,14 +128,10 @@ void triggerAction(const MainWindow& window, const char* name)
 // open changes every setting.
 void openSettingsToListing(benchmark::State& state)
 {
-    NoMessages messages;
-    NamedFile files;
-    vantrel::SerialLink link;
-    vantrel::BoardCommands commands(link);
-    ControlPanel panel(messages, link, commands);
-    MainWindow window(panel, messages, files);
+    PanelHarness harness;
+    MainWindow window(harness.panel, harness.messages, harness.files);
     window.show();
-    auto* listing = panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText"));
+    QPlainTextEdit* listing = harness.listing();
 
     QTemporaryDir dir;
     vantrel::PanelSettings first;
@@ -185,7 +154,7 @@ void openSettingsToListing(benchmark::State& state)
     }
     int next = 0;
     for (auto _ : state) {
-        files.name = paths[next];
+        harness.files.name = paths[next];
         next = 1 - next;
         triggerAction(window, "OpenSettings");
         benchmark::DoNotOptimize(listing->toPlainText());
@@ -199,14 +168,10 @@ BENCHMARK(openSettingsToListing)->Unit(benchmark::kMicrosecond);
 // changes the controls; putting the text on the clipboard is counted too.
 void pasteToDecodedWindow(benchmark::State& state)
 {
-    NoMessages messages;
-    NamedFile files;
-    vantrel::SerialLink link;
-    vantrel::BoardCommands commands(link);
-    ControlPanel panel(messages, link, commands);
-    MainWindow window(panel, messages, files);
+    PanelHarness harness;
+    MainWindow window(harness.panel, harness.messages, harness.files);
     window.show();
-    auto* listing = panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText"));
+    QPlainTextEdit* listing = harness.listing();
     const vantrel::RegisterSet worked{0x00740640, 0x0800FD01, 0x18004E42, 3, 0x0085003C, 0x00580005};
     const vantrel::RegisterSet divided{0x00E80640, 0x00003E81, 0x18004E42, 3, 0x0091003C, 0x00580005};
     const QString sets[] = {QString::fromStdString(vantrel::registerSetText(worked)),

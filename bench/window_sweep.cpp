@@ -13,45 +13,22 @@
 #include <vector>
 
 #include "board_session.h"
-#include "control_panel.h"
-#include "file_chooser.h"
-#include "message_sink.h"
+#include "panel_harness.h"
 #include "sweep_window.h"
 
 namespace {
 
-class NoMessages final : public MessageSink {
-public:
-    void showMessage(const QString&) override {}
-};
-
-class NoFiles final : public FileChooser {
-public:
-    QString openFileName(const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&) override { return {}; }
-};
-
 // The panel and its sweep window on the board's port.
 struct WindowSession {
-    QProcess board;
-    NoMessages messages;
-    vantrel::SerialLink link;
-    vantrel::BoardCommands commands{link};
-    ControlPanel panel{messages, link, commands};
-    NoFiles files;
-    SweepWindow window{panel, link, commands, messages, files};
-    QString error;
+    bench::BoardProcess board;
+    bench::PanelHarness harness;
+    ControlPanel& panel = harness.panel;
+    vantrel::SerialLink& link = harness.link;
+    SweepWindow window{panel, link, harness.commands, harness.messages, harness.files};
+    QString error = board.open(link);
 
     WindowSession()
     {
-        const QString port = bench::startBoard(board);
-        if (port.isEmpty()) {
-            error = QStringLiteral("cannot start vantrel-board");
-            return;
-        }
-        const vantrel::OpenOutcome outcome = link.open(port);
-        if (!outcome.opened)
-            error = outcome.message;
         panel.show();
         window.show();
     }
@@ -59,8 +36,6 @@ struct WindowSession {
     {
         window.stop();
         link.close();
-        board.kill();
-        board.waitForFinished(5000);
     }
     template <typename T>
     T* get(const char* name) const
@@ -116,8 +91,8 @@ void keystrokeWhileSweeping(benchmark::State& state)
         state.SkipWithError(session.error.toLocal8Bit().constData());
         return;
     }
-    auto* fout = session.panel.findChild<QLineEdit*>(QStringLiteral("FoutText"));
-    auto* listing = session.panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText"));
+    QLineEdit* fout = session.harness.fout();
+    QPlainTextEdit* listing = session.harness.listing();
     fout->setText(QStringLiteral("2320.5"));
     fout->setCursorPosition(fout->text().size());
     session.sweep("2400", "2300", "-1", true, true);

@@ -15,28 +15,20 @@ std::string withUnit(double value, const std::string& unit)
     return unit.empty() ? amount(value) : amount(value) + " " + unit;
 }
 
-class Checker {
-public:
-    explicit Checker(std::vector<ChipLimitBreak>& breaks) : m_breaks(breaks) {}
-
-    void add(ChipLimit limit, std::string name, double value, std::string unit, std::string bound,
-             const std::string& relation, std::string advice)
-    {
-        ChipLimitBreak item{limit, std::move(name), value, std::move(unit), std::move(bound), {}, std::move(advice)};
-        item.summary = item.name + " " + withUnit(value, item.unit) + " " + relation;
-        m_breaks.push_back(std::move(item));
-    }
-
-private:
-    std::vector<ChipLimitBreak>& m_breaks;
-};
+// Adds one broken limit; its summary reads "INT 73 below 75 for prescaler 8/9".
+void add(std::vector<ChipLimitBreak>& breaks, ChipLimit limit, std::string name, double value, std::string unit,
+         std::string bound, const std::string& relation, std::string advice)
+{
+    ChipLimitBreak item{limit, std::move(name), value, std::move(unit), std::move(bound), {}, std::move(advice)};
+    item.summary = item.name + " " + withUnit(value, item.unit) + " " + relation;
+    breaks.push_back(std::move(item));
+}
 
 } // namespace
 
 std::vector<ChipLimitBreak> checkChipLimits(const Settings& s, const PlanResult& result)
 {
     std::vector<ChipLimitBreak> breaks;
-    Checker check(breaks);
     const PlanValues& p = result.values;
     const bool countersComputed = result.outcome != PlanOutcome::NoPfd;
 
@@ -46,85 +38,85 @@ std::vector<ChipLimitBreak> checkChipLimits(const Settings& s, const PlanResult&
     const double refIn = readLeadingNumber(s.frText);
     if (refIn < kMinRefInMHz || refIn > kMaxRefInMHz) {
         const std::string refRange = amount(kMinRefInMHz) + " to " + amount(kMaxRefInMHz) + " MHz";
-        check.add(ChipLimit::RefIn, "REFIN", refIn, "MHz", refRange,
-                  refIn < kMinRefInMHz ? "below " + withUnit(kMinRefInMHz, "MHz")
-                                       : "above " + withUnit(kMaxRefInMHz, "MHz"),
-                  "enter a reference of " + refRange + " in Ref In");
+        add(breaks, ChipLimit::RefIn, "REFIN", refIn, "MHz", refRange,
+            refIn < kMinRefInMHz ? "below " + withUnit(kMinRefInMHz, "MHz")
+                                 : "above " + withUnit(kMaxRefInMHz, "MHz"),
+            "enter a reference of " + refRange + " in Ref In");
     }
     if (s.refDbl && refIn > kMaxRefInDoubledMHz)
-        check.add(ChipLimit::RefInDoubled, "REFIN", refIn, "MHz",
-                  "at most " + withUnit(kMaxRefInDoubledMHz, "MHz") + " with the doubler on",
-                  "above " + withUnit(kMaxRefInDoubledMHz, "MHz") + " with the doubler on",
-                  "clear Ref Doubler, or use a reference of " + withUnit(kMaxRefInDoubledMHz, "MHz") + " or less");
+        add(breaks, ChipLimit::RefInDoubled, "REFIN", refIn, "MHz",
+            "at most " + withUnit(kMaxRefInDoubledMHz, "MHz") + " with the doubler on",
+            "above " + withUnit(kMaxRefInDoubledMHz, "MHz") + " with the doubler on",
+            "clear Ref Doubler, or use a reference of " + withUnit(kMaxRefInDoubledMHz, "MHz") + " or less");
 
     if (countersComputed) {
         const double minInt = s.prescale8 ? kMinInt89 : kMinInt45;
         if (p.n < minInt) {
             const std::string prescaler = s.prescale8 ? "8/9" : "4/5";
             const bool canClearPrescaler = s.prescale8 && p.vco <= kMaxVcoForPrescaler45MHz;
-            check.add(ChipLimit::IntMin, "INT", p.n, "", "at least " + amount(minInt) + " with prescaler " + prescaler,
-                      "below " + amount(minInt) + " for prescaler " + prescaler,
-                      canClearPrescaler ? "clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD"
-                                        : "lower the PFD: a larger Ref Divider, or tick Ref Divide/2");
+            add(breaks, ChipLimit::IntMin, "INT", p.n, "",
+                "at least " + amount(minInt) + " with prescaler " + prescaler, "below " + amount(minInt) + " for prescaler " + prescaler,
+                canClearPrescaler ? "clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD"
+                                  : "lower the PFD: a larger Ref Divider, or tick Ref Divide/2");
         }
         if (p.n > kMaxInt)
-            check.add(ChipLimit::IntMax, "INT", p.n, "", "at most " + amount(kMaxInt), "above " + amount(kMaxInt),
-                      "raise the PFD: a smaller Ref Divider");
+            add(breaks, ChipLimit::IntMax, "INT", p.n, "", "at most " + amount(kMaxInt), "above " + amount(kMaxInt),
+                "raise the PFD: a smaller Ref Divider");
 
         // Integer-N off, or a FRAC left beside it, is fractional mode.
         const bool fractional = !s.intN || p.fract != 0;
         if (fractional && !(p.denom >= kMinModFractional && p.denom <= kMaxMod)) {
             const std::string modRange = amount(kMinModFractional) + " to " + amount(kMaxMod) + " in fractional mode";
             if (p.denom < kMinModFractional)
-                check.add(ChipLimit::Mod, "MOD", p.denom, "", modRange,
-                          "below " + amount(kMinModFractional) + " in fractional mode",
-                          p.fract == 0 ? "tick Integer N (FRAC is 0), or make the resolution finer"
-                                       : "make the resolution finer (fewer Hz)");
+                add(breaks, ChipLimit::Mod, "MOD", p.denom, "", modRange,
+                    "below " + amount(kMinModFractional) + " in fractional mode",
+                    p.fract == 0 ? "tick Integer N (FRAC is 0), or make the resolution finer"
+                                 : "make the resolution finer (fewer Hz)");
             else
-                check.add(ChipLimit::Mod, "MOD", p.denom, "", modRange, "above " + amount(kMaxMod),
-                          "make the resolution coarser (more Hz), or press Calc. Best F/D");
+                add(breaks, ChipLimit::Mod, "MOD", p.denom, "", modRange, "above " + amount(kMaxMod),
+                    "make the resolution coarser (more Hz), or press Calc. Best F/D");
         }
 
         if (p.fract < 0 || (p.fract > 0 && p.fract >= p.denom))
-            check.add(ChipLimit::Frac, "FRAC", p.fract, "", "0 to MOD - 1",
-                      "outside 0 to " + amount(p.denom - 1) + " (MOD " + amount(p.denom) + ")",
-                      "change the resolution or the output frequency");
+            add(breaks, ChipLimit::Frac, "FRAC", p.fract, "", "0 to MOD - 1",
+                "outside 0 to " + amount(p.denom - 1) + " (MOD " + amount(p.denom) + ")",
+                "change the resolution or the output frequency");
 
         if (!(p.r >= kMinR && p.r <= kMaxR))
-            check.add(ChipLimit::RCounter, "R", p.r, "", amount(kMinR) + " to " + amount(kMaxR),
-                      "outside " + amount(kMinR) + " to " + amount(kMaxR),
-                      "enter a Ref Divider of " + amount(kMinR) + " to " + amount(kMaxR));
+            add(breaks, ChipLimit::RCounter, "R", p.r, "", amount(kMinR) + " to " + amount(kMaxR),
+                "outside " + amount(kMinR) + " to " + amount(kMaxR),
+                "enter a Ref Divider of " + amount(kMinR) + " to " + amount(kMaxR));
     }
 
     if (p.fcomp > kMaxPfdMHz)
-        check.add(ChipLimit::Pfd, "PFD", p.fcomp, "MHz", "at most " + withUnit(kMaxPfdMHz, "MHz"),
-                  "above " + withUnit(kMaxPfdMHz, "MHz"), "raise the Ref Divider, or tick Ref Divide/2");
+        add(breaks, ChipLimit::Pfd, "PFD", p.fcomp, "MHz", "at most " + withUnit(kMaxPfdMHz, "MHz"),
+            "above " + withUnit(kMaxPfdMHz, "MHz"), "raise the Ref Divider, or tick Ref Divide/2");
 
     if (result.outcome == PlanOutcome::Complete) {
         const double clockKHz = p.fcomp / p.bandSelect * 1000;
         const double maxKHz = kMaxBandSelectClockMHz * 1000;
         if (!(clockKHz <= maxKHz))
-            check.add(ChipLimit::BandSelectClock, "Band-select clock", clockKHz, "kHz",
-                      "at most " + withUnit(maxKHz, "kHz"), "above " + withUnit(maxKHz, "kHz"),
-                      "lower the PFD to " + withUnit(kMaxBandSelect * kMaxBandSelectClockMHz, "MHz")
-                          + " or less: the divider stops at " + amount(kMaxBandSelect));
+            add(breaks, ChipLimit::BandSelectClock, "Band-select clock", clockKHz, "kHz",
+                "at most " + withUnit(maxKHz, "kHz"), "above " + withUnit(maxKHz, "kHz"),
+                "lower the PFD to " + withUnit(kMaxBandSelect * kMaxBandSelectClockMHz, "MHz")
+                    + " or less: the divider stops at " + amount(kMaxBandSelect));
     }
 
     if (p.vco < kMinVcoMHz || p.vco > kMaxVcoMHz)
-        check.add(ChipLimit::Vco, "VCO", p.vco, "MHz", amount(kMinVcoMHz) + " to " + amount(kMaxVcoMHz) + " MHz",
-                  p.vco < kMinVcoMHz ? "below " + withUnit(kMinVcoMHz, "MHz") : "above " + withUnit(kMaxVcoMHz, "MHz"),
-                  "press Auto Set >>, or choose another O/P divider");
+        add(breaks, ChipLimit::Vco, "VCO", p.vco, "MHz", amount(kMinVcoMHz) + " to " + amount(kMaxVcoMHz) + " MHz",
+            p.vco < kMinVcoMHz ? "below " + withUnit(kMinVcoMHz, "MHz") : "above " + withUnit(kMaxVcoMHz, "MHz"),
+            "press Auto Set >>, or choose another O/P divider");
     if (p.vco > kMaxVcoForPrescaler45MHz && !s.prescale8)
-        check.add(ChipLimit::Prescaler45, "VCO", p.vco, "MHz",
-                  "at most " + withUnit(kMaxVcoForPrescaler45MHz, "MHz") + " with prescaler 4/5",
-                  "above " + withUnit(kMaxVcoForPrescaler45MHz, "MHz") + " with prescaler 4/5", "tick Prescalar 8/9");
+        add(breaks, ChipLimit::Prescaler45, "VCO", p.vco, "MHz",
+            "at most " + withUnit(kMaxVcoForPrescaler45MHz, "MHz") + " with prescaler 4/5",
+            "above " + withUnit(kMaxVcoForPrescaler45MHz, "MHz") + " with prescaler 4/5", "tick Prescalar 8/9");
 
     if (p.fout < kMinOutputMHz || p.fout > kMaxOutputMHz) {
         const std::string outputRange = amount(kMinOutputMHz) + " to " + amount(kMaxOutputMHz) + " MHz";
-        check.add(ChipLimit::Output, "Output", p.fout, "MHz", outputRange,
-                  p.fout < kMinOutputMHz ? "below " + withUnit(kMinOutputMHz, "MHz")
-                                         : "above " + withUnit(kMaxOutputMHz, "MHz"),
-                  "the chip's output runs from " + outputRange);
+        add(breaks, ChipLimit::Output, "Output", p.fout, "MHz", outputRange,
+            p.fout < kMinOutputMHz ? "below " + withUnit(kMinOutputMHz, "MHz")
+                                   : "above " + withUnit(kMaxOutputMHz, "MHz"),
+            "the chip's output runs from " + outputRange);
     }
     return breaks;
 }

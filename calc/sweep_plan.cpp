@@ -1,5 +1,7 @@
 #include "sweep_plan.h"
 
+#include <cmath>
+
 #include "chip_check.h"
 #include "line_end.h"
 
@@ -51,6 +53,14 @@ std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, cons
         steps.push_back(std::move(step));
     }
     return steps;
+}
+
+std::optional<long long> secondsLeft(std::chrono::nanoseconds sinceFirst, long long started, long long total)
+{
+    if (started < 2)
+        return std::nullopt;
+    const double perStep = std::chrono::duration<double>(sinceFirst).count() / static_cast<double>(started - 1);
+    return std::llround(perStep * static_cast<double>(total - started + 1));
 }
 
 } // namespace vantrel

@@ -3,6 +3,8 @@
 // same presses each step, and whether the step can go out.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,5 +34,10 @@ std::string planProblem(const PlanSession& session);
 // problem; so is one that breaks a chip limit when `strict`.
 std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, const Settings& settings,
                                      const Presses& presses, bool strict);
+
+// Whole seconds left once `started` of `total` steps have begun, the last of
+// them `sinceFirst` after the first: the steps so far tell the pace of the
+// rest. Nothing before the second step.
+std::optional<long long> secondsLeft(std::chrono::nanoseconds sinceFirst, long long started, long long total);
 
 } // namespace vantrel

@@ -38,6 +38,15 @@ std::vector<std::string> SweepRunner::stepLines(const RegisterSet& previous, con
     return changedLines(previous, next);
 }
 
+std::vector<SweepStep> SweepRunner::stepsOf(const std::vector<SweepStepPlan>& planned, std::chrono::milliseconds dwell)
+{
+    std::vector<SweepStep> steps;
+    steps.reserve(planned.size());
+    for (const SweepStepPlan& step : planned)
+        steps.push_back({step.set, step.point.dwell.value_or(dwell)});
+    return steps;
+}
+
 bool SweepRunner::start(std::vector<SweepStep> steps, Options options)
 {
     if (m_running || steps.empty() || !m_link.isOpen())

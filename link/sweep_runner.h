@@ -17,6 +17,7 @@
 #include "minimum_timer.h"
 #include "paced_sender.h"
 #include "register_layout.h"
+#include "sweep_plan.h"
 
 namespace vantrel {
 
@@ -48,6 +49,10 @@ public:
     // otherwise as the options say, against the step before.
     static std::vector<std::string> stepLines(const RegisterSet& previous, const RegisterSet& next, bool first,
                                               bool changedOnly);
+
+    // The planned steps as the runner takes them: each with its hop line's
+    // own dwell, or `dwell`.
+    static std::vector<SweepStep> stepsOf(const std::vector<SweepStepPlan>& planned, std::chrono::milliseconds dwell);
 
 signals:
     // As the step's first line goes out (or, with nothing to send, as it

@@ -217,10 +217,7 @@ void SweepWindow::start()
             return;
         }
     }
-    std::vector<SweepStep> steps;
-    steps.reserve(planned.size());
-    for (const SweepStepPlan& step : planned)
-        steps.push_back({step.set, step.point.dwell.value_or(std::chrono::milliseconds(m_dwell->value()))});
+    std::vector<SweepStep> steps = SweepRunner::stepsOf(planned, std::chrono::milliseconds(m_dwell->value()));
     m_planned = std::move(planned);
     m_passes = m_loop->isChecked() ? 0 : m_repeat->value();
     m_stepsStarted = 0;
@@ -270,12 +267,8 @@ void SweepWindow::onStepStarted(int pass, int step, const QStringList& lines, st
         progress += QStringLiteral(", pass %1").arg(pass);
     if (m_passes != 0) {
         m_progress->setValue(std::min(m_stepsStarted, m_progress->maximum()));
-        if (m_stepsStarted > 1) {
-            // The steps so far tell the pace of the rest.
-            const double perStep = seconds(at) / (m_stepsStarted - 1);
-            const double left = perStep * double(m_progress->maximum() - m_stepsStarted + 1);
-            progress += QStringLiteral(", about %1 s left").arg(std::llround(left));
-        }
+        if (const std::optional<long long> left = secondsLeft(at, m_stepsStarted, m_progress->maximum()))
+            progress += QStringLiteral(", about %1 s left").arg(*left);
     }
     m_status->setText(progress);
 }

@@ -108,5 +108,14 @@ private:
     QByteArray m_log;
 };
 
-double cpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+// The lines of Board::logLines() without their gaps.
+inline QStringList lineTexts(const QList<QPair<double, QString>>& log)
+{
+    QStringList lines;
+    for (const auto& entry : log)
+        lines << entry.second;
+    return lines;
+}
+
+inline double cpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 

@@ -7,14 +7,6 @@
 
 namespace {
 
-QStringList lineTexts(const QList<QPair<double, QString>>& log)
-{
-    QStringList lines;
-    for (const auto& entry : log)
-        lines << entry.second;
-    return lines;
-}
-
 bool commandButtonsEnabled(PanelDriver& d)
 {
     return d.get<QWidget>("SendAll")->isEnabled() && d.get<QWidget>("WriteAll")->isEnabled()

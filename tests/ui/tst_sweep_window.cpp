@@ -20,14 +20,6 @@ namespace {
 
 constexpr int kWaitMs = 10000;
 
-QStringList lineTexts(const QList<QPair<double, QString>>& log)
-{
-    QStringList lines;
-    for (const auto& entry : log)
-        lines << entry.second;
-    return lines;
-}
-
 class OneFile final : public FileChooser {
 public:
     QString openFileName(const QString&, const QString&) override { return name; }

@@ -36,15 +36,6 @@ QString unmarked(QString text)
 // A number in MHz as the whole argument: a typing slip is an error here, not a 0.
 std::optional<double> megahertz(const QString& text) { return strictNumber(text.toStdString()); }
 
-std::optional<int> wholeNumber(const QString& text, int low, int high)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    if (!ok || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
@@ -176,7 +167,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
             return fail(QStringLiteral("--%1 is for sweep and hop").arg(QString::fromLatin1(name)));
     }
     if (parser.isSet(QStringLiteral("dwell"))) {
-        const std::optional<int> ms = wholeNumber(parser.value(QStringLiteral("dwell")), 0, 24 * 3600 * 1000);
+        const std::optional<int> ms = wholeNumberIn(parser.value(QStringLiteral("dwell")), 0, 24 * 3600 * 1000);
         if (!ms)
             return fail(QStringLiteral("--dwell %1: expected whole milliseconds").arg(parser.value(QStringLiteral("dwell"))));
         request.dwell = std::chrono::milliseconds(*ms);
@@ -184,7 +175,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
     if (parser.isSet(QStringLiteral("repeat")) && parser.isSet(QStringLiteral("loop")))
         return fail(QStringLiteral("--repeat and --loop exclude each other"));
     if (parser.isSet(QStringLiteral("repeat"))) {
-        const std::optional<int> passes = wholeNumber(parser.value(QStringLiteral("repeat")), 1, 1000000);
+        const std::optional<int> passes = wholeNumberIn(parser.value(QStringLiteral("repeat")), 1, 1000000);
         if (!passes)
             return fail(QStringLiteral("--repeat %1: expected a whole number from 1").arg(parser.value(QStringLiteral("repeat"))));
         request.passes = *passes;

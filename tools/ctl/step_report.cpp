@@ -87,13 +87,12 @@ QByteArray StepReport::jsonLine() const
 QString StepReport::progressLine() const
 {
     QString text = current();
-    if (m_passes == 0 || m_stepsStarted < 2)
+    if (m_passes == 0)
         return text;
-    // The steps so far tell the pace of the rest.
-    const double perStep = seconds(m_at) / (m_stepsStarted - 1);
     const long long total = static_cast<long long>(m_steps.size()) * m_passes;
-    const double left = perStep * static_cast<double>(total - m_stepsStarted + 1);
-    return text + QStringLiteral(", about %1 s left").arg(std::llround(left));
+    if (const std::optional<long long> left = secondsLeft(m_at, m_stepsStarted, total))
+        text += QStringLiteral(", about %1 s left").arg(*left);
+    return text;
 }
 
 QString StepReport::howFar(int pass, int index) const

@@ -183,10 +183,7 @@ public:
 
     int sweep(const std::vector<SweepStepPlan>& planned, SweepRunner::Options options)
     {
-        std::vector<SweepStep> steps;
-        steps.reserve(planned.size());
-        for (const SweepStepPlan& step : planned)
-            steps.push_back({step.set, step.point.dwell.value_or(m_request.dwell)});
+        std::vector<SweepStep> steps = SweepRunner::stepsOf(planned, m_request.dwell);
         SweepRunner runner(m_link);
         InterruptWatch interrupts;
         QElapsedTimer sinceStart;

@@ -18,17 +18,23 @@ struct IntOption {
 std::optional<int> readInt(const QCommandLineParser& parser, const IntOption& option, QString& error)
 {
     const QString text = parser.value(option.name);
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    if (!ok || value < option.low || value > option.high) {
+    const std::optional<int> value = wholeNumberIn(text, option.low, option.high);
+    if (!value)
         error = QStringLiteral("--%1 %2: expected a whole number from %3 to %4")
                     .arg(option.name, text).arg(option.low).arg(option.high);
-        return std::nullopt;
-    }
     return value;
 }
 
 } // namespace
+
+std::optional<int> wholeNumberIn(const QString& text, int low, int high)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
 
 QStringList addPlanOptions(QCommandLineParser& parser)
 {

@@ -34,6 +34,9 @@ struct ParsedCommandLine {
     bool usageError = false;
 };
 
+// An option's text as a whole number from low to high; nothing otherwise.
+std::optional<int> wholeNumberIn(const QString& text, int low, int high);
+
 // The control and press options, --json and --strict; returns the names of
 // those that take a value.
 QStringList addPlanOptions(QCommandLineParser& parser);

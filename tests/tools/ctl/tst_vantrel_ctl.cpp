@@ -12,37 +12,13 @@
 #include <csignal>
 
 #include "board_harness.h"
+#include "program_run.h"
 
 namespace {
 
 constexpr int kWaitMs = 15000;
 
-struct Run {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runCtl(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(VANTREL_CTL_EXE), arguments);
-    Run run;
-    if (!process.waitForFinished(kWaitMs))
-        return run;
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-QStringList lineTexts(const QList<QPair<double, QString>>& log)
-{
-    QStringList lines;
-    for (const auto& entry : log)
-        lines << entry.second;
-    return lines;
-}
+Run runCtl(const QStringList& arguments) { return runProgram(QStringLiteral(VANTREL_CTL_EXE), arguments, kWaitMs); }
 
 // The file's name once it holds `bytes`.
 QString written(const QString& name, const QByteArray& bytes)

@@ -7,28 +7,12 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include "program_run.h"
 #include "worked_listings.h"
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runPlan(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(VANTREL_PLAN_EXE), arguments);
-    Run run;
-    if (!process.waitForFinished(10000))
-        return run;
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
+Run runPlan(const QStringList& arguments) { return runProgram(QStringLiteral(VANTREL_PLAN_EXE), arguments); }
 
 QJsonObject runJson(QStringList arguments)
 {
