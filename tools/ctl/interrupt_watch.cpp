@@ -1,14 +1,16 @@
 #include "interrupt_watch.h"
 
 #include <QSocketNotifier>
-#include <QTimer>
 
-#include <atomic>
 #include <csignal>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
+#else
+#include <QWinEventNotifier>
+
+#include "console_ctrl.h"
 #endif
 
 namespace vantrel {
@@ -23,14 +25,6 @@ void onSignal(int)
 {
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
-}
-#else
-std::atomic<int> g_signals{0};
-
-void onSignal(int signal)
-{
-    g_signals.fetch_add(1);
-    std::signal(signal, onSignal);
 }
 #endif
 
@@ -53,13 +47,12 @@ InterruptWatch::InterruptWatch(QObject* parent)
         sigaction(SIGTERM, &action, nullptr);
     }
 #else
-    // Windows runs a console handler on a thread of its own; a short poll
-    // of the count it leaves is the simple safe way back to the loop.
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
-    m_poll = new QTimer(this);
-    connect(m_poll, &QTimer::timeout, this, &InterruptWatch::onReadable);
-    m_poll->start(200);
+    // Windows runs the console's handler on a thread of its own; the event
+    // it signals brings the key back to the loop.
+    if (void* event = console_ctrl::install()) {
+        m_notifier = std::make_unique<QWinEventNotifier>(event);
+        connect(m_notifier.get(), &QWinEventNotifier::activated, this, &InterruptWatch::onReadable);
+    }
 #endif
 }
 
@@ -74,6 +67,9 @@ InterruptWatch::~InterruptWatch()
             ::close(fd);
         fd = -1;
     }
+#else
+    m_notifier.reset();
+    console_ctrl::uninstall();
 #endif
 }
 
@@ -84,7 +80,7 @@ void InterruptWatch::onReadable()
     while (::read(g_pipe[0], bytes, sizeof bytes) > 0)
         emit interrupted();
 #else
-    for (int pending = g_signals.exchange(0); pending > 0; --pending)
+    for (int pending = console_ctrl::take(); pending > 0; --pending)
         emit interrupted();
 #endif
 }

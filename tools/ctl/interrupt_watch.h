@@ -1,6 +1,7 @@
 // Ctrl-C (SIGINT) and SIGTERM as a Qt signal on the event loop, so that a
 // sweep can end after the line in flight and its pause instead of dying
-// with a line half sent.
+// with a line half sent. On Windows, Ctrl-C and Ctrl-Break, through the
+// console's control handler (console_ctrl.h).
 #pragma once
 
 #include <QObject>
@@ -8,7 +9,7 @@
 #include <memory>
 
 class QSocketNotifier;
-class QTimer;
+class QWinEventNotifier;
 
 namespace vantrel {
 
@@ -28,7 +29,7 @@ private:
 #ifdef Q_OS_UNIX
     std::unique_ptr<QSocketNotifier> m_notifier;
 #else
-    QTimer* m_poll = nullptr;
+    std::unique_ptr<QWinEventNotifier> m_notifier;
 #endif
 };
 
