@@ -31,10 +31,10 @@ vantrel_wine_prefix() {
         flock 9
         [ -e "$ready" ] && exit 0
         rm -rf "$WINEPREFIX"
-        # wineboot returns before the registry is on disk; the server writes
-        # it as it ends, so the prefix is made once the server has ended.
-        if ! { "$vantrel_wine" wineboot --init && "$vantrel_wineserver" -w; } >"$log" 2>&1 \
-            || [ ! -e "$WINEPREFIX/system.reg" ]; then
+        # The registry reaches the disk when the server ends, a few seconds
+        # later; a prefix whose registry never got there is mended by Wine
+        # itself on its next start, so there is no need to wait for it.
+        if ! "$vantrel_wine" wineboot --init >"$log" 2>&1; then
             echo "Making the Wine prefix $WINEPREFIX failed; the last lines of $log:" >&2
             tail -n 20 "$log" >&2
             exit 1
