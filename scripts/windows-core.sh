@@ -28,7 +28,7 @@ echo "== windows-core build"
 cmake --preset windows-core >/dev/null
 cmake --build --preset windows-core -j "$jobs"
 [ -f build/default/build.ninja ] || cmake --preset default >/dev/null
-cmake --build --preset default -j "$jobs" --target vantrel-core-check >/dev/null
+cmake --build --preset default -j "$jobs" --target vantrel-core-check
 
 vantrel_wine_prefix
 # One Wine server for every program below rather than one started for each,

@@ -41,7 +41,8 @@ constexpr std::string_view kHelp =
     "block, as the window's \"PIC EE Data\" button does.\n"
     "\n"
     "Exit status: 0 when done, 1 when the core got a case wrong whatever the\n"
-    "platform (each such case is named on stderr), 2 for a usage error.\n";
+    "platform (each such case is named on stderr) or the register file could\n"
+    "not be written, 2 for a usage error.\n";
 
 void write(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
 
