@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "frequency_units.h"
 #include "number_format.h"
 
 namespace vantrel {
@@ -48,14 +49,17 @@ SweepPoints linearSweep(double start, double stop, double step)
         return failure("STEP " + plainNumber(step) + " leads away from STOP; give it the sign of STOP - START");
     // A last point that rounding puts a hair beyond STOP still counts.
     const double count = std::floor(span + 1e-9) + 1;
-    if (count > static_cast<double>(kMaxSweepPoints))
-        return failure("the sweep would have " + plainNumber(count) + " steps, more than "
-                       + std::to_string(kMaxSweepPoints));
+    if (count > static_cast<double>(kMaxSweepPoints)) {
+        // A count too large to write plainly (or infinite, for a step that
+        // vanishes against the span) is only said to be too many.
+        const std::string many = count < 1e15 ? plainNumber(count) + " steps, " : std::string();
+        return failure("the sweep would have " + many + "more than " + std::to_string(kMaxSweepPoints) + " steps");
+    }
     SweepPoints sweep;
     sweep.points.reserve(static_cast<std::size_t>(count));
     // Each point from START, not from the one before, so no rounding piles up.
     for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k)
-        sweep.points.push_back({start + static_cast<double>(k) * step, std::nullopt, 0});
+        sweep.points.push_back({start + static_cast<double>(k) * step, std::nullopt, 0, static_cast<int>(k) + 1});
     return sweep;
 }
 
@@ -63,6 +67,9 @@ SweepPoints parseHopList(std::string_view text)
 {
     SweepPoints hops;
     int number = 0;
+    // Editors on Windows put a byte order mark before the first line.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -76,10 +83,11 @@ SweepPoints parseHopList(std::string_view text)
 
         const std::size_t comma = line.find(',');
         const std::string_view frequency = trimmed(line.substr(0, comma));
-        const std::optional<double> mhz = strictNumber(frequency);
+        const std::optional<double> mhz = readFrequency(frequency, FrequencyUnit::MHz).value;
         if (!mhz || *mhz <= 0)
-            return failure(lineError(number, "\"" + std::string(frequency) + "\" is not a frequency in MHz"));
-        SweepPoint point{*mhz, std::nullopt, number};
+            return failure(lineError(number, "\"" + std::string(frequency)
+                                                 + "\" is not a frequency in MHz or with a unit (Hz, kHz, MHz, GHz)"));
+        SweepPoint point{*mhz, std::nullopt, number, static_cast<int>(hops.points.size()) + 1};
         if (comma != std::string_view::npos) {
             const std::string_view dwell = trimmed(line.substr(comma + 1));
             const std::optional<long long> ms = wholeNumber<long long>(dwell);

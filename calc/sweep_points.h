@@ -15,6 +15,7 @@ struct SweepPoint {
     double mhz = 0;
     std::optional<std::chrono::milliseconds> dwell; // a hop line's own dwell
     int line = 0;                                   // hop list line, 1 up; 0 for a sweep
+    int ordinal = 0; // the point's place in the whole sweep or hop list, 1 up, kept when others are skipped
 };
 
 struct SweepPoints {
@@ -31,9 +32,10 @@ inline constexpr std::size_t kMaxSweepPoints = 100'000;
 // rounding). The step may be negative, from a start above the stop.
 SweepPoints linearSweep(double startMHz, double stopMHz, double stepMHz);
 
-// One frequency in MHz a line, optionally ",MS" for that line's dwell in
-// milliseconds. Blank lines and text from "#" on are ignored. A bad line is
-// an error naming its number.
+// One frequency a line, in MHz or with a unit ("2403 MHz", "2.403G"),
+// optionally ",MS" for that line's dwell in milliseconds. Blank lines, text
+// from "#" on and a UTF-8 byte order mark are ignored. A bad line is an
+// error naming its number.
 SweepPoints parseHopList(std::string_view text);
 
 // The point's frequency as typed into the output frequency box.

@@ -8,14 +8,19 @@
 #include <string>
 #include <string_view>
 
+#include "frequency_units.h"
 #include "fuzz_check.h"
 #include "number_format.h"
 #include "number_reader.h"
 
 namespace {
 
+using vantrel::exactDecimalText;
+using vantrel::FrequencyReading;
+using vantrel::FrequencyUnit;
 using vantrel::formatMask;
 using vantrel::generalNumber;
+using vantrel::readFrequency;
 using vantrel::readLeadingNumber;
 
 // Rounded to 15 significant digits, the very top of the range lies past the
@@ -80,6 +85,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     checkGeneralForm(value);
     checkMasks(value);
+
+    // A frequency with a unit is finite when read, and its box text reads
+    // back as the same value in the leading-number rule the boxes use.
+    const FrequencyReading frequency = readFrequency(text, FrequencyUnit::MHz);
+    VANTREL_FUZZ_CHECK(frequency.value.has_value() == frequency.error.empty());
+    if (frequency.value) {
+        VANTREL_FUZZ_CHECK(std::isfinite(*frequency.value));
+        VANTREL_FUZZ_CHECK(readLeadingNumber(exactDecimalText(*frequency.value)) == *frequency.value);
+    }
 
     // The same forms on any double, not only those a text reads as.
     if (size >= sizeof(double)) {

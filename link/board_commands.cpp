@@ -12,8 +12,10 @@ BoardCommands::BoardCommands(SerialLink& link, QObject* parent)
 {
     connect(&m_initTimer, &MinimumTimer::timeout, this, &BoardCommands::initTimedOut);
     connect(&m_sender, &PacedSender::finished, this, &BoardCommands::onSenderFinished);
-    connect(&m_sender, &PacedSender::aborted, this, &BoardCommands::onSenderStopped);
-    connect(&m_sender, &PacedSender::writeFailed, this, &BoardCommands::onSenderStopped);
+    // A port that goes away during a write reports the loss from inside it
+    // (onPortLost); a failed write while it stays open is a refusal.
+    connect(&m_sender, &PacedSender::writeFailed, this,
+            [this] { onSenderStopped(QString::fromLatin1(kRefusedLineText)); });
     connect(&m_link, &SerialLink::decodeRequested, this, &BoardCommands::onDecodeRequested);
     connect(&m_link, &SerialLink::portLost, this, &BoardCommands::onPortLost);
 }
@@ -46,20 +48,26 @@ void BoardCommands::onSenderFinished()
     emit finished(m_command, replyText);
 }
 
-void BoardCommands::onSenderStopped()
+void BoardCommands::onSenderStopped(const QString& reason)
 {
     m_initTimer.stop();
     emit busyChanged(false);
-    emit aborted(m_command);
+    emit aborted(m_command, reason);
 }
 
 void BoardCommands::onDecodeRequested(const RegisterSet&) { m_initTimer.stop(); }
 
-void BoardCommands::onPortLost()
+void BoardCommands::onPortLost(const QString& reason)
 {
-    // Without a port no answer can come: the INIT wait ends with the loss.
-    m_initTimer.stop();
-    m_sender.abort();
+    if (m_sender.isBusy()) {
+        m_sender.abort();
+        onSenderStopped(reason);
+        return;
+    }
+    // Without a port no answer can come: an INIT wait ends with the loss,
+    // and says so, or whoever waits for the set would wait forever.
+    if (m_initTimer.isActive())
+        onSenderStopped(reason);
 }
 
 } // namespace vantrel

@@ -42,6 +42,8 @@ public:
     bool isInitPending() const { return m_initTimer.isActive(); }
     // The last line that went out whole, CR LF included; empty before any.
     const std::string& lastLineSent() const { return m_sender.lastWritten(); }
+    // How many lines of the last command went out whole.
+    std::size_t linesSent() const { return m_sender.writtenCount(); }
 
 signals:
     // busy: the command buttons should be disabled.
@@ -50,17 +52,19 @@ signals:
     // replyText is the text the board sent meanwhile that carried no
     // register word (it replaces Text1); for Init it is empty.
     void finished(vantrel::BoardCommands::Command command, const QString& replyText);
-    // The port was lost or refused a write while the command was pacing.
-    void aborted(vantrel::BoardCommands::Command command);
+    // The port was lost or refused a write while the command was pacing,
+    // or was lost while the INIT answer was awaited. reason says which
+    // ("Lost the port …: the device is no longer available").
+    void aborted(vantrel::BoardCommands::Command command, const QString& reason);
     // kInitTimeout after the INIT request no set has been decoded.
     void initTimedOut();
 
 private:
     bool startCommand(Command command, std::vector<std::string> lines);
     void onSenderFinished();
-    void onSenderStopped();
+    void onSenderStopped(const QString& reason);
     void onDecodeRequested(const RegisterSet& set);
-    void onPortLost();
+    void onPortLost(const QString& reason);
 
     SerialLink& m_link;
     PacedSender m_sender;

@@ -15,8 +15,8 @@ bool PacedSender::start(std::vector<std::string> lines)
         return false;
     m_lines = std::move(lines);
     m_next = 0;
+    m_writtenCount = 0;
     m_busy = true;
-    m_finishEarly = false;
     writeNext();
     return true;
 }
@@ -29,12 +29,6 @@ void PacedSender::abort()
     m_busy = false;
     m_lines.clear();
     emit aborted();
-}
-
-void PacedSender::finishAfterPause()
-{
-    if (m_busy)
-        m_finishEarly = true;
 }
 
 void PacedSender::writeNext()
@@ -56,11 +50,12 @@ void PacedSender::writeNext()
         return;
     }
     m_lastWritten = line;
+    ++m_writtenCount;
 }
 
 void PacedSender::onGapTimeout()
 {
-    if (m_next < m_lines.size() && !m_finishEarly) {
+    if (m_next < m_lines.size()) {
         writeNext();
         return;
     }

@@ -31,12 +31,11 @@ public:
     bool start(std::vector<std::string> lines);
     // Stops at once without another write; emits aborted() when it was busy.
     void abort();
-    // Writes nothing more once the pause after the line in flight has
-    // passed, and then ends with finished().
-    void finishAfterPause();
     bool isBusy() const { return m_busy; }
     // The last line handed over whole, CR LF included; kept after the end.
     const std::string& lastWritten() const { return m_lastWritten; }
+    // How many lines of the last start() were handed over whole; kept after the end.
+    std::size_t writtenCount() const { return m_writtenCount; }
 
 signals:
     // The pause after the last line has passed.
@@ -54,8 +53,8 @@ private:
     std::vector<std::string> m_lines;
     std::size_t m_next = 0;
     bool m_busy = false;
-    bool m_finishEarly = false;
     std::string m_lastWritten;
+    std::size_t m_writtenCount = 0;
 };
 
 } // namespace vantrel

@@ -52,6 +52,7 @@ bool SerialLink::write(const QByteArray& bytes)
 {
     if (!m_port.isOpen())
         return false;
+    emit writing(bytes);
     if (m_port.write(bytes) != bytes.size())
         return false;
     // Hand the bytes to the driver now rather than on the next turn of the

@@ -16,6 +16,10 @@
 
 namespace vantrel {
 
+// Said when the port took a line only in part, or not at all, while it
+// stayed open; a port that went away says "Lost the port …" instead.
+inline constexpr char kRefusedLineText[] = "the port refused a line";
+
 struct OpenOutcome {
     bool opened = false;
     QString message; // why not, e.g. "Cannot open COM3: Access denied"
@@ -51,6 +55,9 @@ signals:
     void portLost(const QString& reason);
     // The port opened, or closed for whatever reason (lost ones included).
     void openChanged(bool open);
+    // Bytes about to be handed to the open port, as they go: for a monitor
+    // of the wire, and for measuring the pacing where it starts.
+    void writing(const QByteArray& bytes);
 
 private:
     void onReadyRead();

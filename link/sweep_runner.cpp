@@ -21,8 +21,7 @@ SweepRunner::SweepRunner(SerialLink& link, QObject* parent)
     , m_sender([&link](const QByteArray& bytes) { return link.write(bytes); })
 {
     connect(&m_sender, &PacedSender::finished, this, &SweepRunner::onLinesDone);
-    connect(&m_sender, &PacedSender::writeFailed, this,
-            [this] { fail(QStringLiteral("the port refused a line")); });
+    connect(&m_sender, &PacedSender::writeFailed, this, [this] { fail(QString::fromLatin1(kRefusedLineText)); });
     connect(&m_dwellTimer, &MinimumTimer::timeout, this, &SweepRunner::onDwellDone);
     connect(&m_link, &SerialLink::portLost, this, [this](const QString& reason) {
         if (m_running)
@@ -68,13 +67,26 @@ void SweepRunner::stop()
     if (!m_running)
         return;
     m_stopRequested = true;
-    if (m_sender.isBusy()) {
-        m_sender.finishAfterPause();
+    // The step in flight goes out whole: onLinesDone ends the sweep.
+    if (m_sender.isBusy())
         return;
-    }
     // Between steps the last pause has passed already.
     m_dwellTimer.stop();
     end();
+}
+
+void SweepRunner::abandon()
+{
+    m_running = false;
+    m_dwellTimer.stop();
+    m_sender.abort();
+}
+
+QStringList SweepRunner::unsentLines() const
+{
+    if (!m_running || !m_sender.isBusy())
+        return {};
+    return m_stepLines.mid(static_cast<qsizetype>(m_sender.writtenCount()));
 }
 
 void SweepRunner::beginStep()
@@ -87,6 +99,8 @@ void SweepRunner::beginStep()
     m_lastSent = step.set;
     m_anySent = true;
     const std::chrono::nanoseconds at{m_sinceStart.nsecsElapsed()};
+    m_stepLines = shown;
+    m_stepAt = at;
     m_sinceStep.start();
     if (lines.empty()) {
         emit stepStarted(m_pass, static_cast<int>(m_step), shown, at);
@@ -104,6 +118,9 @@ void SweepRunner::onLinesDone()
 {
     if (!m_running)
         return;
+    emit stepSent(m_pass, static_cast<int>(m_step), m_stepLines, m_stepAt);
+    if (!m_running)
+        return; // failed or stopped by a receiver
     if (m_stopRequested) {
         end();
         return;
@@ -148,8 +165,14 @@ void SweepRunner::fail(const QString& reason)
         return;
     m_running = false;
     m_dwellTimer.stop();
+    const bool inFlight = m_sender.isBusy();
+    const auto out = static_cast<qsizetype>(m_sender.writtenCount());
     m_sender.abort();
-    emit failed(reason, shownLine(m_sender.lastWritten()));
+    // A step whose last line went out is sent, though its pause was cut
+    // short; one cut off earlier reports the lines that did go out.
+    if (inFlight && out == m_stepLines.size())
+        emit stepSent(m_pass, static_cast<int>(m_step), m_stepLines, m_stepAt);
+    emit failed(reason, shownLine(m_sender.lastWritten()), inFlight ? m_stepLines.mid(0, out) : QStringList());
 }
 
 void SweepRunner::end()

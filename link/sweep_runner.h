@@ -41,9 +41,17 @@ public:
     // False, and nothing sent, when there are no steps, a sweep is running
     // or the port is closed.
     bool start(std::vector<SweepStep> steps, Options options);
-    // Ends after the line in flight and its pause; at once between steps.
+    // Ends once the step in flight has sent its last line (Reg0, with which
+    // the chip takes the step) and that line's pause has passed; at once
+    // between steps. The chip is never left with half a step.
     void stop();
     bool isRunning() const { return m_running; }
+    // Ends at once, wherever the step under way stands, and says nothing
+    // more: for a second stop that will not wait.
+    void abandon();
+    // The lines of the step under way that have not gone out yet; empty
+    // between steps.
+    QStringList unsentLines() const;
 
     // The lines a step sends: the whole set for the first step of a sweep,
     // otherwise as the options say, against the step before.
@@ -59,13 +67,18 @@ signals:
     // begins). pass counts from 1, step from 0; at is the time since start().
     // lines: what the step sends, without CR LF.
     void stepStarted(int pass, int step, const QStringList& lines, std::chrono::nanoseconds at);
+    // Every line of the step went out whole and its last pause has passed;
+    // lines as in stepStarted.
+    void stepSent(int pass, int step, const QStringList& lines, std::chrono::nanoseconds at);
     // Every pass done, the last step's lines, pauses and dwell passed.
     void finished();
-    // After stop(): pass and step of the last step begun.
+    // After stop(): pass and step of the last step sent.
     void stopped(int pass, int step);
     // The port was lost or refused a line; lastLine is the last line that
-    // went out whole, without its CR LF (empty when none did).
-    void failed(const QString& reason, const QString& lastLine);
+    // went out whole, without its CR LF (empty when none did); partStep the
+    // lines of the step in flight that went out before it failed (empty
+    // when none did, or when the failure came between steps).
+    void failed(const QString& reason, const QString& lastLine, const QStringList& partStep);
 
 private:
     void beginStep();
@@ -81,6 +94,8 @@ private:
     QElapsedTimer m_sinceStart;
     QElapsedTimer m_sinceStep;
     std::vector<SweepStep> m_steps;
+    QStringList m_stepLines; // what the step in flight sends
+    std::chrono::nanoseconds m_stepAt{0};
     Options m_options;
     RegisterSet m_lastSent{};
     std::size_t m_step = 0;

@@ -28,6 +28,9 @@ public:
         }
         m_path = QString::fromLocal8Bit(ptsname(m_fd));
         ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+        // A program the test starts must not hold this end open too: closing
+        // it is how a test makes the port go away.
+        ::fcntl(m_fd, F_SETFD, ::fcntl(m_fd, F_GETFD) | FD_CLOEXEC);
     }
     ~TestPty() { close(); }
     bool isOpen() const { return m_fd >= 0; }

@@ -127,6 +127,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantrel-board"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
     // A panel that closes its end must not kill the board with SIGPIPE.
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -142,6 +143,7 @@ int main(int argc, char* argv[])
         "Until something is stored, the EEPROM image holds a set for 2320.5 MHz from a 10 MHz\n"
         "reference in 2500 Hz steps (00740640 0800FD01 18004E42 00000003 0085003C 00580005)."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption deviceOption(QStringLiteral("device"), QStringLiteral("Use the serial device <path> (9600 baud, 8N1) instead of a pseudo-terminal."), QStringLiteral("path"));
     const QCommandLineOption burstOption(QStringLiteral("burst"), QStringLiteral("Answer INIT in one write, all lines at once, as a UART with a FIFO does."));
     const QCommandLineOption eepromOption(QStringLiteral("eeprom"), QStringLiteral("Load the EEPROM image from <file> when it exists and save it after every W. One line per register: \"Reg0 00740640\"."), QStringLiteral("file"));

@@ -1,8 +1,10 @@
 #include "ctl_options.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QRegularExpression>
 
+#include "frequency_units.h"
 #include "sweep_points.h"
 
 namespace vantrel {
@@ -11,10 +13,12 @@ namespace {
 constexpr QChar kNegativeMark(0x01);
 
 // QCommandLineParser reads "-0.5" as three short options; a negative STEP
-// is marked as a plain argument first, unless it is an option's value.
+// is marked as a plain argument first, unless it is an option's value. So
+// are "-inf" and "-nan", which are then refused as numbers, not as options.
 QStringList markNegativeNumbers(const QStringList& arguments, const QStringList& valueOptions)
 {
-    static const QRegularExpression negative(QStringLiteral("^-\\.?[0-9]"));
+    static const QRegularExpression negative(QStringLiteral("^-(\\.?[0-9]|inf|nan)"),
+                                             QRegularExpression::CaseInsensitiveOption);
     QStringList marked;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -33,8 +37,6 @@ QString unmarked(QString text)
     return text;
 }
 
-// A number in MHz as the whole argument: a typing slip is an error here, not a 0.
-std::optional<double> megahertz(const QString& text) { return strictNumber(text.toStdString()); }
 
 } // namespace
 
@@ -53,12 +55,20 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         "                              negative)\n"
         "  hop FILE                    plan and send each frequency of FILE: one in MHz a line, optionally\n"
         "                              \",MS\" for that line's dwell; blank lines and \"#\" comments allowed\n\n"
+        "Frequencies (--fout, --ref, START, STOP, STEP and hop lines) are in MHz and --resolution in Hz,\n"
+        "or take a unit: Hz, kHz, MHz, GHz, or k, M, G, in any case, with or without a blank (2.4G,\n"
+        "\"100 kHz\"). Anything else after the number is a usage error, and nothing is sent.\n\n"
         "A sweep or hop plans every step before anything is sent; the dwell runs from a step's first line\n"
         "to the next step's first line, and a step never starts before the lines and pauses of the one\n"
-        "before are done. Ctrl-C ends it after the line in flight and its pause.\n\n"
-        "Exit status: 0 done; 1 a plan that stopped or was refused (nothing sent), a bad step, or a port\n"
-        "that could not be opened or was lost; 2 a usage error; 3 with --strict, a set or store whose\n"
-        "plan breaks a chip limit (nothing sent); 4 no register set came back in time; 130 interrupted."));
+        "before are done. Ctrl-C (or SIGTERM, SIGHUP, a closed standard output) ends it once the step in\n"
+        "flight has gone out whole, Reg0 last; set and store finish their set. A second signal ends at once.\n\n"
+        "Exit status: 0 done; 1 a plan that stopped or was refused (nothing sent), a bad step, a port\n"
+        "that could not be opened or was lost, or standard output that could not be written; 2 a usage\n"
+        "error; 3 with --strict, a set or store whose plan breaks a chip limit (nothing sent); 4 no\n"
+        "register set came back in time; 5 the set read back is not a whole set of registers 0 to 5, or\n"
+        "its plan stops; 128 + the signal's number when stopped by one: 129 SIGHUP, 130 SIGINT (Ctrl-C),\n"
+        "143 SIGTERM."));
+    parser.addVersionOption();
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
     QStringList valueOptions = addPlanOptions(parser);
@@ -81,6 +91,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
                          "before, Reg0 always last.");
     flag("skip-bad", "Sweep and hop: report a step whose plan fails and go on without it, instead of "
                      "ending before anything is sent.");
+    flag("dry-run", "Sweep and hop: print the steps and the lines each would send, without opening a port.");
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("set, store, read, sweep or hop."));
 
     ParsedCtlCommandLine parsed;
@@ -95,9 +106,14 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         parsed.message = parser.helpText();
         return parsed;
     }
+    if (parser.isSet(QStringLiteral("version"))) {
+        parsed.message = QCoreApplication::applicationName() + QLatin1Char(' ')
+                         + QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        return parsed;
+    }
 
     CtlRequest request;
-    if (const std::optional<QString> error = readPlanOptions(parser, request.plan))
+    if (const std::optional<QString> error = readPlanOptions(parser, request.plan, FrequencyTexts::WithUnits))
         return fail(*error);
     // The port a settings file names serves when none is given.
     request.port = parser.isSet(QStringLiteral("port")) ? parser.value(QStringLiteral("port"))
@@ -136,19 +152,18 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
             error = QStringLiteral("read needs --ref: the board's reference in MHz, which its words do not hold");
     } else if (command == QLatin1String("sweep")) {
         request.command = CtlRequest::Command::Sweep;
-        error = expectArguments(3, "START STOP STEP, in MHz");
-        if (!error) {
-            const std::optional<double> values[] = {megahertz(positional[0]), megahertz(positional[1]),
-                                                    megahertz(positional[2])};
-            for (int i = 0; i < 3 && !error; ++i) {
-                if (!values[i])
-                    error = QStringLiteral("sweep: \"%1\" is not a frequency in MHz").arg(positional[i]);
-            }
-            if (!error) {
-                request.start = *values[0];
-                request.stop = *values[1];
-                request.step = *values[2];
-            }
+        error = expectArguments(3, "START STOP STEP, in MHz or with a unit");
+        const char* const names[] = {"START", "STOP", "STEP"};
+        double* const targets[] = {&request.start, &request.stop, &request.step};
+        for (int i = 0; i < 3 && !error; ++i) {
+            const FrequencyReading reading = readFrequency(positional[i].toStdString(), FrequencyUnit::MHz);
+            if (reading.value)
+                *targets[i] = *reading.value;
+            else if (reading.error == "is not a number")
+                error = QStringLiteral("sweep: %1 is not a number (\"%2\")").arg(QString::fromLatin1(names[i]), positional[i]);
+            else
+                error = QStringLiteral("sweep: %1 \"%2\" %3: give a number, in MHz or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
+                            .arg(QString::fromLatin1(names[i]), positional[i], QString::fromStdString(reading.error));
         }
     } else if (command == QLatin1String("hop")) {
         request.command = CtlRequest::Command::Hop;
@@ -162,7 +177,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         return fail(*error);
 
     const bool sweeping = request.command == CtlRequest::Command::Sweep || request.command == CtlRequest::Command::Hop;
-    for (const char* name : {"dwell", "repeat", "loop", "changed-only", "skip-bad"}) {
+    for (const char* name : {"dwell", "repeat", "loop", "changed-only", "skip-bad", "dry-run"}) {
         if (parser.isSet(QString::fromLatin1(name)) && !sweeping)
             return fail(QStringLiteral("--%1 is for sweep and hop").arg(QString::fromLatin1(name)));
     }
@@ -184,7 +199,8 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         request.passes = 0;
     request.changedOnly = parser.isSet(QStringLiteral("changed-only"));
     request.skipBad = parser.isSet(QStringLiteral("skip-bad"));
-    if (request.port.isEmpty())
+    request.dryRun = parser.isSet(QStringLiteral("dry-run"));
+    if (request.port.isEmpty() && !request.dryRun)
         return fail(QStringLiteral("%1 needs --port (or a settings file that names one)").arg(command));
     parsed.request = request;
     return parsed;

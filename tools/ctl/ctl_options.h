@@ -23,6 +23,7 @@ struct CtlRequest {
     int passes = 1;                     // --repeat N; 0 with --loop
     bool changedOnly = false;
     bool skipBad = false;
+    bool dryRun = false;                // sweep and hop: print the steps, open no port
 };
 
 struct ParsedCtlCommandLine {

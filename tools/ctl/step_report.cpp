@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "number_format.h"
+#include "number_reader.h"
 
 namespace vantrel {
 namespace {
@@ -17,46 +18,82 @@ QString megahertz(double value) { return QString::fromStdString(plainNumber(valu
 
 double seconds(std::chrono::nanoseconds at) { return std::chrono::duration<double>(at).count(); }
 
+// A number in JSON as the text shows it: "2200.2", not the 2200.2000000000003
+// that the sum of start and steps holds, and 0 where the text says "0.0Hz",
+// not 4.5e-07. The + 0.0 turns a negative zero into a zero.
+double asShown(double value, const char* mask) { return readLeadingNumber(formatMask(value, mask)) + 0.0; }
+double asShown(double value) { return readLeadingNumber(plainNumber(value)) + 0.0; }
+
+QJsonObject stepObject(const SweepStepPlan& step, int points)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("step"), step.point.ordinal);
+    object.insert(QStringLiteral("of"), points);
+    if (step.point.line > 0)
+        object.insert(QStringLiteral("line"), step.point.line);
+    object.insert(QStringLiteral("asked_mhz"), asShown(step.point.mhz));
+    object.insert(QStringLiteral("planned_mhz"), asShown(step.plannedMHz));
+    object.insert(QStringLiteral("error_hz"), asShown(step.errorHz, "0.0#"));
+    QJsonArray limits;
+    for (const std::string& limit : step.limits)
+        limits.append(QString::fromStdString(limit));
+    object.insert(QStringLiteral("chip_limits"), limits);
+    return object;
+}
+
+QByteArray jsonLineOf(const QJsonObject& object) { return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n'; }
+
+QString linesCount(qsizetype count) { return QStringLiteral("%1 line%2").arg(count).arg(count == 1 ? "" : "s"); }
+
 } // namespace
 
-StepReport::StepReport(const std::vector<SweepStepPlan>& steps, int passes)
-    : m_steps(steps), m_passes(passes)
+StepReport::StepReport(const std::vector<SweepStepPlan>& steps, int points, int passes)
+    : m_steps(steps), m_points(points), m_passes(passes)
 {
 }
 
-QString StepReport::where(const SweepStepPlan& step, int index, int count)
+QString StepReport::where(const SweepStepPlan& step, int points)
 {
     const QString line = step.point.line > 0 ? QStringLiteral("line %1, ").arg(step.point.line) : QString();
-    return QStringLiteral("step %1 of %2 (%3%4)").arg(index + 1).arg(count).arg(line, megahertz(step.point.mhz));
+    return QStringLiteral("step %1 of %2 (%3%4)").arg(step.point.ordinal).arg(points).arg(line, megahertz(step.point.mhz));
 }
 
-void StepReport::started(int pass, int index, const QStringList& lines, std::chrono::nanoseconds at)
+void StepReport::started(int pass, int index, std::chrono::nanoseconds at)
 {
     m_pass = pass;
     m_index = index;
-    m_lines = lines;
-    m_at = at;
+    m_startedAt = at;
     ++m_stepsStarted;
 }
 
-QString StepReport::current() const
+void StepReport::sent(int pass, int index, const QStringList& lines, std::chrono::nanoseconds at)
 {
-    if (m_index < 0)
+    m_sentPass = pass;
+    m_sentIndex = index;
+    m_lines = lines;
+    m_sentAt = at;
+    ++m_stepsSent;
+}
+
+QString StepReport::at(int pass, int index) const
+{
+    if (index < 0)
         return QStringLiteral("before the first step");
-    QString text = where(m_steps[static_cast<std::size_t>(m_index)], m_index, static_cast<int>(m_steps.size()));
+    QString text = where(m_steps[static_cast<std::size_t>(index)], m_points);
     if (m_passes != 1)
-        text += QStringLiteral(", pass %1").arg(m_pass);
+        text += QStringLiteral(", pass %1").arg(pass);
     return text;
 }
 
+QString StepReport::current() const { return at(m_pass, m_index); }
+
 QByteArray StepReport::textLine() const
 {
-    const SweepStepPlan& step = m_steps[static_cast<std::size_t>(m_index)];
-    QString text = current() + QStringLiteral(": planned %1, error %2, %3 line%4 at %5 s")
-                                   .arg(megahertz(step.plannedMHz), number(step.errorHz, "###0.0#Hz"))
-                                   .arg(m_lines.size())
-                                   .arg(m_lines.size() == 1 ? QString() : QStringLiteral("s"))
-                                   .arg(number(seconds(m_at), "0.000"));
+    const SweepStepPlan& step = m_steps[static_cast<std::size_t>(m_sentIndex)];
+    QString text = at(m_sentPass, m_sentIndex)
+                   + QStringLiteral(": planned %1, error %2, %3 at %4 s")
+                         .arg(megahertz(step.plannedMHz), number(step.errorHz, "###0.0#Hz"), linesCount(m_lines.size()),
+                              number(seconds(m_sentAt), "0.000"));
     for (const std::string& limit : step.limits)
         text += QStringLiteral("; chip: ") + QString::fromStdString(limit);
     return text.toLocal8Bit() + '\n';
@@ -64,24 +101,32 @@ QByteArray StepReport::textLine() const
 
 QByteArray StepReport::jsonLine() const
 {
-    const SweepStepPlan& step = m_steps[static_cast<std::size_t>(m_index)];
-    QJsonObject object;
-    object.insert(QStringLiteral("pass"), m_pass);
-    object.insert(QStringLiteral("step"), m_index + 1);
-    object.insert(QStringLiteral("of"), static_cast<int>(m_steps.size()));
-    if (step.point.line > 0)
-        object.insert(QStringLiteral("line"), step.point.line);
-    object.insert(QStringLiteral("t"), seconds(m_at));
-    object.insert(QStringLiteral("asked_mhz"), step.point.mhz);
-    object.insert(QStringLiteral("planned_mhz"), step.plannedMHz);
-    object.insert(QStringLiteral("error_hz"), step.errorHz);
+    QJsonObject object = stepObject(m_steps[static_cast<std::size_t>(m_sentIndex)], m_points);
+    object.insert(QStringLiteral("pass"), m_sentPass);
+    object.insert(QStringLiteral("t"), asShown(seconds(m_sentAt), "0.000"));
     object.insert(QStringLiteral("lines"), static_cast<int>(m_lines.size()));
     object.insert(QStringLiteral("sent"), QJsonArray::fromStringList(m_lines));
-    QJsonArray limits;
+    return jsonLineOf(object);
+}
+
+QByteArray StepReport::dryRunLine(int index, const QStringList& lines, bool json) const
+{
+    const SweepStepPlan& step = m_steps[static_cast<std::size_t>(index)];
+    if (json) {
+        QJsonObject object = stepObject(step, m_points);
+        object.insert(QStringLiteral("lines"), static_cast<int>(lines.size()));
+        object.insert(QStringLiteral("would_send"), QJsonArray::fromStringList(lines));
+        return jsonLineOf(object);
+    }
+    QString text = where(step, m_points)
+                   + QStringLiteral(": planned %1, error %2, %3").arg(megahertz(step.plannedMHz),
+                                                                     number(step.errorHz, "###0.0#Hz"),
+                                                                     linesCount(lines.size()));
+    if (!lines.isEmpty())
+        text += QStringLiteral(": ") + lines.join(QLatin1Char(' '));
     for (const std::string& limit : step.limits)
-        limits.append(QString::fromStdString(limit));
-    object.insert(QStringLiteral("chip_limits"), limits);
-    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+        text += QStringLiteral("; chip: ") + QString::fromStdString(limit);
+    return text.toLocal8Bit() + '\n';
 }
 
 QString StepReport::progressLine() const
@@ -90,7 +135,7 @@ QString StepReport::progressLine() const
     if (m_passes == 0)
         return text;
     const long long total = static_cast<long long>(m_steps.size()) * m_passes;
-    if (const std::optional<long long> left = secondsLeft(m_at, m_stepsStarted, total))
+    if (const std::optional<long long> left = secondsLeft(m_startedAt, m_stepsStarted, total))
         text += QStringLiteral(", about %1 s left").arg(*left);
     return text;
 }
@@ -98,17 +143,17 @@ QString StepReport::progressLine() const
 QString StepReport::howFar(int pass, int index) const
 {
     QString text = QStringLiteral("stopped after %1 of %2")
-                       .arg(where(m_steps[static_cast<std::size_t>(index)], index, static_cast<int>(m_steps.size())))
+                       .arg(where(m_steps[static_cast<std::size_t>(index)], m_points))
                        .arg(m_passes == 0 ? QStringLiteral("a loop") : QStringLiteral("%1 pass(es)").arg(m_passes));
     if (m_passes != 1)
         text += QStringLiteral(", in pass %1").arg(pass);
-    return text + QStringLiteral("; %1 step(s) sent in all").arg(m_stepsStarted);
+    return text + QStringLiteral("; %1 step(s) sent in all").arg(m_stepsSent);
 }
 
 QString StepReport::summary(qint64 elapsedNs) const
 {
     return QStringLiteral("vantrel-ctl: %1 step(s) sent in %2 s")
-        .arg(m_stepsStarted)
+        .arg(m_stepsSent)
         .arg(number(seconds(std::chrono::nanoseconds(elapsedNs)), "0.000"));
 }
 

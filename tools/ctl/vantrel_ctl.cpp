@@ -7,9 +7,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringList>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <optional>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -39,7 +43,7 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitChipLimit = 3;
 constexpr int kExitNoSet = 4;
-constexpr int kExitInterrupted = 130;
+constexpr int kExitBadSet = 5;
 
 bool stderrIsTerminal()
 {
@@ -64,16 +68,34 @@ QStringList shownLines(const std::vector<std::string>& lines)
     return shown;
 }
 
+QString listed(const QStringList& lines) { return lines.isEmpty() ? QStringLiteral("none") : lines.join(QLatin1Char(' ')); }
+
+// One line of JSON per object, so that a reader can take them line by line.
+QByteArray jsonLine(const QJsonObject& object) { return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n'; }
+
 // Everything the program says goes through here, so that a progress line on
-// a terminal is wiped before anything else is written below it.
+// a terminal is wiped before anything else is written below it, and so that
+// standard output that cannot be written is noticed.
 class Console {
 public:
-    void out(const QByteArray& bytes)
+    // False, with the reason kept, when standard output refused the bytes.
+    bool out(const QByteArray& bytes)
     {
         clearProgress();
-        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-        std::fflush(stdout);
+        if (!m_outError.isEmpty())
+            return false;
+        errno = 0;
+        const bool written = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout)
+                                 == static_cast<std::size_t>(bytes.size())
+                             && std::fflush(stdout) == 0;
+        if (!written)
+            m_outError = QStringLiteral("cannot write to standard output: %1")
+                             .arg(errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("write error"));
+        return written;
     }
+    bool outFailed() const { return !m_outError.isEmpty(); }
+    const QString& outError() const { return m_outError; }
+
     void err(const QString& line)
     {
         clearProgress();
@@ -97,13 +119,40 @@ public:
 
 private:
     bool m_progressShown = false;
+    QString m_outError;
 };
+
+// The exit status for what was printed last: 1 when standard output failed.
+int afterOutput(Console& console, int status)
+{
+    if (!console.outFailed())
+        return status;
+    console.err(QStringLiteral("vantrel-ctl: ") + console.outError());
+    return kExitFailed;
+}
+
+// Why a set read back from the board cannot stand for the board's set; empty
+// when it can. A word is stored under its low three bits, so a register
+// number that never came reads back as a word of another number (or 0).
+QString badReadBack(const RegisterSet& set)
+{
+    QStringList missing;
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        if ((set[i] & 7u) != i)
+            missing << QString::number(i);
+    }
+    if (missing.isEmpty())
+        return {};
+    return QStringLiteral("the board sent no word for register %1: not a whole set of registers 0 to 5 "
+                          "(an erased or invalid EEPROM?)")
+        .arg(missing.join(QStringLiteral(", ")));
+}
 
 // One command against the board, from opening the port to the exit status.
 class BoardRun : public QObject {
 public:
-    BoardRun(const CtlRequest& request, Console& console)
-        : m_request(request), m_console(console), m_commands(m_link)
+    BoardRun(const CtlRequest& request, Console& console, InterruptWatch& interrupts)
+        : m_request(request), m_console(console), m_interrupts(interrupts), m_commands(m_link)
     {
         connect(&m_link, &SerialLink::userData, this,
                 [this](const QString& text) { m_console.err(QStringLiteral("board: user data ") + text); });
@@ -130,24 +179,47 @@ public:
         return outcome.opened;
     }
 
+    // set and store: a signal lets the set under way finish, so the board
+    // (and its EEPROM) never keeps half of one; a second ends at once.
     int sendPlan(const PlanSession& plan, BoardCommands::Command command)
     {
         const std::vector<std::string> lines = command == BoardCommands::Command::SendAll
                                                    ? sendAllLines(plan.plan().registers)
                                                    : writeAllLines(plan.plan().registers);
-        connect(&m_commands, &BoardCommands::finished, this, [this, &plan, &lines](auto, const QString& reply) {
+        int signalled = 0;
+        connect(&m_interrupts, &InterruptWatch::interrupted, this, [&](int signalNumber) {
+            if (signalled == 0) {
+                signalled = signalNumber;
+                m_console.err(QStringLiteral("vantrel-ctl: %1: finishing the set under way, so that the board "
+                                             "holds it whole (a second signal ends at once)")
+                                  .arg(InterruptWatch::signalName(signalNumber)));
+                return;
+            }
+            const QStringList left = shownLines(lines).mid(static_cast<qsizetype>(m_commands.linesSent()));
+            m_link.close();
+            m_console.err(QStringLiteral("vantrel-ctl: %1 again: stopped at once; not sent: %2")
+                              .arg(InterruptWatch::signalName(signalNumber), listed(left)));
+            QCoreApplication::exit(InterruptWatch::exitStatus(signalled));
+        });
+        connect(&m_commands, &BoardCommands::finished, this, [&](auto, const QString& reply) {
             showBoardText(reply);
             if (m_request.plan.json) {
                 QJsonObject object = planObject(plan);
                 object.insert(QStringLiteral("sent"), QJsonArray::fromStringList(shownLines(lines)));
-                m_console.out(jsonText(object));
+                m_console.out(jsonLine(object));
             } else {
                 m_console.out(QByteArray::fromStdString(planText(plan)));
             }
-            QCoreApplication::exit(kExitDone);
+            int status = afterOutput(m_console, kExitDone);
+            if (signalled != 0) {
+                m_console.err(QStringLiteral("vantrel-ctl: interrupted by %1 once the set had gone out whole")
+                                  .arg(InterruptWatch::signalName(signalled)));
+                status = InterruptWatch::exitStatus(signalled);
+            }
+            QCoreApplication::exit(status);
         });
-        connect(&m_commands, &BoardCommands::aborted, this, [this] { failOnTheWire(); });
-        connect(&m_link, &SerialLink::portLost, this, [this](const QString& reason) { m_lostReason = reason; });
+        connect(&m_commands, &BoardCommands::aborted, this,
+                [this](auto, const QString& reason) { failOnTheWire(reason); });
         if (command == BoardCommands::Command::SendAll)
             m_commands.sendAll(plan.plan().registers);
         else
@@ -157,61 +229,119 @@ public:
 
     int read(PlanSession& session)
     {
+        connect(&m_interrupts, &InterruptWatch::interrupted, this, [this](int signalNumber) {
+            // INIT is one line, out whole before anything else runs.
+            m_link.close();
+            m_console.err(QStringLiteral("vantrel-ctl: interrupted by %1 while waiting for the board's set")
+                              .arg(InterruptWatch::signalName(signalNumber)));
+            QCoreApplication::exit(InterruptWatch::exitStatus(InterruptWatch::firstSignal()));
+        });
         connect(&m_link, &SerialLink::decodeRequested, this, [this, &session](const RegisterSet& set) {
-            loadRegisterSet(session, set);
             showBoardText(m_link.takePendingText());
+            m_link.close();
+            if (const QString bad = badReadBack(set); !bad.isEmpty()) {
+                m_console.err(QStringLiteral("vantrel-ctl: ") + bad);
+                QCoreApplication::exit(kExitBadSet);
+                return;
+            }
+            loadRegisterSet(session, set);
             if (m_request.plan.json) {
                 QJsonObject object = planObject(session);
                 object.insert(QStringLiteral("words"), registerArray(set));
                 object.insert(QStringLiteral("settings"), settingsObject(session.settings()));
-                m_console.out(jsonText(object));
+                m_console.out(jsonLine(object));
             } else {
                 m_console.out(QByteArray::fromStdString(planText(session)));
             }
-            QCoreApplication::exit(kExitDone);
+            int status = afterOutput(m_console, kExitDone);
+            if (const std::string problem = planProblem(session); !problem.empty()) {
+                m_console.err(QStringLiteral("vantrel-ctl: the set read back gives %1").arg(QString::fromStdString(problem)));
+                status = kExitBadSet;
+            }
+            QCoreApplication::exit(status);
         });
         connect(&m_commands, &BoardCommands::initTimedOut, this, [this] {
             showBoardText(m_link.takePendingText());
             m_console.err(QStringLiteral("vantrel-ctl: ") + QString::fromLatin1(kNoRegisterSetText));
             QCoreApplication::exit(kExitNoSet);
         });
-        connect(&m_commands, &BoardCommands::aborted, this, [this] { failOnTheWire(); });
-        connect(&m_link, &SerialLink::portLost, this, [this](const QString& reason) { m_lostReason = reason; });
+        connect(&m_commands, &BoardCommands::aborted, this,
+                [this](auto, const QString& reason) { failOnTheWire(reason); });
         m_commands.init();
         return QCoreApplication::exec();
     }
 
-    int sweep(const std::vector<SweepStepPlan>& planned, SweepRunner::Options options)
+    // A stop (a signal, or standard output gone) ends once the step under way
+    // has gone out whole, Reg0 last; a second signal ends at once.
+    int sweep(const std::vector<SweepStepPlan>& planned, int points, SweepRunner::Options options)
     {
         std::vector<SweepStep> steps = SweepRunner::stepsOf(planned, m_request.dwell);
         SweepRunner runner(m_link);
-        InterruptWatch interrupts;
         QElapsedTimer sinceStart;
-        StepReport report(planned, options.passes);
-        connect(&interrupts, &InterruptWatch::interrupted, &runner, &SweepRunner::stop);
+        StepReport report(planned, points, options.passes);
+        int signalled = 0;
+        connect(&m_interrupts, &InterruptWatch::interrupted, this, [&](int signalNumber) {
+            if (signalled == 0) {
+                signalled = signalNumber;
+                if (!m_console.outFailed()) {
+                    m_console.err(QStringLiteral("vantrel-ctl: %1: ending once the step under way has gone out "
+                                                 "whole (a second signal ends at once)")
+                                      .arg(InterruptWatch::signalName(signalNumber)));
+                    runner.stop();
+                }
+                return;
+            }
+            const QStringList left = runner.unsentLines();
+            const QString in = report.current();
+            runner.abandon();
+            m_link.close();
+            m_console.err(QStringLiteral("vantrel-ctl: %1 again: stopped at once in %2; not sent of it: %3")
+                              .arg(InterruptWatch::signalName(signalNumber), in, listed(left)));
+            QCoreApplication::exit(InterruptWatch::exitStatus(signalled));
+        });
         connect(&runner, &SweepRunner::stepStarted, this,
-                [&](int pass, int index, const QStringList& lines, std::chrono::nanoseconds at) {
+                [&](int pass, int index, const QStringList&, std::chrono::nanoseconds at) {
                     showBoardText(m_link.takePendingText());
-                    report.started(pass, index, lines, at);
-                    m_console.out(m_request.plan.json ? report.jsonLine() : report.textLine());
+                    report.started(pass, index, at);
                     m_console.progress(report.progressLine());
+                });
+        connect(&runner, &SweepRunner::stepSent, this,
+                [&](int pass, int index, const QStringList& lines, std::chrono::nanoseconds at) {
+                    report.sent(pass, index, lines, at);
+                    const bool wasFailed = m_console.outFailed();
+                    m_console.out(m_request.plan.json ? report.jsonLine() : report.textLine());
+                    // Nobody hears of the steps any more: end as a signal would.
+                    if (m_console.outFailed() && !wasFailed && signalled == 0)
+                        runner.stop();
+                    else
+                        m_console.progress(report.progressLine());
                 });
         connect(&runner, &SweepRunner::finished, this, [&] {
             showBoardText(m_link.takePendingText());
             m_console.err(report.summary(sinceStart.nsecsElapsed()));
-            QCoreApplication::exit(kExitDone);
+            QCoreApplication::exit(afterOutput(m_console, kExitDone));
         });
         connect(&runner, &SweepRunner::stopped, this, [&](int pass, int index) {
             m_link.close();
-            m_console.err(QStringLiteral("vantrel-ctl: interrupted; ") + report.howFar(pass, index));
-            QCoreApplication::exit(kExitInterrupted);
-        });
-        connect(&runner, &SweepRunner::failed, this, [&](const QString& reason, const QString& lastLine) {
-            m_console.err(QStringLiteral("vantrel-ctl: %1; the last line out was %2 (%3)")
-                              .arg(reason, lastLine.isEmpty() ? QStringLiteral("none") : lastLine,
-                                   report.current()));
+            if (signalled != 0) {
+                m_console.err(QStringLiteral("vantrel-ctl: interrupted by %1; %2")
+                                  .arg(InterruptWatch::signalName(signalled), report.howFar(pass, index)));
+                QCoreApplication::exit(InterruptWatch::exitStatus(signalled));
+                return;
+            }
+            m_console.err(QStringLiteral("vantrel-ctl: %1; %2").arg(m_console.outError(), report.howFar(pass, index)));
             QCoreApplication::exit(kExitFailed);
         });
+        connect(&runner, &SweepRunner::failed, this,
+                [&](const QString& reason, const QString& lastLine, const QStringList& partStep) {
+                    QString text = QStringLiteral("vantrel-ctl: %1; the last line out was %2 (%3)")
+                                       .arg(reason, lastLine.isEmpty() ? QStringLiteral("none") : lastLine,
+                                            report.current());
+                    if (!partStep.isEmpty())
+                        text += QStringLiteral("; of that step only %1 went out").arg(partStep.join(QLatin1Char(' ')));
+                    m_console.err(text);
+                    QCoreApplication::exit(kExitFailed);
+                });
         sinceStart.start();
         runner.start(std::move(steps), options);
         const int status = QCoreApplication::exec();
@@ -227,20 +357,19 @@ private:
             m_console.err(QStringLiteral("board: ") + line);
     }
 
-    void failOnTheWire()
+    void failOnTheWire(const QString& reason)
     {
         const QString last = shownLine(m_commands.lastLineSent());
         m_console.err(QStringLiteral("vantrel-ctl: %1; the last line out was %2")
-                          .arg(m_lostReason.isEmpty() ? QStringLiteral("the port refused a line") : m_lostReason,
-                               last.isEmpty() ? QStringLiteral("none") : last));
+                          .arg(reason, last.isEmpty() ? QStringLiteral("none") : last));
         QCoreApplication::exit(kExitFailed);
     }
 
     const CtlRequest& m_request;
     Console& m_console;
+    InterruptWatch& m_interrupts;
     SerialLink m_link;
     BoardCommands m_commands;
-    QString m_lostReason;
 };
 
 void showChipLimits(Console& console, const PlanSession& plan)
@@ -249,7 +378,18 @@ void showChipLimits(Console& console, const PlanSession& plan)
         console.err(QStringLiteral("chip: ") + QString::fromStdString(item.text()));
 }
 
-int setOrStore(const CtlRequest& request, Console& console, BoardCommands::Command command)
+// A signal that came before anything was sent ends the program with nothing sent.
+std::optional<int> signalledBeforeSending(Console& console)
+{
+    const int signalNumber = InterruptWatch::firstSignal();
+    if (signalNumber == 0)
+        return std::nullopt;
+    console.err(QStringLiteral("vantrel-ctl: interrupted by %1; nothing sent").arg(InterruptWatch::signalName(signalNumber)));
+    return InterruptWatch::exitStatus(signalNumber);
+}
+
+int setOrStore(const CtlRequest& request, Console& console, InterruptWatch& interrupts,
+               BoardCommands::Command command)
 {
     const PlanSession plan = runPlanRequest(request.plan);
     showChipLimits(console, plan);
@@ -261,22 +401,44 @@ int setOrStore(const CtlRequest& request, Console& console, BoardCommands::Comma
         console.err(QStringLiteral("vantrel-ctl: nothing sent: the plan breaks a chip limit (--strict)"));
         return kExitChipLimit;
     }
-    BoardRun run(request, console);
+    BoardRun run(request, console, interrupts);
     if (!run.openPort())
         return kExitFailed;
+    if (const std::optional<int> status = signalledBeforeSending(console))
+        return *status;
     return run.sendPlan(plan, command);
 }
 
-int read(const CtlRequest& request, Console& console)
+int read(const CtlRequest& request, Console& console, InterruptWatch& interrupts)
 {
     PlanSession session = runPlanRequest(request.plan);
-    BoardRun run(request, console);
+    BoardRun run(request, console, interrupts);
     if (!run.openPort())
         return kExitFailed;
+    if (const std::optional<int> status = signalledBeforeSending(console))
+        return *status;
     return run.read(session);
 }
 
-int sweep(const CtlRequest& request, Console& console)
+// Without a port: the steps and the lines each would send, one pass.
+int dryRun(const CtlRequest& request, Console& console, const std::vector<SweepStepPlan>& usable, int points)
+{
+    StepReport report(usable, points, request.passes);
+    RegisterSet previous{};
+    for (std::size_t i = 0; i < usable.size(); ++i) {
+        const std::vector<std::string> lines =
+            SweepRunner::stepLines(previous, usable[i].set, i == 0, request.changedOnly);
+        previous = usable[i].set;
+        if (!console.out(report.dryRunLine(static_cast<int>(i), shownLines(lines), request.plan.json)))
+            break;
+    }
+    if (request.passes != 1 && request.changedOnly)
+        console.err(QStringLiteral("vantrel-ctl: dry run: each further pass sends its first step as the words "
+                                   "that changed from the last step"));
+    return afterOutput(console, kExitDone);
+}
+
+int sweep(const CtlRequest& request, Console& console, InterruptWatch& interrupts)
 {
     SweepPoints points;
     if (request.command == CtlRequest::Command::Sweep) {
@@ -298,16 +460,16 @@ int sweep(const CtlRequest& request, Console& console)
 
     // Every step is planned before the port is opened: a bad one ends the
     // sweep before anything is sent, unless it is to be skipped.
+    const int count = static_cast<int>(points.points.size());
     std::vector<SweepStepPlan> planned =
         planSweep(points.points, request.plan.settings, request.plan.presses, request.plan.strict);
     std::vector<SweepStepPlan> usable;
-    for (std::size_t i = 0; i < planned.size(); ++i) {
-        const SweepStepPlan& step = planned[i];
+    for (const SweepStepPlan& step : planned) {
         if (step.usable()) {
             usable.push_back(step);
             continue;
         }
-        const QString where = StepReport::where(step, static_cast<int>(i), static_cast<int>(planned.size()));
+        const QString where = StepReport::where(step, count);
         if (!request.skipBad) {
             console.err(QStringLiteral("vantrel-ctl: %1: %2; nothing sent").arg(where, QString::fromStdString(step.problem)));
             return kExitFailed;
@@ -318,10 +480,14 @@ int sweep(const CtlRequest& request, Console& console)
         console.err(QStringLiteral("vantrel-ctl: no step left to send"));
         return kExitFailed;
     }
-    BoardRun run(request, console);
+    if (request.dryRun)
+        return dryRun(request, console, usable, count);
+    BoardRun run(request, console, interrupts);
     if (!run.openPort())
         return kExitFailed;
-    return run.sweep(usable, {request.changedOnly, request.passes});
+    if (const std::optional<int> status = signalledBeforeSending(console))
+        return *status;
+    return run.sweep(usable, count, {request.changedOnly, request.passes});
 }
 
 } // namespace
@@ -330,6 +496,7 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantrel-ctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
     Console console;
 
     const ParsedCtlCommandLine parsed = parseCtlCommandLine(QCoreApplication::arguments());
@@ -339,9 +506,14 @@ int main(int argc, char* argv[])
             return kExitUsage;
         }
         console.out(parsed.message.toUtf8());
-        return kExitDone;
+        return afterOutput(console, kExitDone);
     }
     const CtlRequest& request = *parsed.request;
+    for (const QString& note : request.plan.notes)
+        console.err(QStringLiteral("vantrel-ctl: ") + note);
+    // From here a signal no longer ends the program by itself: what is under
+    // way on the wire finishes first.
+    InterruptWatch interrupts;
     switch (request.command) {
     case CtlRequest::Command::ListPorts: {
         const QList<ListedPort> ports = listedPorts();
@@ -351,13 +523,13 @@ int main(int argc, char* argv[])
         if (ports.isEmpty())
             console.err(QStringLiteral("vantrel-ctl: the system lists no serial port"));
         console.out(text);
-        return kExitDone;
+        return afterOutput(console, kExitDone);
     }
-    case CtlRequest::Command::Set: return setOrStore(request, console, BoardCommands::Command::SendAll);
-    case CtlRequest::Command::Store: return setOrStore(request, console, BoardCommands::Command::WriteAll);
-    case CtlRequest::Command::Read: return read(request, console);
+    case CtlRequest::Command::Set: return setOrStore(request, console, interrupts, BoardCommands::Command::SendAll);
+    case CtlRequest::Command::Store: return setOrStore(request, console, interrupts, BoardCommands::Command::WriteAll);
+    case CtlRequest::Command::Read: return read(request, console, interrupts);
     case CtlRequest::Command::Sweep:
-    case CtlRequest::Command::Hop: return sweep(request, console);
+    case CtlRequest::Command::Hop: return sweep(request, console, interrupts);
     }
     return kExitFailed;
 }

@@ -17,6 +17,10 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList arguments = QGuiApplication::arguments();
+    if (arguments.size() == 2 && arguments[1] == QLatin1String("--version")) {
+        std::fputs("vantrel-icon " VANTREL_VERSION "\n", stdout);
+        return 0;
+    }
     if (arguments.size() != 3) {
         std::fprintf(stderr, "usage: vantrel-icon ORIGINAL.png SQUARE.png\n");
         return 2;

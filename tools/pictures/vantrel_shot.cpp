@@ -45,10 +45,13 @@ bool save(const QImage& image, const QString& file)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vantrel-shot"));
+    QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Saves a picture of the program's window, or of the sweep window in the middle of a sweep."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOption({QStringLiteral("screenshot"), QStringLiteral("Write the picture of the window to FILE (PNG)."),
                       QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("fout"), QStringLiteral("Type TEXT into the output frequency box first."),

@@ -1,8 +1,12 @@
 #include "plan_options.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
+#include "frequency_units.h"
 #include "hex_codec.h"
+#include "number_format.h"
+#include "number_reader.h"
 #include "settings_file.h"
 
 namespace vantrel {
@@ -23,6 +27,51 @@ std::optional<int> readInt(const QCommandLineParser& parser, const IntOption& op
         error = QStringLiteral("--%1 %2: expected a whole number from %3 to %4")
                     .arg(option.name, text).arg(option.low).arg(option.high);
     return value;
+}
+
+struct FrequencyOption {
+    const char* name;
+    FrequencyUnit unit; // the option's own unit
+    std::string Settings::*text;
+};
+
+const FrequencyOption kFrequencyOptions[] = {
+    {"fout", FrequencyUnit::MHz, &Settings::foutText},
+    {"ref", FrequencyUnit::MHz, &Settings::frText},
+    {"resolution", FrequencyUnit::Hz, &Settings::resolutionText},
+};
+
+// The option's text for its box: with units, the number in the option's own
+// unit (a usage error otherwise); as the boxes read it, the text as given,
+// with a note when the box will not read it as the user may think.
+std::optional<QString> frequencyText(const FrequencyOption& option, const QString& given, FrequencyTexts rule,
+                                     std::string& text, QStringList& notes)
+{
+    const std::string typed = given.toStdString();
+    const FrequencyReading reading = readFrequency(typed, option.unit);
+    const QString unit = QString::fromLatin1(unitName(option.unit).data(), qsizetype(unitName(option.unit).size()));
+    if (rule == FrequencyTexts::WithUnits) {
+        if (!reading.value)
+            return QStringLiteral("--%1 \"%2\" %3: give a number, in %4 or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
+                .arg(QString::fromLatin1(option.name), given, QString::fromStdString(reading.error), unit);
+        // A plain number stays as typed; with a unit, the box is given the
+        // number in the option's own unit.
+        text = reading.unit ? exactDecimalText(*reading.value) : typed;
+        return std::nullopt;
+    }
+    text = typed;
+    const bool plain = reading.value && (!reading.unit || *reading.unit == option.unit);
+    if (plain || given.trimmed().isEmpty())
+        return std::nullopt;
+    QString note = QStringLiteral("--%1 \"%2\" is read as %3 %4, as the panel would")
+                       .arg(QString::fromLatin1(option.name), given,
+                            QString::fromStdString(plainNumber(readLeadingNumber(typed))), unit);
+    if (reading.value)
+        note += QStringLiteral("; write %1 or use vantrel-ctl's units").arg(QString::fromStdString(plainNumber(*reading.value)));
+    else
+        note += QStringLiteral("; write the number alone, in %1").arg(unit);
+    notes << note;
+    return std::nullopt;
 }
 
 } // namespace
@@ -138,7 +187,8 @@ QStringList withoutOptionsBeforeSettings(const QStringList& arguments, const QSt
     return kept + arguments.mid(settingsAt);
 }
 
-std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanRequest& request)
+std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanRequest& request,
+                                       FrequencyTexts frequencies)
 {
     Settings& s = request.settings;
     const auto isSet = [&parser](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
@@ -154,10 +204,14 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
         if (isSet(name))
             target = parser.value(QString::fromLatin1(name)).toStdString();
     };
-    text("fout", s.foutText);
-    text("ref", s.frText);
+    for (const FrequencyOption& option : kFrequencyOptions) {
+        if (!isSet(option.name))
+            continue;
+        if (std::optional<QString> error = frequencyText(option, parser.value(QString::fromLatin1(option.name)),
+                                                         frequencies, s.*option.text, request.notes))
+            return error;
+    }
     text("rdiv", s.rdividerText);
-    text("resolution", s.resolutionText);
 
     QString error;
     if (isSet("divider") && isSet("auto-divider"))
@@ -256,10 +310,11 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         "the leading number counts and the rest is ignored (\"2320.5MHz\" reads 2320.5).\n\n"
         "Every datasheet limit the plan breaks is named on stderr (\"chip: ...\"), or in \"chip_limits\" "
         "with --json.\n\n"
-        "Exit status: 0 a complete plan; 1 the plan stopped or was refused, or a file could not be "
-        "written; 2 a usage error; 3 with --strict, a complete plan that breaks a chip limit."));
+        "Exit status: 0 a complete plan; 1 the plan stopped or was refused, or a file or standard output "
+        "could not be written; 2 a usage error; 3 with --strict, a complete plan that breaks a chip limit."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
+    const QCommandLineOption version = parser.addVersionOption();
     QStringList valueOptions = addPlanOptions(parser);
     valueOptions << QStringLiteral("decode") << QStringLiteral("append") << QStringLiteral("block");
     parser.addOption(QCommandLineOption(
@@ -281,6 +336,11 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         return fail(parser.errorText());
     if (parser.isSet(help)) {
         parsed.message = parser.helpText();
+        return parsed;
+    }
+    if (parser.isSet(version)) {
+        parsed.message = QCoreApplication::applicationName() + QLatin1Char(' ')
+                         + QCoreApplication::applicationVersion() + QLatin1Char('\n');
         return parsed;
     }
     if (!parser.positionalArguments().isEmpty())

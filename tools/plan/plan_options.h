@@ -18,6 +18,17 @@ class QCommandLineParser;
 
 namespace vantrel {
 
+// How the frequency options (--fout, --ref, --resolution) are read.
+enum class FrequencyTexts {
+    // As the window's boxes read them: the leading number, the rest ignored,
+    // an empty text as 0; a text that holds more than a number and its own
+    // unit is noted.
+    AsTheBoxes,
+    // A number with an optional unit (Hz, kHz, MHz, GHz; k, M, G); anything
+    // else is a usage error. For the programs that send to a board.
+    WithUnits,
+};
+
 struct PlanRequest {
     Settings settings;
     std::string portText;               // the COM box's text from --settings; empty otherwise
@@ -26,6 +37,7 @@ struct PlanRequest {
     std::optional<RegisterSet> decode;  // vantrel-plan --decode: the words to load after that
     bool strict = false;                // exit 3 for a complete plan that breaks a chip limit
     EeRequest ee;                      // "PIC EE Data" and the register listing file
+    QStringList notes;                  // what the options were taken as, when it may surprise
 };
 
 struct ParsedCommandLine {
@@ -42,7 +54,8 @@ std::optional<int> wholeNumberIn(const QString& text, int low, int high);
 QStringList addPlanOptions(QCommandLineParser& parser);
 // Applies the options that are given onto request (its settings keep what
 // no option names); a usage error when one is out of its range.
-std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanRequest& request);
+std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanRequest& request,
+                                       FrequencyTexts frequencies = FrequencyTexts::AsTheBoxes);
 
 // Six words "W0,W1,...,W5", Reg0 first, hexadecimal with or without "0x";
 // nothing, with `error` naming the bad word, otherwise.

@@ -1,7 +1,10 @@
 // vantrel-plan: the control panel's frequency plan on the command line.
 #include <QCoreApplication>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include "ee_report.h"
 #include "plan_options.h"
@@ -11,12 +14,29 @@ namespace {
 
 void write(std::FILE* stream, const QByteArray& bytes) { std::fwrite(bytes.constData(), 1, bytes.size(), stream); }
 
+// Output that never arrived (a full disk, a closed pipe) is a failure, not
+// a plan printed: the status says so, and stderr why.
+int checkedStdout(int status)
+{
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    const QByteArray why = errno != 0 ? QByteArray(std::strerror(errno)) : QByteArray("write error");
+    write(stderr, "vantrel-plan: cannot write to standard output: " + why + "\n");
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantrel-plan"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+#ifdef SIGPIPE
+    // A reader that went away is a write error to report, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
 
     const vantrel::ParsedCommandLine parsed = vantrel::parsePlanCommandLine(QCoreApplication::arguments());
     if (!parsed.request) {
@@ -25,8 +45,10 @@ int main(int argc, char* argv[])
             return 2;
         }
         write(stdout, parsed.message.toUtf8());
-        return 0;
+        return checkedStdout(0);
     }
+    for (const QString& note : parsed.request->notes)
+        write(stderr, "vantrel-plan: " + note.toUtf8() + "\n");
 
     const vantrel::PlanSession run = vantrel::runPlanRequest(*parsed.request);
     bool eeFailed = false;
@@ -51,8 +73,8 @@ int main(int argc, char* argv[])
             write(stderr, "vantrel-plan: no plan: the comparison frequency is below 0.001 MHz\n");
     }
     if (run.result().outcome != vantrel::PlanOutcome::Complete || eeFailed)
-        return 1;
+        return checkedStdout(1);
     if (parsed.request->strict && !vantrel::chipLimits(run).empty())
-        return 3;
-    return 0;
+        return checkedStdout(3);
+    return checkedStdout(0);
 }

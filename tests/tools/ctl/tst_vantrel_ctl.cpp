@@ -33,6 +33,39 @@ const QStringList kFirstExample{"--fout", "2320.5", "--mux", "lock", "--charge-p
 // What the window's "Set all Registers" puts on the wire for the first example.
 const QStringList kFirstExampleLines{"R00580005", "R0085003C", "R00000003", "R18004E42", "R0800FD01", "R00740640"};
 
+// A Reg0 line: the chip takes a step when it arrives.
+bool isReg0Line(const QString& line)
+{
+    bool ok = false;
+    return line.size() == 9 && line.startsWith('R') && (line.mid(1).toUInt(&ok, 16) & 7u) == 0 && ok;
+}
+
+// vantrel-ctl as a child process, for what happens while it runs.
+struct CtlProcess {
+    QProcess process;
+    QByteArray err;
+
+    bool start(const QStringList& arguments)
+    {
+        process.start(QStringLiteral(VANTREL_CTL_EXE), arguments);
+        return process.waitForStarted();
+    }
+    void signal(int number) { ::kill(static_cast<pid_t>(process.processId()), number); }
+    const QByteArray& stderrText()
+    {
+        err += process.readAllStandardError();
+        return err;
+    }
+    // The exit code, or -1 when it crashed or was killed.
+    int finish()
+    {
+        if (!process.waitForFinished(kWaitMs))
+            return -1;
+        stderrText();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+};
+
 QStringList fullSet(const char* reg0, const char* reg1 = "R0800FD01", const char* reg4 = "R0085043C")
 {
     return {"R00580005", reg4, "R00000003", "R00005E42", reg1, reg0};
@@ -53,6 +86,17 @@ private slots:
     void aBadStepOrLineSendsNothing();
     void interruptedMidSweep();
     void boardGoneMidSweep();
+    void aStopEndsOnAWholeStep_data();
+    void aStopEndsOnAWholeStep();
+    void aSignalLetsTheSetFinish_data();
+    void aSignalLetsTheSetFinish();
+    void aLostPortEndsEveryCommand_data();
+    void aLostPortEndsEveryCommand();
+    void aReadBackThatIsNoSet_data();
+    void aReadBackThatIsNoSet();
+    void frequenciesWithUnits_data();
+    void frequenciesWithUnits();
+    void dryRunOpensNoPort();
 };
 
 void TestVantrelCtl::initTestCase()
@@ -214,13 +258,12 @@ void TestVantrelCtl::interruptedMidSweep()
     QCOMPARE(ctl.exitStatus(), QProcess::NormalExit);
     QCOMPARE(ctl.exitCode(), 130);
     const QByteArray err = ctl.readAllStandardError();
-    QVERIFY2(err.contains("interrupted; stopped after step 2 of 101"), err.constData());
-    // It ended after the line in flight and its pause: every line whole, none after.
+    QVERIFY2(err.contains("interrupted by SIGINT; stopped after step 2 of 101"), err.constData());
+    // It ended after the step under way: two whole sets, none after.
     QTest::qWait(300);
     const QStringList lines = lineTexts(board.logLines());
-    for (const QString& line : lines)
-        QVERIFY2(line.size() == 9 && line.startsWith('R'), qPrintable(line));
-    QVERIFY(lines.size() >= 8 && lines.size() <= 12);
+    QCOMPARE(lines.size(), 12);
+    QVERIFY(isReg0Line(lines.last()));
 }
 
 void TestVantrelCtl::boardGoneMidSweep()
@@ -236,6 +279,271 @@ void TestVantrelCtl::boardGoneMidSweep()
     QCOMPARE(ctl.exitCode(), 1);
     const QByteArray err = ctl.readAllStandardError();
     QVERIFY2(err.contains("Lost the port ") && err.contains("the last line out was R"), err.constData());
+}
+
+// The lines each step of a sweep sends, from its dry run.
+QList<QStringList> dryRunSteps(QStringList arguments)
+{
+    arguments.removeAll("--json");
+    arguments.removeAll("--loop");
+    const Run run = runCtl(arguments + QStringList{"--dry-run", "--json"});
+    QList<QStringList> steps;
+    for (const QByteArray& line : run.out.trimmed().split('\n'))
+        steps << QJsonDocument::fromJson(line).object().value("would_send").toVariant().toStringList();
+    return steps;
+}
+
+// Whatever stops a sweep, the board is left with whole steps: the step under
+// way goes on to its Reg0 line, and what a step reports is what went out.
+void TestVantrelCtl::aStopEndsOnAWholeStep_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("stopStep");   // the stop starts as this step's line (both from 0) arrives
+    QTest::addColumn<int>("stopLine");
+    QTest::addColumn<QString>("how");    // a signal's name, or "stdout" for a reader that goes away
+    QTest::addColumn<int>("status");
+    // From 2200 to 2199.75 MHz the divider changes: Reg4, Reg1 and Reg0 must all go.
+    QTest::addRow("SIGINT as the new divider goes out")
+        << QStringList{"sweep", "2200.5", "2199.5", "-0.25", "--ref", "25", "--resolution", "100000",
+                       "--auto-divider", "--changed-only", "--json"}
+        << 3 << 0 << "SIGINT" << 130;
+    QTest::addRow("SIGTERM in a full-set loop")
+        << QStringList{"sweep", "2400", "2300", "-1", "--loop"} << 1 << 2 << "SIGTERM" << 143;
+    QTest::addRow("SIGHUP") << QStringList{"sweep", "2400", "2300", "-1", "--json"} << 1 << 2 << "SIGHUP" << 129;
+    QTest::addRow("standard output closed") << QStringList{"sweep", "2400", "2300", "-1"} << -1 << 0 << "stdout"
+                                            << 1;
+}
+
+void TestVantrelCtl::aStopEndsOnAWholeStep()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, stopStep);
+    QFETCH(int, stopLine);
+    QFETCH(QString, how);
+    QFETCH(int, status);
+    const QList<QStringList> steps = dryRunSteps(arguments);
+    QVERIFY(steps.size() > 4);
+    qsizetype linesBefore = 0;
+    for (int i = 0; i < stopStep; ++i)
+        linesBefore += steps[i].size();
+    Board board;
+    QVERIFY(board.start({"--log"}));
+    CtlProcess ctl;
+    if (how == "stdout") {
+        // A reader gone before the first report: the first report fails.
+        ctl.process.start("/bin/bash", QStringList{"-c", "\"$0\" \"$@\" | true; exit ${PIPESTATUS[0]}",
+                                                   VANTREL_CTL_EXE} + arguments + QStringList{"--port", board.path()});
+        QVERIFY(ctl.process.waitForStarted());
+    } else {
+        QVERIFY(ctl.start(arguments + QStringList{"--port", board.path()}));
+    }
+    if (stopStep >= 0) {
+        QTRY_VERIFY_WITH_TIMEOUT(board.logLines().size() > linesBefore + stopLine, kWaitMs);
+        QCOMPARE(lineTexts(board.logLines()).at(linesBefore + stopLine), steps[stopStep][stopLine]);
+    }
+    const QMap<QString, int> byName{{"SIGINT", SIGINT}, {"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}};
+    if (byName.contains(how))
+        ctl.signal(byName[how]);
+    QCOMPARE(ctl.finish(), status);
+    QTest::qWait(300); // nothing more after the end
+    const QStringList seen = lineTexts(board.logLines());
+    QStringList whole;
+    int stepsSent = 0;
+    while (whole.size() < seen.size() && stepsSent < steps.size())
+        whole += steps[stepsSent++];
+    QCOMPARE(seen, whole);
+    QVERIFY(isReg0Line(seen.last()));
+    if (how == "stdout") {
+        QCOMPARE(stepsSent, 1);
+        QVERIFY2(ctl.err.contains("cannot write to standard output"), ctl.err.constData());
+        return;
+    }
+    QVERIFY2(ctl.err.contains(QStringLiteral("interrupted by %1; stopped after step %2 of ").arg(how).arg(stepsSent).toLatin1()),
+             ctl.err.constData());
+    // The report of the last step lists what went out, all of it.
+    const QList<QByteArray> out = ctl.process.readAllStandardOutput().trimmed().split('\n');
+    QCOMPARE(out.size(), stepsSent);
+    if (arguments.contains("--json")) {
+        const QJsonObject last = QJsonDocument::fromJson(out.last()).object();
+        QCOMPARE(last.value("sent").toVariant().toStringList(), steps[stepsSent - 1]);
+    }
+}
+
+// set and store finish the set under way on a signal; a second signal ends at once.
+void TestVantrelCtl::aSignalLetsTheSetFinish_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("twice");
+    QTest::addColumn<int>("status");
+    QTest::addRow("store, SIGTERM") << "store" << int(SIGTERM) << false << 143;
+    QTest::addRow("set, SIGINT") << "set" << int(SIGINT) << false << 130;
+    QTest::addRow("store, SIGINT twice") << "store" << int(SIGINT) << true << 130;
+}
+
+void TestVantrelCtl::aSignalLetsTheSetFinish()
+{
+    QFETCH(QString, command);
+    QFETCH(int, signal);
+    QFETCH(bool, twice);
+    QFETCH(int, status);
+    Board board;
+    QVERIFY(board.start({"--log"}));
+    CtlProcess ctl;
+    QVERIFY(ctl.start(QStringList{command, "--port", board.path()} + kFirstExample));
+    QTRY_VERIFY_WITH_TIMEOUT(board.logLines().size() >= 2, kWaitMs);
+    ctl.signal(signal);
+    if (twice) {
+        QTRY_VERIFY_WITH_TIMEOUT(ctl.stderrText().contains("finishing the set"), kWaitMs);
+        ctl.signal(signal);
+    }
+    QCOMPARE(ctl.finish(), status);
+    QTest::qWait(300);
+    QStringList whole = kFirstExampleLines;
+    if (command == "store") {
+        whole.clear();
+        for (const QString& line : kFirstExampleLines)
+            whole << line << "W";
+    }
+    const QStringList seen = lineTexts(board.logLines());
+    if (twice) {
+        QVERIFY2(ctl.err.contains("again: stopped at once; not sent: "), ctl.err.constData());
+        QVERIFY(seen.size() < whole.size());
+        QCOMPARE(seen, whole.mid(0, seen.size()));
+        QVERIFY2(ctl.err.contains(whole.mid(seen.size()).join(' ').toLatin1()), ctl.err.constData());
+        return;
+    }
+    QCOMPARE(seen, whole);
+    QVERIFY2(ctl.err.contains("once the set had gone out whole"), ctl.err.constData());
+}
+
+// A port that goes away ends each command at once with the loss as its reason.
+void TestVantrelCtl::aLostPortEndsEveryCommand_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("linesBeforeLoss");
+    QTest::addRow("set, mid-set") << "set" << 2;
+    QTest::addRow("read, waiting for the answer") << "read" << 1;
+}
+
+void TestVantrelCtl::aLostPortEndsEveryCommand()
+{
+    QFETCH(QString, command);
+    QFETCH(int, linesBeforeLoss);
+    TestPty pty;
+    CtlProcess ctl;
+    QVERIFY(ctl.start({command, "--port", pty.path(), "--ref", "10"}));
+    QTRY_VERIFY_WITH_TIMEOUT(pty.wire().count('\n') >= linesBeforeLoss, kWaitMs);
+    QTest::qWait(150); // past the line's pause: an idle read must notice too
+    QElapsedTimer sinceLoss;
+    sinceLoss.start();
+    pty.close();
+    QCOMPARE(ctl.finish(), 1);
+    QVERIFY2(sinceLoss.elapsed() < 2000, qPrintable(QString::number(sinceLoss.elapsed())));
+    QVERIFY2(ctl.err.contains("Lost the port " + pty.path().toLatin1()), ctl.err.constData());
+    QVERIFY2(!ctl.err.contains("refused"), ctl.err.constData());
+}
+
+void TestVantrelCtl::aReadBackThatIsNoSet_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QString>("ref");
+    QTest::addColumn<QString>("message");
+    QTest::addRow("erased: Reg0 to Reg4 stored as 0")
+        << QByteArray("0X00580005\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n")
+        << "10" << "no word for register 1, 2, 3, 4";
+    QTest::addRow("a whole set whose plan stops")
+        << QByteArray("0X00580005\r\n0X0085003C\r\n0X00000003\r\n0X18004E42\r\n0X0800FD01\r\n0X00740640\r\n")
+        << "0" << "the set read back gives no plan";
+}
+
+void TestVantrelCtl::aReadBackThatIsNoSet()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, ref);
+    QFETCH(QString, message);
+    TestPty pty;
+    CtlProcess ctl;
+    QVERIFY(ctl.start({"read", "--port", pty.path(), "--ref", ref}));
+    QTRY_COMPARE_WITH_TIMEOUT(pty.wire(), QByteArray("INIT\r\n"), kWaitMs);
+    QVERIFY(pty.write(answer));
+    QCOMPARE(ctl.finish(), 5);
+    QVERIFY2(ctl.err.contains(message.toLatin1()), ctl.err.constData());
+}
+
+// What goes to a board takes units, and a typing slip is a usage error
+// before anything is sent; vantrel-plan reads as the window's box does.
+void TestVantrelCtl::frequenciesWithUnits_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("found"); // on stdout for 0, on stderr otherwise
+    QTest::addRow("2.4G is 2400 MHz") << QStringList{"sweep", "2.4G", "2400.1 MHz", "100k", "--dry-run"} << 0
+                                      << "step 2 of 2 (2400.1 MHz): planned 2400.1 MHz";
+    QTest::addRow("--fout 2.4G, --resolution 100 kHz")
+        << QStringList{"sweep", "2400", "2400", "1", "--fout", "2.4g", "--resolution", "100 kHz", "--ref", "25M",
+                       "--dry-run"}
+        << 0 << "R00300000";
+    QTest::addRow("a letter O in the number") << QStringList{"set", "--fout", "24OO", "--port", "/dev/null"} << 2
+                                              << "--fout \"24OO\" has \"OO\" after the number";
+    QTest::addRow("an empty value") << QStringList{"set", "--fout", "", "--port", "/dev/null"} << 2
+                                    << "--fout \"\" is empty";
+    QTest::addRow("minus infinity") << QStringList{"sweep", "-inf", "2201", "1", "--dry-run"} << 2
+                                    << "START is not a number";
+    QTest::addRow("absurd step count") << QStringList{"sweep", "2400", "2401", "1e-300", "--dry-run"} << 1
+                                       << "more than 100000 steps";
+    QTest::addRow("--version") << QStringList{"--version"} << 0 << "vantrel-ctl ";
+}
+
+void TestVantrelCtl::frequenciesWithUnits()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, found);
+    const Run run = runCtl(arguments);
+    QCOMPARE(run.status, status);
+    const QByteArray& where = status == 0 ? run.out : run.err;
+    QVERIFY2(where.contains(found.toUtf8()), (run.out + run.err).constData());
+}
+
+void TestVantrelCtl::dryRunOpensNoPort()
+{
+    QTemporaryDir dir;
+    // A byte order mark, a line with a unit, a bad line skipped: steps keep their numbers.
+    const QString hops = written(dir.filePath("hops.txt"), "\xEF\xBB\xBF" "2400\n2403 MHz\n24OO\n2.41 GHz\n");
+    const Run run = runCtl({"hop", hops, "--dry-run", "--changed-only", "--skip-bad", "--json"});
+    QCOMPARE(run.status, 1); // the bad line stays a failure of the list
+    QVERIFY2(run.err.contains("line 3: \"24OO\""), run.err.constData());
+
+    const QString good = written(dir.filePath("good.txt"), "\xEF\xBB\xBF" "2400\n2403 MHz\n2.41 GHz\n");
+    const Run dry = runCtl({"hop", good, "--dry-run", "--changed-only", "--json", "--port", "/dev/vantrel-no-port"});
+    QCOMPARE(dry.status, 0);
+    const QList<QByteArray> lines = dry.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 3);
+    const QJsonObject third = QJsonDocument::fromJson(lines[2]).object();
+    QCOMPARE(third.value("step").toInt(), 3);
+    QCOMPARE(third.value("line").toInt(), 3);
+    QCOMPARE(third.value("asked_mhz").toDouble(), 2410.0);
+    QCOMPARE(third.value("would_send").toArray().last().toString(), QStringLiteral("R00788000"));
+
+    QProcess full;
+    full.setStandardOutputFile(QStringLiteral("/dev/full"));
+    full.start(QStringLiteral(VANTREL_CTL_EXE), {"sweep", "2400", "2401", "1", "--dry-run", "--json"});
+    QVERIFY(full.waitForFinished());
+    QCOMPARE(full.exitCode(), 1);
+    QVERIFY(full.readAllStandardError().contains("cannot write to standard output"));
+
+    // JSON numbers as the text shows them: 2199.9 + 3 * 0.1 is 2200.2000000000003 in a double.
+    const Run tenths = runCtl({"sweep", "2199.9", "2200.2", "0.1", "--dry-run", "--json"});
+    QCOMPARE(tenths.status, 0);
+    QVERIFY2(tenths.out.contains("\"asked_mhz\":2200.2,"), tenths.out.constData());
+
+    // --skip-bad keeps the original step numbers.
+    const QString vcoLow = written(dir.filePath("low.txt"), "2100\n2300\n");
+    const Run skipped = runCtl({"hop", vcoLow, "--strict", "--skip-bad", "--dry-run"});
+    QCOMPARE(skipped.status, 0);
+    QVERIFY2(skipped.err.contains("skipped step 1 of 2 (line 1, 2100 MHz)"), skipped.err.constData());
+    QVERIFY2(skipped.out.startsWith("step 2 of 2 (line 2, 2300 MHz)"), skipped.out.constData());
 }
 
 QTEST_GUILESS_MAIN(TestVantrelCtl)

@@ -52,6 +52,9 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void helpNamesEveryOption();
+    void aTextWithMoreThanANumberIsNoted_data();
+    void aTextWithMoreThanANumberIsNoted();
+    void outputThatCannotBeWritten();
 };
 
 void TestVantrelPlan::firstExampleListingWordForWord()
@@ -297,6 +300,54 @@ void TestVantrelPlan::helpNamesEveryOption()
                                "--negative-pd", "--disable", "--no-mute", "--mux", "--charge-pump", "--power",
                                "--force-d", "--best-fraction", "--json"})
         QVERIFY2(run.out.contains(option), option);
+}
+
+// The box's leading-number rule stays (empty is 0, the rest ignored), but a
+// text that holds more than a number and its own unit is said on stderr.
+void TestVantrelPlan::aTextWithMoreThanANumberIsNoted_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("note");    // empty: nothing said
+    QTest::addColumn<QString>("readAs"); // what the box makes of the text
+    QTest::addRow("another unit") << QStringList{"--fout", "2.4G"}
+                                  << "--fout \"2.4G\" is read as 2.4 MHz, as the panel would; write 2400 or use "
+                                     "vantrel-ctl's units"
+                                  << "2.4";
+    QTest::addRow("a letter in the number") << QStringList{"--fout", "24OO"}
+                                            << "--fout \"24OO\" is read as 24 MHz, as the panel would" << "24";
+    QTest::addRow("the resolution in kHz") << QStringList{"--resolution", "100k"}
+                                           << "--resolution \"100k\" is read as 100 Hz, as the panel would; write "
+                                              "100000"
+                                           << "100";
+    QTest::addRow("its own unit") << QStringList{"--fout", "2320.5MHz"} << QString() << "2320.5";
+    QTest::addRow("empty, read as 0") << QStringList{"--ref", ""} << QString() << "0";
+}
+
+void TestVantrelPlan::aTextWithMoreThanANumberIsNoted()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, note);
+    QFETCH(QString, readAs);
+    const Run run = runPlan(arguments);
+    QCOMPARE(run.err.contains("is read as"), !note.isEmpty());
+    QVERIFY2(run.err.contains(note.toUtf8()), run.err.constData());
+    const QJsonObject asTyped = runJson(arguments);
+    const QJsonObject asRead = runJson({arguments.first(), readAs});
+    QCOMPARE(asTyped.value("outcome"), asRead.value("outcome"));
+    QCOMPARE(asTyped.value("listing"), asRead.value("listing"));
+}
+
+void TestVantrelPlan::outputThatCannotBeWritten()
+{
+    QProcess process;
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.start(QStringLiteral(VANTREL_PLAN_EXE), {"--json"});
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY(process.readAllStandardError().contains("cannot write to standard output"));
+    const Run version = runPlan({"--version"});
+    QCOMPARE(version.status, 0);
+    QVERIFY(version.out.startsWith("vantrel-plan "));
 }
 
 QTEST_GUILESS_MAIN(TestVantrelPlan)
