@@ -100,7 +100,7 @@ void MainMenus::openSettings()
         return;
     // Read before anything is checked against the window: the dialog ran its
     // own event loop, in which the board may have been asked for its set.
-    const SettingsFileReading reading = readSettingsFile(path);
+    const SettingsFileReading reading = readSettingsFile(path, SettingsSource::RegularFileOnly);
     if (!reading.settings) {
         m_messages.showMessage(QStringLiteral("The settings were not opened from %1: %2. Nothing was changed.")
                                    .arg(nativePath(path), reading.error));

@@ -18,6 +18,7 @@
 
 #ifdef Q_OS_UNIX
 #include "board_harness.h"
+#include "unblocking_fifo.h"
 #endif
 
 namespace {
@@ -132,6 +133,8 @@ private slots:
     void noMuxButtonInTheFile();
     void aBadSettingsFileChangesNothing_data();
     void aBadSettingsFileChangesNothing();
+    void noSettingsFileToRead_data();
+    void noSettingsFileToRead();
     void aFailedSaveSaysWhy();
     void copyPutsTheWordsOnTheClipboard();
     void pasteDecodesAsTheBoardsSet_data();
@@ -275,6 +278,48 @@ void TestMainWindowMenus::aBadSettingsFileChangesNothing()
                                     .arg(QDir::toNativeSeparators(path), reason)),
              qPrintable(message));
     QVERIFY(message.endsWith(QStringLiteral(". Nothing was changed.")));
+}
+
+void TestMainWindowMenus::noSettingsFileToRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::addRow("an empty file") << "empty" << "the file is empty";
+#ifdef Q_OS_UNIX
+    // Used to freeze the window until something wrote to the FIFO.
+    QTest::addRow("a FIFO") << "fifo" << "it is a pipe, not a regular file";
+#endif
+}
+
+void TestMainWindowMenus::noSettingsFileToRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.json"));
+#ifdef Q_OS_UNIX
+    std::optional<UnblockingFifo> fifo;
+    if (kind == QLatin1String("fifo"))
+        fifo.emplace(path);
+#endif
+    if (kind == QLatin1String("empty")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    MenuWindow w;
+    setUnusualState(w.d);
+    w.d.sink.messages.clear();
+    const QStringList before = everything(w.d);
+    w.files.openName = path;
+    w.trigger("OpenSettings");
+    QCOMPARE(everything(w.d), before);
+    QCOMPARE(w.d.sink.messages,
+             QStringList{QStringLiteral("The settings were not opened from %1: %2. Nothing was changed.")
+                             .arg(QDir::toNativeSeparators(path), reason)});
+#ifdef Q_OS_UNIX
+    if (fifo)
+        QVERIFY2(!fifo->wasNeeded(), "the window waited for a writer");
+#endif
 }
 
 void TestMainWindowMenus::aFailedSaveSaysWhy()
