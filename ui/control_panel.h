@@ -46,6 +46,12 @@ public:
     EEdataWindow* eeDataWindow();
 
     void recalculate();
+    // Runs the plan and tells whether its set may leave the window. A plan
+    // that stopped leaves the words of an earlier run in place, which must
+    // not go to the board or the clipboard as if they were these settings':
+    // then `refused` ("Write EE sent nothing") is shown with the plan's
+    // reason, in Text1 and a message, and the answer is false.
+    bool recalculateForSet(const QString& refused);
 
     // The last control in the tab order, for a window that adds controls after it.
     QWidget* lastInTabOrder() const;
@@ -123,6 +129,8 @@ private:
     vantrel::BoardCommands& m_commands;
     QPointer<EEdataWindow> m_eeData;
     vantrel::PlanValues m_plan;
+    // Why the last run stopped; empty after a complete one.
+    QString m_planStopReason;
     // From "INIT from EE" until the board's set is loaded or given up: the
     // plan does not follow the controls meanwhile.
     bool m_awaitingBoardSet = false;

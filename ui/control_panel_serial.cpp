@@ -77,14 +77,16 @@ void ControlPanel::showPortSelection(const QString& why)
 
 void ControlPanel::sendAllClick()
 {
-    recalculate();
+    if (!recalculateForSet(QStringLiteral("Set all Registers sent nothing")))
+        return;
     // The set of this moment goes out, whatever the controls do meanwhile.
     m_commands.sendAll(m_plan.registers);
 }
 
 void ControlPanel::writeAllClick()
 {
-    recalculate();
+    if (!recalculateForSet(QStringLiteral("Write EE sent nothing")))
+        return;
     m_commands.writeAll(m_plan.registers);
 }
 

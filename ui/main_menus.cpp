@@ -124,8 +124,9 @@ void MainMenus::saveSettingsAs()
 void MainMenus::copyRegisterSet()
 {
     // As the board buttons do: the set of the controls as they stand, even
-    // before any of them has been touched.
-    m_panel.recalculate();
+    // before any of them has been touched, and none while they give no plan.
+    if (!m_panel.recalculateForSet(QStringLiteral("Copy Register Set copied nothing")))
+        return;
     QGuiApplication::clipboard()->setText(QString::fromStdString(registerSetText(m_panel.plan().registers)));
 }
 

@@ -38,6 +38,8 @@ private slots:
     void decodeTakesTheSetOfItsOwnLine();
     void repliesAndUserData();
     void boardStoppedMidCommand();
+    void noSetFromAPlanThatStopped_data();
+    void noSetFromAPlanThatStopped();
 };
 
 void TestBoardPanel::initTestCase()
@@ -214,6 +216,51 @@ void TestBoardPanel::boardStoppedMidCommand()
     QVERIFY(!d.get<QWidget>("WriteAll")->isVisible());
     QVERIFY(!text1(d).isEmpty());
     QVERIFY(commandButtonsEnabled(d)); // ready for the next port
+}
+
+void TestBoardPanel::noSetFromAPlanThatStopped_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("refusal");
+    QTest::addRow("Set all Registers") << "SendAll" << "Set all Registers sent nothing";
+    QTest::addRow("SetAll") << "SetAll" << "Set all Registers sent nothing";
+    QTest::addRow("Write EE") << "WriteAll" << "Write EE sent nothing";
+}
+
+// The words of the last complete plan stay in place when a plan stops; they
+// used to go out as if they were the settings' own.
+void TestBoardPanel::noSetFromAPlanThatStopped()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, refusal);
+    Board board;
+    QVERIFY(board.start({QStringLiteral("--log")}));
+    PanelDriver d;
+    openPort(d, board.path());
+    // As found: divider 16, then a 60 MHz PFD, and Auto Set >> back to divider 1.
+    d.type("FoutText", QStringLiteral("2320.5"));
+    d.arrows("OutDivCont", true, 4);
+    d.type("FrText", QStringLiteral("30"));
+    d.click("RefDbl");
+    d.click("AutoDiv");
+    QVERIFY(d.listing().startsWith(QStringLiteral("More than 12 bits needed for fractional registers")));
+    d.sink.messages.clear();
+
+    d.click(button.toLatin1().constData());
+    const QString text = refusal + QStringLiteral(": the settings give no complete plan "
+                                                  "(More than 12 bits needed for fractional registers).");
+    QCOMPARE(d.sink.messages, QStringList{text});
+    QCOMPARE(text1(d), text + QLatin1Char('\n'));
+    QVERIFY(commandButtonsEnabled(d));
+
+    // The read-back is still allowed, and a plan that completes goes out.
+    d.click("Init");
+    QTRY_COMPARE_WITH_TIMEOUT(lineTexts(board.logLines()), QStringList{"INIT"}, kCommandWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(d.panel.initFlag(), 0, kCommandWaitMs);
+    QVERIFY(!d.listing().startsWith(QStringLiteral("More than 12 bits")));
+    d.click(button.toLatin1().constData());
+    QTRY_VERIFY_WITH_TIMEOUT(board.logLines().size() > 1, kCommandWaitMs);
+    QCOMPARE(d.sink.messages.size(), 1);
 }
 
 QTEST_MAIN(TestBoardPanel)

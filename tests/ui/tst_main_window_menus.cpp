@@ -137,6 +137,7 @@ private slots:
     void noSettingsFileToRead();
     void aFailedSaveSaysWhy();
     void copyPutsTheWordsOnTheClipboard();
+    void noCopyFromAPlanThatStopped();
     void pasteDecodesAsTheBoardsSet_data();
     void pasteDecodesAsTheBoardsSet();
     void aBadPasteChangesNothing_data();
@@ -348,6 +349,21 @@ void TestMainWindowMenus::copyPutsTheWordsOnTheClipboard()
     w.trigger("CopyRegisterSet");
     QCOMPARE(QGuiApplication::clipboard()->text(),
              QStringLiteral("0x00740640\r\n0x0800FD01\r\n0x18004E42\r\n0x00000003\r\n0x0085003C\r\n0x00580005\r\n"));
+}
+
+// The words of the last complete plan stay in place when a plan stops; they
+// used to be copied as if they were the settings' own.
+void TestMainWindowMenus::noCopyFromAPlanThatStopped()
+{
+    MenuWindow w;
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    w.d.type("FrText", QStringLiteral("30")); // MOD 12000
+    w.trigger("CopyRegisterSet");
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    const QString text = QStringLiteral("Copy Register Set copied nothing: the settings give no complete plan "
+                                        "(More than 12 bits needed for fractional registers).");
+    QCOMPARE(w.d.sink.messages, QStringList{text});
+    QCOMPARE(w.d.get<QPlainTextEdit>("Text1")->toPlainText(), text + QLatin1Char('\n'));
 }
 
 void TestMainWindowMenus::pasteDecodesAsTheBoardsSet_data()
