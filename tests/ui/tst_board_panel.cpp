@@ -2,6 +2,8 @@
 // pseudo-terminal, or a pseudo-terminal played by the test for the failures.
 #include <QtTest>
 
+#include <QTemporaryDir>
+
 #include "board_harness.h"
 #include "panel_driver.h"
 
@@ -38,6 +40,8 @@ private slots:
     void decodeTakesTheSetOfItsOwnLine();
     void repliesAndUserData();
     void boardStoppedMidCommand();
+    void portMessagesSayWhatToDo_data();
+    void portMessagesSayWhatToDo();
     void noSetFromAPlanThatStopped_data();
     void noSetFromAPlanThatStopped();
 };
@@ -216,6 +220,43 @@ void TestBoardPanel::boardStoppedMidCommand()
     QVERIFY(!d.get<QWidget>("WriteAll")->isVisible());
     QVERIFY(!text1(d).isEmpty());
     QVERIFY(commandButtonsEnabled(d)); // ready for the next port
+}
+
+void TestBoardPanel::portMessagesSayWhatToDo_data()
+{
+    // What is typed ("file" a regular file, "held" a port another program
+    // has), and what the reply box then says.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("says");
+    QTest::addRow("a name") << "abc" << "Cannot open port abc: type a port number or a device path such as /dev/ttyUSB0";
+    QTest::addRow("a device's name") << "ttyS0" << "/dev/ttyS0";
+    QTest::addRow("a regular file") << "file" << "is not a serial port (a regular file)";
+    QTest::addRow("/dev/null") << "/dev/null" << "is not a serial port";
+    QTest::addRow("a port another program holds") << "held" << "another program has it (the lock file ";
+}
+
+// Each used to end in nothing or in the system's bare words.
+void TestBoardPanel::portMessagesSayWhatToDo()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    TestPty pty;
+    vantrel::SerialLink holder;
+    if (typed == QLatin1String("file")) {
+        typed = dir.filePath(QStringLiteral("settings.json"));
+        QFile file(typed);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else if (typed == QLatin1String("held")) {
+        typed = pty.path();
+        QVERIFY(holder.open(typed).opened);
+    }
+    PanelDriver d;
+    openPort(d, typed);
+    QVERIFY2(text1(d).contains(says), qPrintable(text1(d)));
+    QVERIFY(d.get<QWidget>("SetCP")->isVisible());
+    QVERIFY(d.get<QWidget>("CPNo")->isVisible());
+    QVERIFY(!d.get<QWidget>("SendAll")->isVisible());
 }
 
 void TestBoardPanel::noSetFromAPlanThatStopped_data()
