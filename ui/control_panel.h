@@ -62,9 +62,17 @@ public:
     // Text the board sent meanwhile, lines without a register word, for the reply box.
     void showBoardReplies(const QString& text);
 
+    bool portIsOpen() const;
+    // Closes the port and brings the port selection back, so that another
+    // port can be chosen. Refused, with a message saying why, while a
+    // command paces its lines, a sweep runs or the board's set is awaited.
+    bool closePort();
+
 signals:
     // After every run of the plan that is not held off (a decode ends in one).
     void chipLimitsChecked(const std::vector<vantrel::ChipLimitBreak>& breaks);
+    // The board's port opened, or closed for whatever reason.
+    void portOpenChanged(bool open);
 
 public:
     // Loads a register set read back from the board into the controls and

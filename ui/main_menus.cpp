@@ -35,29 +35,34 @@ MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& fil
     QMenuBar* bar = window.menuBar();
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    connect(addAction(file, "OpenSettings", QStringLiteral("Open Settings…"), QKeySequence(Qt::CTRL | Qt::Key_O)),
+    connect(addAction(file, "OpenSettings", QStringLiteral("&Open Settings…"), QKeySequence(Qt::CTRL | Qt::Key_O)),
             &QAction::triggered, this, &MainMenus::openSettings);
-    connect(addAction(file, "SaveSettingsAs", QStringLiteral("Save Settings As…"),
+    connect(addAction(file, "SaveSettingsAs", QStringLiteral("&Save Settings As…"),
                       QKeySequence(Qt::CTRL | Qt::Key_S)),
             &QAction::triggered, this, &MainMenus::saveSettingsAs);
     file->addSeparator();
     // As closing the window: the panel's close ends the program.
-    connect(addAction(file, "Quit", QStringLiteral("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered,
+    connect(addAction(file, "Quit", QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered,
             &window, &QWidget::close);
 
     m_board = bar->addMenu(QStringLiteral("&Board"));
-    connect(addAction(m_board, "CopyRegisterSet", QStringLiteral("Copy Register Set"), QKeySequence()),
+    connect(addAction(m_board, "CopyRegisterSet", QStringLiteral("&Copy Register Set"), QKeySequence()),
             &QAction::triggered, this, &MainMenus::copyRegisterSet);
-    connect(addAction(m_board, "PasteRegisterSet", QStringLiteral("Paste Register Set"),
+    connect(addAction(m_board, "PasteRegisterSet", QStringLiteral("&Paste Register Set"),
                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)),
             &QAction::triggered, this, &MainMenus::pasteRegisterSet);
+    m_board->addSeparator();
+    QAction* closePort = addAction(m_board, "ClosePort", QStringLiteral("C&lose Port"), QKeySequence());
+    connect(closePort, &QAction::triggered, this, &MainMenus::closePort);
+    closePort->setEnabled(m_panel.portIsOpen());
+    connect(&m_panel, &ControlPanel::portOpenChanged, closePort, &QAction::setEnabled);
     // Entries that drive the board itself (the sweep window's) follow here,
     // after a separator of their own: addSweepWindow.
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    connect(addAction(help, "KeyboardShortcuts", QStringLiteral("Keyboard Shortcuts"), QKeySequence()),
+    connect(addAction(help, "KeyboardShortcuts", QStringLiteral("&Keyboard Shortcuts"), QKeySequence()),
             &QAction::triggered, this, &MainMenus::showShortcuts);
-    connect(addAction(help, "AboutVantrel", QStringLiteral("About Vantrel"), QKeySequence()), &QAction::triggered,
+    connect(addAction(help, "AboutVantrel", QStringLiteral("&About Vantrel"), QKeySequence()), &QAction::triggered,
             this, &MainMenus::showAbout);
 }
 
@@ -76,7 +81,7 @@ void MainMenus::addSweepWindow(QWidget& sweepWindow)
 {
     m_board->addSeparator();
     // Non-modal and one of it: the entry brings the same window forward.
-    connect(addAction(m_board, "Sweep", QStringLiteral("Sweep…"), QKeySequence()), &QAction::triggered, this,
+    connect(addAction(m_board, "Sweep", QStringLiteral("&Sweep…"), QKeySequence()), &QAction::triggered, this,
             [&sweepWindow] {
                 sweepWindow.show();
                 sweepWindow.raise();
@@ -143,11 +148,13 @@ void MainMenus::pasteRegisterSet()
     m_panel.decodeInput(*reading.set);
 }
 
+void MainMenus::closePort() { m_panel.closePort(); }
+
 void MainMenus::showShortcuts()
 {
     QStringList lines{QStringLiteral("Menus")};
     for (const QAction* action : std::as_const(m_withShortcuts))
-        lines << action->shortcut().toString(QKeySequence::NativeText) + QStringLiteral("   ") + action->text();
+        lines << action->shortcut().toString(QKeySequence::NativeText) + QStringLiteral("   ") + action->iconText();
     lines << QStringLiteral("Alt+F, Alt+B, Alt+H   the File, Board and Help menus") << QString()
           << QStringLiteral("The panel")
           << QStringLiteral("Tab, Shift+Tab   the next or previous control, in the panel's order from "

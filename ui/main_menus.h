@@ -34,6 +34,7 @@ private:
     void saveSettingsAs();
     void copyRegisterSet();
     void pasteRegisterSet();
+    void closePort();
     void showShortcuts();
     void showAbout();
     // True, with a message, while the board's stored set is read back: what

@@ -147,6 +147,8 @@ private slots:
     void help_data();
     void help();
     void nothingWhileTheBoardsSetIsAwaited();
+    void closePortBringsTheSelectionBack();
+    void everyEntryHasAnAccessLetter();
 };
 
 void TestMainWindowMenus::theWindowGrowsByTheBar()
@@ -500,6 +502,76 @@ void TestMainWindowMenus::nothingWhileTheBoardsSetIsAwaited()
 #else
     QSKIP("needs a pseudo-terminal");
 #endif
+}
+
+// The port could not be changed once open, even for a wrong device.
+void TestMainWindowMenus::closePortBringsTheSelectionBack()
+{
+#ifdef Q_OS_UNIX
+    Board board;
+    QVERIFY(board.start({QStringLiteral("--log")}));
+    TestPty other;
+    MenuWindow w;
+    auto* close = w.window.findChild<QAction*>(QStringLiteral("ClosePort"));
+    QVERIFY(close);
+    QVERIFY(!close->isEnabled()); // no port to close
+    w.d.type("CPNo", board.path());
+    w.d.click("SetCP");
+    QVERIFY(close->isEnabled());
+
+    // Not while a command paces its lines.
+    w.d.click("WriteAll");
+    w.trigger("ClosePort");
+    QCOMPARE(w.d.sink.messages, QStringList{"The port stays open: a command is sending its lines."});
+    QTRY_COMPARE_WITH_TIMEOUT(board.logLines().size(), 12, 5000);
+    QTRY_VERIFY(w.d.get<QWidget>("Init")->isEnabled());
+    w.d.click("Init");
+    w.trigger("ClosePort");
+    QTRY_COMPARE_WITH_TIMEOUT(w.d.panel.initFlag(), 0, 5000);
+    QVERIFY(w.d.link.isOpen());
+    QCOMPARE(w.d.sink.messages.size(), 2);
+    QCOMPARE(w.d.sink.messages.constLast(), w.d.sink.messages.constFirst());
+
+    w.trigger("ClosePort");
+    QVERIFY(!w.d.link.isOpen());
+    QVERIFY(!close->isEnabled());
+    QVERIFY(w.d.get<QWidget>("SetCP")->isVisible());
+    QVERIFY(w.d.get<QWidget>("CPNo")->isVisible());
+    QVERIFY(!w.d.get<QWidget>("SendAll")->isVisible());
+    QVERIFY2(w.d.get<QPlainTextEdit>("Text1")->toPlainText().endsWith(
+                 QStringLiteral("Closed the port %1\n").arg(board.path())),
+             qPrintable(w.d.get<QPlainTextEdit>("Text1")->toPlainText()));
+    // Another port opens, and the first is free for other programs.
+    w.d.type("CPNo", other.path());
+    w.d.click("SetCP");
+    QVERIFY(w.d.get<QWidget>("SendAll")->isVisible());
+    vantrel::SerialLink again;
+    QVERIFY(again.open(board.path()).opened);
+    QCOMPARE(w.d.sink.messages.size(), 2);
+#else
+    QSKIP("needs a pseudo-terminal");
+#endif
+}
+
+// Alt and a letter reach every menu entry, no letter twice in one menu.
+void TestMainWindowMenus::everyEntryHasAnAccessLetter()
+{
+    MenuWindow w;
+    const QList<QAction*> menus = w.window.menuBar()->actions();
+    QVERIFY(!menus.isEmpty());
+    for (const QAction* menu : menus) {
+        QVERIFY2(menu->text().count(QLatin1Char('&')) == 1, qPrintable(menu->text()));
+        QSet<QChar> letters;
+        for (const QAction* entry : menu->menu()->actions()) {
+            if (entry->isSeparator())
+                continue;
+            const qsizetype at = entry->text().indexOf(QLatin1Char('&'));
+            QVERIFY2(at >= 0 && at + 1 < entry->text().size(), qPrintable(entry->text()));
+            const QChar letter = entry->text().at(at + 1).toLower();
+            QVERIFY2(!letters.contains(letter), qPrintable(entry->text()));
+            letters.insert(letter);
+        }
+    }
 }
 
 QTEST_MAIN(TestMainWindowMenus)

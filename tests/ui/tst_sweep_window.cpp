@@ -194,7 +194,7 @@ void TestSweepWindow::theBoardMenuShowsIt()
     QVERIFY(!sweep.isVisible());
     QAction* entry = main.menus()->boardMenu()->findChild<QAction*>(QStringLiteral("Sweep"));
     QVERIFY(entry);
-    QCOMPARE(entry->text(), QStringLiteral("Sweep…"));
+    QCOMPARE(entry->text(), QStringLiteral("&Sweep…"));
     entry->trigger();
     QVERIFY(sweep.isVisible());
 }
