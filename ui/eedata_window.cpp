@@ -1,5 +1,6 @@
 #include "eedata_window.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 
 #include "shown_text.h"
@@ -23,6 +24,19 @@ EEdataWindow::EEdataWindow(QWidget* parent)
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab would type into the listing; the box is the window's only
+    // control, so there is nowhere to move to, and the key does nothing.
+    m_text->installEventFilter(this);
+}
+
+bool EEdataWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_text && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void EEdataWindow::setListing(const QString& listing)

@@ -155,13 +155,18 @@ void MainMenus::showShortcuts()
     QStringList lines{QStringLiteral("Menus")};
     for (const QAction* action : std::as_const(m_withShortcuts))
         lines << action->shortcut().toString(QKeySequence::NativeText) + QStringLiteral("   ") + action->iconText();
-    lines << QStringLiteral("Alt+F, Alt+B, Alt+H   the File, Board and Help menus") << QString()
-          << QStringLiteral("The panel")
+    lines << QStringLiteral("Alt+F, Alt+B, Alt+H   the File, Board and Help menus; in a menu, the underlined "
+                            "letter picks an entry")
+          << QString() << QStringLiteral("The panel")
           << QStringLiteral("Tab, Shift+Tab   the next or previous control, in the panel's order from "
-                            "\"Wanted F out\" to the chip-limits strip")
+                            "\"Wanted F out\" to the chip-limits strip; they leave the results and reply boxes too")
           << QStringLiteral("Up, Down, Page Up, Page Down   step the focused scroll bar (O/P Divider, "
                             "Charge Pump, O/P Power) by one; Up raises it")
-          << QStringLiteral("Space   tick or clear the focused check box, press the focused button");
+          << QStringLiteral("Up, Down   move among the MUX O/P buttons (selecting the next one once one is "
+                            "selected)")
+          << QStringLiteral("Space   tick or clear the focused check box, select the focused MUX O/P button, "
+                            "press the focused button")
+          << QStringLiteral("Enter or Space on the chip-limits strip   show every limit broken and its advice");
     m_messages.showMessage(lines.join(QLatin1Char('\n')));
 }
 

@@ -457,7 +457,9 @@ void TestMainWindowMenus::help_data()
     QTest::addRow("Keyboard Shortcuts")
         << "KeyboardShortcuts"
         << QStringList{"Ctrl+O   Open Settings…", "Ctrl+S   Save Settings As…", "Ctrl+Q   Quit",
-                       "Ctrl+Shift+V   Paste Register Set", "Tab, Shift+Tab", "Up, Down, Page Up, Page Down"};
+                       "Ctrl+Shift+V   Paste Register Set", "Tab, Shift+Tab", "Up, Down, Page Up, Page Down",
+                       "leave the results and reply boxes too", "the underlined letter",
+                       "Enter or Space on the chip-limits strip"};
     const QString versionLine = QStringLiteral("Vantrel %1\n").arg(QStringLiteral(VANTREL_VERSION));
     QTest::addRow("About Vantrel") << "AboutVantrel"
                                    << QStringList{versionLine, "ADF4351", "ADF4150", "README.md", "share/doc/vantrel"};
