@@ -15,6 +15,7 @@
 #include "message_sink.h"
 #include "register_set_text.h"
 #include "settings_file.h"
+#include "sweep_window.h"
 
 using namespace vantrel;
 
@@ -28,6 +29,7 @@ QString nativePath(const QString& path) { return QDir::toNativeSeparators(path);
 
 MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& files)
     : QObject(&window)
+    , m_window(window)
     , m_panel(window.panel())
     , m_messages(messages)
     , m_files(files)
@@ -77,16 +79,19 @@ QAction* MainMenus::addAction(QMenu* menu, const char* objectName, const QString
     return action;
 }
 
-void MainMenus::addSweepWindow(QWidget& sweepWindow)
+void MainMenus::addSweepWindow(SweepWindow& sweepWindow)
 {
     m_board->addSeparator();
     // Non-modal and one of it: the entry brings the same window forward.
+    const auto showSweepWindow = [&sweepWindow] {
+        sweepWindow.show();
+        sweepWindow.raise();
+        sweepWindow.activateWindow();
+    };
     connect(addAction(m_board, "Sweep", QStringLiteral("&Sweep…"), QKeySequence()), &QAction::triggered, this,
-            [&sweepWindow] {
-                sweepWindow.show();
-                sweepWindow.raise();
-                sweepWindow.activateWindow();
-            });
+            showSweepWindow);
+    connect(&sweepWindow, &SweepWindow::unseenStateChanged, &m_window, &MainWindow::showSweepState);
+    connect(&m_window, &MainWindow::sweepStateClicked, this, showSweepWindow);
 }
 
 bool MainMenus::readBackPending()

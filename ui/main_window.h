@@ -1,5 +1,6 @@
 // The program's top-level window: the menu bar, the control panel with its
-// fixed layout, and under it the chip-check strip; the window is the panel's
+// fixed layout, and under it the chip-check strip, beside which a sweep
+// running with its window closed shows its state; the window is the panel's
 // size plus the bar and the strip.
 #pragma once
 
@@ -10,6 +11,7 @@ class ControlPanel;
 class FileChooser;
 class MainMenus;
 class MessageSink;
+class QPushButton;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -24,8 +26,16 @@ public:
 
     ControlPanel& panel() const { return m_panel; }
     ChipCheckStrip* chipCheckStrip() const { return m_strip; }
+    QPushButton* sweepStateButton() const { return m_sweepState; }
+    // The state of a sweep whose window is closed, beside the strip, with
+    // `details` in its tool tip; an empty state takes it away.
+    void showSweepState(const QString& state, const QString& details);
     // Null for a window without menus.
     MainMenus* menus() const { return m_menus; }
+
+signals:
+    // The sweep state was pressed: the sweep window should open.
+    void sweepStateClicked();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -33,5 +43,6 @@ protected:
 private:
     ControlPanel& m_panel;
     ChipCheckStrip* m_strip;
+    QPushButton* m_sweepState;
     MainMenus* m_menus = nullptr;
 };
