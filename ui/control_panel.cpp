@@ -146,6 +146,12 @@ void ControlPanel::recalculate()
     emit chipLimitsChecked(checkChipLimits(settings, result));
 }
 
+std::vector<ChipLimitBreak> ControlPanel::checkControls() const
+{
+    const Settings settings = readSettings();
+    return checkChipLimits(settings, computePlan(settings, m_plan));
+}
+
 bool ControlPanel::recalculateForSet(const QString& refused)
 {
     recalculate();

@@ -46,6 +46,9 @@ public:
     EEdataWindow* eeDataWindow();
 
     void recalculate();
+    // The chip check of the controls as they stand, without running the plan
+    // or writing anything: for the strip before the first event.
+    std::vector<vantrel::ChipLimitBreak> checkControls() const;
     // Runs the plan and tells whether its set may leave the window. A plan
     // that stopped leaves the words of an earlier run in place, which must
     // not go to the board or the clipboard as if they were these settings':

@@ -1,7 +1,8 @@
 // The program's top-level window: the menu bar, the control panel with its
 // fixed layout, and under it the chip-check strip, beside which a sweep
 // running with its window closed shows its state; the window is the panel's
-// size plus the bar and the strip.
+// size plus the bar and the strip, or as large as the screen allows with
+// the panel scrolling inside.
 #pragma once
 
 #include <QMainWindow>
@@ -12,6 +13,7 @@ class FileChooser;
 class MainMenus;
 class MessageSink;
 class QPushButton;
+class QScrollArea;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -39,9 +41,17 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The whole window where the screen has room for it; otherwise as much
+    // as the screen holds, the panel scrolling inside.
+    void fitToScreen();
+
     ControlPanel& m_panel;
+    QScrollArea* m_scroll = nullptr;
+    bool m_followsScreen = false;
     ChipCheckStrip* m_strip;
     QPushButton* m_sweepState;
     MainMenus* m_menus = nullptr;

@@ -38,7 +38,11 @@ void TestChipCheckStrip::theWindowGrowsByTheStrip()
     QCOMPARE(QRect(w.strip()->mapTo(&w.window, QPoint(0, 0)), w.strip()->size()),
              QRect(0, 552, 433, ChipCheckStrip::kHeight));
     QCOMPARE(w.window.windowTitle(), QStringLiteral("Vantrel"));
-    QCOMPARE(w.strip()->text(), QString()); // no plan has run yet
+    // No plan has run yet, but the strip tells the state of the start
+    // settings (it used to stay blank until the first keystroke) ...
+    QCOMPARE(w.strip()->text(), QStringLiteral("Within chip limits"));
+    // ... without running the plan, whose results box stays empty.
+    QCOMPARE(w.d.listing(), QString());
 }
 
 void TestChipCheckStrip::followsThePlan()
