@@ -65,6 +65,19 @@ void TestEEData::listingInItsWindow()
     QCOMPARE(window->text()->objectName(), QStringLiteral("EEtext"));
     QCOMPARE(window->text()->geometry(), QRect(8, 8, 297, 281));
     QCOMPARE(window->text()->toPlainText(), kListing);
+    // Every line whole in the box, the first one (the longest) included.
+    const QFontMetrics metrics(window->text()->font());
+    const int room = window->text()->viewport()->width() - 2 * int(window->text()->document()->documentMargin());
+    for (const QString& line : kListing.split(QLatin1Char('\n')))
+        QVERIFY2(metrics.horizontalAdvance(line) <= room, qPrintable(line));
+    // In a face too wide for the box the window grows to the line.
+    const QString wide = QStringLiteral(";  Fout = 2320.123456789012MHz      Ref = 10.000000000000MHz  ") + kListing;
+    window->setListing(wide);
+    QVERIFY(window->width() > 312);
+    QVERIFY(metrics.horizontalAdvance(wide.section(QLatin1Char('\n'), 0, 0))
+            <= window->text()->viewport()->width() - 2 * int(window->text()->document()->documentMargin()));
+    window->setListing(kListing);
+    QCOMPARE(window->size(), QSize(312, 329));
 
     d.arrow("Pwr", false); // any recalculation hides it
     QVERIFY(!window->isVisible());
