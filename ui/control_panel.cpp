@@ -198,6 +198,18 @@ bool ControlPanel::eventFilter(QObject* watched, QEvent* event)
 
 void ControlPanel::closeEvent(QCloseEvent* event)
 {
+    // A set or a sweep step on its way to the board goes out whole first
+    // (at most 1.2 s for Write EE): the chip or its EEPROM never keeps half.
+    if (m_commandBusy || m_boardHeld) {
+        event->ignore();
+        if (!m_closeWhenIdle) {
+            m_closeWhenIdle = true;
+            appendToText1(QStringLiteral("Closing once the lines under way have gone out whole")
+                          + QString::fromLatin1(kCrLf));
+            emit closeWaitsForBoard();
+        }
+        return;
+    }
     // Closing the panel ends the program, with the EE Data window open or not.
     if (m_eeData)
         m_eeData->close();
@@ -285,7 +297,10 @@ void ControlPanel::nmCalcClick()
 
 void ControlPanel::picEEdataClick()
 {
-    recalculate();
+    // A stopped plan leaves the last complete plan's words in place: they
+    // must not go into a listing the board's firmware is built from.
+    if (!recalculateForSet(QStringLiteral("PIC EE Data made no listing")))
+        return;
     EEdataWindow* window = eeDataWindow();
     window->show();
     // The reference as typed, in the bytes of the user's own encoding.

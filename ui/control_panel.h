@@ -76,6 +76,9 @@ signals:
     void chipLimitsChecked(const std::vector<vantrel::ChipLimitBreak>& breaks);
     // The board's port opened, or closed for whatever reason.
     void portOpenChanged(bool open);
+    // The window was asked to close while lines are on their way to the
+    // board; it closes once they are out. A sweep should stop after its step.
+    void closeWaitsForBoard();
 
 public:
     // Loads a register set read back from the board into the controls and
@@ -147,6 +150,7 @@ private:
     bool m_awaitingBoardSet = false;
     bool m_commandBusy = false;
     bool m_boardHeld = false;
+    bool m_closeWhenIdle = false; // a close waits for the board's lines
     // True while a decode or an opened settings file writes the controls:
     // their handlers must not recalculate from half-written settings.
     bool m_holdingPlan = false;

@@ -121,6 +121,10 @@ void ControlPanel::updateBoardButtons()
         button->setEnabled(!m_commandBusy && !m_boardHeld);
         button->setToolTip(why);
     }
+    // A close that waited for the board ends now, from the event loop, not
+    // from inside the signal that told of the end.
+    if (m_closeWhenIdle && !m_commandBusy && !m_boardHeld)
+        QMetaObject::invokeMethod(this, [this] { window()->close(); }, Qt::QueuedConnection);
 }
 
 bool ControlPanel::portIsOpen() const { return m_link.isOpen(); }

@@ -156,7 +156,11 @@ MainWindow::~MainWindow()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // The panel's own close ends the program, whatever else is open.
-    m_panel.close();
+    // The panel's own close ends the program, whatever else is open; it
+    // waits while lines are on their way to the board, and so does the window.
+    if (!m_panel.close()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }

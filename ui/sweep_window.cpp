@@ -74,6 +74,8 @@ SweepWindow::SweepWindow(ControlPanel& panel, SerialLink& link, BoardCommands& c
 
     connect(m_startButton, &QPushButton::clicked, this, &SweepWindow::start);
     connect(m_stopButton, &QPushButton::clicked, this, &SweepWindow::stop);
+    // The program is closing: the step under way goes out whole, then it ends.
+    connect(&m_panel, &ControlPanel::closeWaitsForBoard, this, &SweepWindow::stop);
     connect(m_browse, &QPushButton::clicked, this, [this] {
         const QString name = m_files.openFileName(QStringLiteral("Hop file"),
                                                   QStringLiteral("Hop lists (*.txt *.hop);;All files (*)"));

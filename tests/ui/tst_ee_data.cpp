@@ -37,6 +37,7 @@ private slots:
     void clearedBoxWritesNothing();
     void failuresAreReportedAndLoseNothing_data();
     void failuresAreReportedAndLoseNothing();
+    void aPlanThatStoppedListsNothing();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -158,6 +159,25 @@ void TestEEData::failuresAreReportedAndLoseNothing()
     QCOMPARE(fileBytes(path), QByteArray("; kept\r\n"));
     QVERIFY(d.panel.eeDataWindow()->isVisible());
     QVERIFY(d.panel.eeDataWindow()->text()->toPlainText().startsWith(QStringLiteral(";  R = 1")));
+}
+
+// The words of the last complete plan used to be listed, and appended to
+// the firmware's source, as if they were the stopped plan's.
+void TestEEData::aPlanThatStoppedListsNothing()
+{
+    PanelDriver d;
+    d.firstExampleOptions();
+    d.click("GenRegFile");
+    d.click("PicEEdata");
+    QCOMPARE(fileBytes(QStringLiteral("4351SynthReg.txt")), block(0));
+    d.type("ResolutionText", QStringLiteral("2441.40625"));
+    QVERIFY(d.listing().startsWith(QStringLiteral("More than 12 bits")));
+    d.click("PicEEdata");
+    QCOMPARE(d.sink.messages.size(), 1);
+    QVERIFY2(d.sink.messages.first().startsWith(QStringLiteral("PIC EE Data made no listing: the settings give no "
+                                                               "complete plan")),
+             qPrintable(d.sink.messages.first()));
+    QCOMPARE(fileBytes(QStringLiteral("4351SynthReg.txt")), block(0));
 }
 
 QTEST_MAIN(TestEEData)

@@ -113,6 +113,8 @@ private slots:
     void messagesInTheWindowsTerms();
     void theListStaysWhereTheUserScrolled();
     void timeLeftFromTheStepsAfterTheFirst();
+    void closingTheProgramWaitsForTheBoard_data();
+    void closingTheProgramWaitsForTheBoard();
 };
 
 void TestSweepWindow::initTestCase()
@@ -398,6 +400,40 @@ void TestSweepWindow::timeLeftFromTheStepsAfterTheFirst()
     QVERIFY2(left.captured(1).toInt() <= 3, qPrintable(w.status()));
     w.window.stop();
     QTRY_VERIFY_WITH_TIMEOUT(!w.window.isRunning(), kWaitMs);
+}
+
+void TestSweepWindow::closingTheProgramWaitsForTheBoard_data()
+{
+    QTest::addColumn<bool>("sweeping");
+    QTest::addColumn<int>("lines"); // what the board holds in the end
+    QTest::addRow("Write EE under way") << false << 12;
+    QTest::addRow("a sweep's first step under way") << true << 6;
+}
+
+// Quitting mid-command used to end the program at once: the EEPROM kept half
+// a store, the chip half a step.
+void TestSweepWindow::closingTheProgramWaitsForTheBoard()
+{
+    QFETCH(bool, sweeping);
+    QFETCH(int, lines);
+    Board board;
+    QVERIFY(board.start({"--log"}));
+    BothWindows w;
+    if (sweeping) {
+        w.startLongSweep(board.path());
+    } else {
+        w.d.type("CPNo", board.path());
+        w.d.click("SetCP");
+        w.d.click("WriteAll");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(board.logLines().size() >= 2, kWaitMs);
+    QVERIFY(!w.main.close());
+    QVERIFY(w.main.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.main.isVisible(), kWaitMs);
+    QTest::qWait(300);
+    const QStringList seen = lineTexts(board.logLines());
+    QCOMPARE(seen.size(), lines);
+    QCOMPARE(seen.last(), sweeping ? QStringLiteral("R00780000") : QStringLiteral("W"));
 }
 
 QTEST_MAIN(TestSweepWindow)
