@@ -98,8 +98,8 @@ void TestSettingsFile::refusesAFaultyFile_data()
         << "format" << "\"other-settings\"" << "it is not a settings file (\"format\" is not \"vantrel-settings\")";
     QTest::addRow("no format") << "format" << "remove"
                                << "it is not a settings file (\"format\" is not \"vantrel-settings\")";
-    QTest::addRow("a later version") << "version" << "2"
-                                     << "it is settings file version 2, and this program reads version 1";
+    QTest::addRow("a later version") << "version" << "3"
+                                     << "it is settings file version 3, and this program reads versions 1 and 2";
     QTest::addRow("no version") << "version" << "remove" << "\"version\" is missing";
     QTest::addRow("the version as text") << "version" << "\"1\"" << "\"version\" is not a number";
     QTest::addRow("no texts") << "texts" << "remove" << "\"texts\" is missing";
