@@ -158,12 +158,13 @@ public:
     int read(PlanSession& session)
     {
         connect(&m_link, &SerialLink::decodeRequested, this, [this, &session](const RegisterSet& set) {
-            loadRegisterSet(session, set);
+            const std::string changed = readBackMessage(loadRegisterSet(session, set));
             showBoardText(m_link.takePendingText());
+            if (!changed.empty())
+                m_console.err(QStringLiteral("vantrel-ctl: ") + QString::fromStdString(changed));
             if (m_request.plan.json) {
                 QJsonObject object = planObject(session);
-                object.insert(QStringLiteral("words"), registerArray(set));
-                object.insert(QStringLiteral("settings"), settingsObject(session.settings()));
+                addReadBack(object, session, set);
                 m_console.out(jsonText(object));
             } else {
                 m_console.out(QByteArray::fromStdString(planText(session)));
@@ -247,6 +248,8 @@ void showChipLimits(Console& console, const PlanSession& plan)
 {
     for (const ChipLimitBreak& item : chipLimits(plan))
         console.err(QStringLiteral("chip: ") + QString::fromStdString(item.text()));
+    for (const std::string& advice : chipAdviceOf(plan))
+        console.err(QStringLiteral("advice: ") + QString::fromStdString(advice));
 }
 
 int setOrStore(const CtlRequest& request, Console& console, BoardCommands::Command command)
