@@ -54,6 +54,8 @@ MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& fil
     // Entries that drive the board itself (the sweep window's) follow here,
     // after a separator of their own: addSweepWindow.
 
+    addChipMenu(bar, window);
+
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     connect(addAction(help, "KeyboardShortcuts", QStringLiteral("Keyboard Shortcuts"), QKeySequence()),
             &QAction::triggered, this, &MainMenus::showShortcuts);
@@ -147,7 +149,8 @@ void MainMenus::showShortcuts()
     QStringList lines{QStringLiteral("Menus")};
     for (const QAction* action : std::as_const(m_withShortcuts))
         lines << action->shortcut().toString(QKeySequence::NativeText) + QStringLiteral("   ") + action->text();
-    lines << QStringLiteral("Alt+F, Alt+B, Alt+H   the File, Board and Help menus") << QString()
+    lines << QStringLiteral("Alt+F, Alt+B, Alt+H   the File, Board and Help menus")
+          << QStringLiteral("Alt+C   the Chip menu") << QString()
           << QStringLiteral("The panel")
           << QStringLiteral("Tab, Shift+Tab   the next or previous control, in the panel's order from "
                             "\"Wanted F out\" to the chip-limits strip")

@@ -1,5 +1,5 @@
 // The menu bar of the program's window: settings files (File), the register
-// set on the clipboard (Board) and help (Help). Every box and file dialog
+// set on the clipboard (Board), the chip options (Chip) and help (Help). Every box and file dialog
 // goes through the collaborators it is handed, so nothing here blocks a test,
 // and a settings file or a pasted set is applied whole or not at all.
 #pragma once
@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+class ChipOptionsWindow;
 class ControlPanel;
 class FileChooser;
 class MainWindow;
@@ -15,6 +16,7 @@ class MessageSink;
 class QAction;
 class QKeySequence;
 class QMenu;
+class QMenuBar;
 
 class MainMenus : public QObject {
     Q_OBJECT
@@ -26,6 +28,8 @@ public:
     QMenu* boardMenu() const { return m_board; }
     // "Sweep…" in the Board menu, showing the one sweep window.
     void addSweepWindow(QWidget& sweepWindow);
+    // The options window, once "Options…" has opened it; null before.
+    ChipOptionsWindow* chipOptionsWindow() const { return m_chipOptions; }
 
 private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text, const QKeySequence& shortcut);
@@ -39,10 +43,15 @@ private:
     // True, with a message, while the board's stored set is read back: what
     // the user asked for would be overwritten by it, or would end the wait.
     bool readBackPending();
+    // The Chip menu (chip_menu.cpp): "Options…", "RF Output" and "Follow the
+    // Datasheet for the Mode".
+    void addChipMenu(QMenuBar* bar, MainWindow& window);
+    void openChipOptions(MainWindow& window);
 
     ControlPanel& m_panel;
     MessageSink& m_messages;
     FileChooser& m_files;
     QMenu* m_board;
     QList<QAction*> m_withShortcuts;
+    ChipOptionsWindow* m_chipOptions = nullptr;
 };

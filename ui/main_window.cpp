@@ -22,7 +22,7 @@ MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
     layout->addWidget(m_strip);
     setCentralWidget(content);
     m_strip->setFixedWidth(panel.width());
-    connect(&panel, &ControlPanel::chipLimitsChecked, m_strip, &ChipCheckStrip::showBreaks);
+    connect(&panel, &ControlPanel::chipChecked, m_strip, &ChipCheckStrip::showCheck);
     // The strip comes after the panel's last control in the tab order.
     setTabOrder(panel.lastInTabOrder(), m_strip);
     setFixedSize(sizeHint());
