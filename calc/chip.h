@@ -69,8 +69,6 @@ constexpr int kMaxPower = reg4::kOutputPower.maxValue();     // 3, +5 dBm
 constexpr std::uint32_t kMaxPhaseValue = reg1::kPhase.maxValue();        // 4095, and below MOD
 constexpr std::uint32_t kMaxClockDivider = reg3::kClockDivider.maxValue(); // 4095
 constexpr std::uint32_t kMaxAuxPower = reg4::kAuxPower.maxValue();         // 3, +5 dBm
-// The output stages' power codes 0..3 in dBm (Register 4, "Output Power", "AUX Output Power").
-inline constexpr std::array<int, 4> kPowerDbm{-4, -1, 2, 5};
 
 // --- MUXOUT ------------------------------------------------------------------
 

@@ -1,5 +1,8 @@
 #include "chip_check.h"
 
+#include <charconv>
+#include <cmath>
+
 #include "chip.h"
 #include "chip_options.h"
 #include "number_format.h"
@@ -8,21 +11,49 @@
 namespace vantrel {
 namespace {
 
+// Room for every limit at once, taken when the first one breaks: the texts
+// of the items are not moved about as the list grows.
+constexpr std::size_t kMostBreaks = 20;
+
 // Up to six decimals, no trailing zeros: 33.3333333 -> "33.333333", 10 -> "10".
-std::string amount(double value) { return formatMask(value, "#0.######"); }
+// Most amounts are whole (INT, MOD, a bound), and written straight away: the
+// check runs after every keystroke and builds these texts for each limit broken.
+std::string amount(double value)
+{
+    if (value == std::floor(value) && std::fabs(value) < 1e15) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value)).ptr;
+        return std::string(digits, end);
+    }
+    return formatMask(value, "#0.######");
+}
 
 std::string withUnit(double value, const std::string& unit)
 {
-    return unit.empty() ? amount(value) : amount(value) + " " + unit;
+    std::string text = amount(value);
+    if (!unit.empty()) {
+        text.reserve(text.size() + 1 + unit.size());
+        text += ' ';
+        text += unit;
+    }
+    return text;
 }
 
 // Adds one broken limit; its summary reads "INT 73 below 75 for prescaler 8/9".
 void add(std::vector<ChipLimitBreak>& breaks, ChipLimit limit, std::string name, double value, std::string unit,
          std::string bound, const std::string& relation, std::string advice)
 {
-    ChipLimitBreak item{limit, std::move(name), value, std::move(unit), std::move(bound), {}, std::move(advice)};
-    item.summary = item.name + " " + withUnit(value, item.unit) + " " + relation;
-    breaks.push_back(std::move(item));
+    if (breaks.empty())
+        breaks.reserve(kMostBreaks);
+    ChipLimitBreak& item = breaks.emplace_back(
+        ChipLimitBreak{limit, std::move(name), value, std::move(unit), std::move(bound), {}, std::move(advice)});
+    const std::string amountText = withUnit(value, item.unit);
+    item.summary.reserve(item.name.size() + amountText.size() + relation.size() + 2);
+    item.summary += item.name;
+    item.summary += ' ';
+    item.summary += amountText;
+    item.summary += ' ';
+    item.summary += relation;
 }
 
 // A limit that is a state rather than an amount: its value is the state's
@@ -30,6 +61,8 @@ void add(std::vector<ChipLimitBreak>& breaks, ChipLimit limit, std::string name,
 void addState(std::vector<ChipLimitBreak>& breaks, ChipLimit limit, std::string name, double value,
               std::string bound, std::string summary, std::string advice)
 {
+    if (breaks.empty())
+        breaks.reserve(kMostBreaks);
     breaks.push_back({limit, std::move(name), value, {}, std::move(bound), std::move(summary), std::move(advice)});
 }
 

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <type_traits>
 
-#include "number_format.h"
 
 namespace vantrel {
 namespace {
@@ -230,9 +229,11 @@ std::vector<std::string> chipOptionNotes(const ChipOptions& options)
     if (!options.rfOutputEnable)
         notes.emplace_back("RF output off");
     if (options.auxEnable) {
-        const int dbm = kPowerDbm[options.auxPower & kMaxAuxPower];
-        notes.push_back("AUX " + std::string(dbm > 0 ? "+" : "") + plainNumber(dbm) + " dBm "
-                        + (options.auxSelect == AuxSelect::Fundamental ? "fundamental" : "divided"));
+        const std::string_view power = kAuxPowerLabels[options.auxPower & kMaxAuxPower].label;
+        std::string note = "AUX ";
+        note += power;
+        note += options.auxSelect == AuxSelect::Fundamental ? " fundamental" : " divided";
+        notes.push_back(std::move(note));
     }
     if (options.counterReset)
         notes.emplace_back("counter reset");

@@ -6,9 +6,11 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
-class ChipOptionsWindow;
+#include "chip_options_window.h"
+
 class ControlPanel;
 class FileChooser;
 class MainWindow;
@@ -29,7 +31,7 @@ public:
     // "Sweep…" in the Board menu, showing the one sweep window.
     void addSweepWindow(QWidget& sweepWindow);
     // The options window, once "Options…" has opened it; null before.
-    ChipOptionsWindow* chipOptionsWindow() const { return m_chipOptions; }
+    ChipOptionsWindow* chipOptionsWindow() const { return m_chipOptions.data(); }
 
 private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text, const QKeySequence& shortcut);
@@ -53,5 +55,6 @@ private:
     FileChooser& m_files;
     QMenu* m_board;
     QList<QAction*> m_withShortcuts;
-    ChipOptionsWindow* m_chipOptions = nullptr;
+    // Created on first use; whoever closes it for good may delete it.
+    QPointer<ChipOptionsWindow> m_chipOptions;
 };
