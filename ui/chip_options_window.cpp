@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
-#include <QGridLayout>
+#include <QBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QScopedValueRollback>
@@ -69,18 +69,19 @@ ChipOptionsWindow::ChipOptionsWindow(ControlPanel& panel, QWidget* parent)
 
 void ChipOptionsWindow::build()
 {
-    auto* grid = new QGridLayout(this);
+    auto* columns = new QHBoxLayout(this);
     QFormLayout* forms[6] = {};
     // Two columns: Registers 1, 2 and 5 on the left, 3 and 4 on the right.
-    const struct {
-        int reg, row, column;
-    } places[] = {{1, 0, 0}, {2, 1, 0}, {5, 2, 0}, {3, 0, 1}, {4, 1, 1}};
-    for (const auto& place : places) {
-        auto* group = new QGroupBox(QStringLiteral("Register %1").arg(place.reg));
-        forms[place.reg] = new QFormLayout(group);
-        grid->addWidget(group, place.row, place.column, place.column == 1 && place.row == 1 ? 2 : 1, 1);
+    for (const std::initializer_list<int> registers : {std::initializer_list<int>{1, 2, 5}, {3, 4}}) {
+        auto* column = new QVBoxLayout;
+        for (const int reg : registers) {
+            auto* group = new QGroupBox(QStringLiteral("Register %1").arg(reg));
+            forms[reg] = new QFormLayout(group);
+            column->addWidget(group);
+        }
+        column->addStretch();
+        columns->addLayout(column);
     }
-    grid->setRowStretch(3, 1);
 
     // The MUXOUT code heads Register 2.
     m_muxCode = new QComboBox;
