@@ -166,9 +166,7 @@ void ControlPanel::setFollowDatasheet(bool on)
 void ControlPanel::muxButtonSelected()
 {
     if (m_chipOptions.muxCode) {
-        ChipOptions options = m_chipOptions;
-        options.muxCode.reset();
-        m_chipOptions = options;
+        m_chipOptions.muxCode.reset();
         emit chipOptionsChanged(m_chipOptions);
     }
     recalculate();

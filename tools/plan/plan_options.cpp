@@ -335,7 +335,7 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
     // The datasheet's choice for the mode first, so that the options given override it.
     if (isSet(kFollowOption))
         followDatasheetForMode(s.chip, s.intN);
-    if (const std::optional<QString> chipError = readChipOptions(parser, s))
+    if (std::optional<QString> chipError = readChipOptions(parser, s))
         return chipError;
     if (isSet("force-d"))
         request.presses.forceD = parser.value(QStringLiteral("force-d")).toStdString();
