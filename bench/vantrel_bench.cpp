@@ -11,9 +11,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <chrono>
+
 #include "best_fraction.h"
 #include "chip_check.h"
 #include "chip_check_strip.h"
+#include "chip_options_window.h"
+#include "main_menus.h"
 #include "frequency_plan.h"
 #include "main_window.h"
 #include "panel_harness.h"
@@ -54,6 +58,88 @@ void planWithChipCheck(benchmark::State& state, const char* ref, const char* fou
 }
 BENCHMARK_CAPTURE(planWithChipCheck, within_limits, "10", "2320.5");
 BENCHMARK_CAPTURE(planWithChipCheck, two_broken, "30", "2190");
+
+// Two limits broken (INT 73 and a VCO below 2200 MHz) with chip options
+// that every check of theirs reads and the strip notes, but that break nothing.
+vantrel::Settings twoBrokenWithOptions()
+{
+    vantrel::Settings s;
+    s.frText = "60"; // 30 MHz after Ref Divide/2, which cycle slip reduction needs
+    s.foutText = "2190";
+    s.resolutionText = "100000";
+    s.mux = vantrel::MuxButton::MuxL;
+    s.chrgPump = 7;
+    s.refDiv2 = true;
+    s.chip.cycleSlipReduction = true;
+    s.chip.phaseAdjust = true;
+    s.chip.phaseValue = 50;
+    s.chip.bandSelectClockMode = vantrel::BandSelectClockMode::High;
+    s.chip.clockDividerMode = vantrel::ClockDividerMode::FastLock;
+    s.chip.clockDivider = 150;
+    s.chip.auxEnable = true;
+    s.chip.auxPower = 2;
+    s.chip.auxSelect = vantrel::AuxSelect::Fundamental;
+    s.chip.rfOutputEnable = false;
+    return s;
+}
+
+// The worst case of the check: settings and chip options that break
+// fourteen limits at once (every one whose text is built), with a note of
+// the options beside them. A complete plan, so the plan alone does its
+// whole listing too.
+vantrel::Settings everyCheckBroken()
+{
+    vantrel::Settings s;
+    s.frText = "300";     // REFIN above 250, and above 30 with the doubler
+    s.refDbl = true;      // PFD 600 MHz, band-select clock 2.35 MHz
+    s.foutText = "5000";  // VCO and output above 4400, INT 8
+    s.prescale8 = false;  // VCO above 3600 with 4/5
+    s.resolutionText = "60000000"; // MOD 10: below 50 in low spur mode
+    s.lowSpur = true;
+    s.mux = vantrel::MuxButton::MuxN;
+    s.chip.phaseValue = 20;  // not below MOD
+    s.chip.cycleSlipReduction = true; // without Ref Divide/2
+    s.chip.chargeCancellation = true; // in fractional mode
+    s.chip.abp = vantrel::Antibacklash::Ns3;
+    s.chip.rfOutputEnable = false;
+    return s;
+}
+
+// The plan alone and the plan with every check (limits, advice, notes), in
+// alternating blocks of the same run, so that a loaded machine slows both
+// alike: the figure is their ratio.
+void planAndChecksSideBySide(benchmark::State& state, vantrel::Settings (*make)())
+{
+    const vantrel::Settings settings = make();
+    const vantrel::PlanValues previous;
+    constexpr int kBlock = 200;
+    std::chrono::nanoseconds alone{0};
+    std::chrono::nanoseconds checked{0};
+    std::size_t breaks = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < kBlock; ++i)
+            benchmark::DoNotOptimize(vantrel::computePlan(settings, previous));
+        const auto middle = std::chrono::steady_clock::now();
+        for (int i = 0; i < kBlock; ++i) {
+            const vantrel::PlanResult result = vantrel::computePlan(settings, previous);
+            const vantrel::ChipCheck check = vantrel::checkChip(settings, result);
+            breaks = check.breaks.size();
+            benchmark::DoNotOptimize(check);
+        }
+        const auto end = std::chrono::steady_clock::now();
+        alone += middle - start;
+        checked += end - middle;
+    }
+    const double runs = double(state.iterations()) * kBlock;
+    state.counters["plan_us"] = std::chrono::duration<double, std::micro>(alone).count() / runs;
+    state.counters["with_checks_us"] = std::chrono::duration<double, std::micro>(checked).count() / runs;
+    state.counters["ratio"] = double(checked.count()) / double(alone.count());
+    state.counters["limits_broken"] = double(breaks);
+}
+BENCHMARK_CAPTURE(planAndChecksSideBySide, two_broken_with_options, twoBrokenWithOptions)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(planAndChecksSideBySide, every_limit_broken, everyCheckBroken)->Unit(benchmark::kMicrosecond);
 
 // The search over its hardest inputs: a fraction just below 1 tries every
 // numerator up to 4094; one of 0.00001 or less used to spin two seconds.
@@ -97,14 +183,41 @@ void keystrokeToListing(benchmark::State& state)
 }
 BENCHMARK(keystrokeToListing)->Unit(benchmark::kMicrosecond);
 
-void keystrokeToListingAndStrip(benchmark::State& state)
+void keystrokeToListingAndStrip(benchmark::State& state, bool withOptions)
 {
     PanelHarness harness;
     MainWindow window(harness.panel);
     window.show();
+    if (withOptions) // the options the strip notes, and the integer-N advice
+        harness.panel.setChipOptions(twoBrokenWithOptions().chip);
     keystrokes(state, harness, window.chipCheckStrip());
 }
-BENCHMARK(keystrokeToListingAndStrip)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(keystrokeToListingAndStrip, default_options, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(keystrokeToListingAndStrip, with_options, true)->Unit(benchmark::kMicrosecond);
+
+// Chip, Options… in the program's window, opened for the first time: the
+// window built with every control, shown and painted. It is closed and
+// deleted after each opening, so that every one is a first.
+void openChipOptionsWindow(benchmark::State& state)
+{
+    PanelHarness harness;
+    MainWindow window(harness.panel, harness.messages, harness.files);
+    window.show();
+    auto* open = window.findChild<QAction*>(QStringLiteral("ChipOptions"));
+    for (auto _ : state) {
+        open->trigger();
+        ChipOptionsWindow* options = window.menus()->chipOptionsWindow();
+        if (!QTest::qWaitForWindowExposed(options)) {
+            state.SkipWithError("the options window was not shown");
+            return;
+        }
+        options->repaint();
+        state.PauseTiming();
+        delete options;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(openChipOptionsWindow)->Unit(benchmark::kMillisecond);
 
 // A received set loaded into the window: the decode with its one recalculation.
 void decodeIntoWindow(benchmark::State& state)

@@ -24,9 +24,13 @@ constexpr double kMaxVcoForPrescaler45MHz = 3600.0;
 // 35 x 64 = 2240, inside the VCO range, so "Auto Set >>" always finds a divider.
 constexpr double kMinOutputMHz = 35.0;
 constexpr double kMaxOutputMHz = 4400.0;
-// Phase-detector frequency, at most 32 MHz with the band-select clock mode
-// low, which these words always set (datasheet table, "Phase Detector").
+// Phase-detector frequency, at most 32 MHz in fractional-N mode (datasheet
+// table, "Phase Detector").
 constexpr double kMaxPfdMHz = 32.0;
+// In integer-N mode at most 45 MHz, and at most 90 MHz with the band
+// selection off (phase adjust on) (datasheet table, "Phase Detector").
+constexpr double kMaxPfdIntegerNMHz = 45.0;
+constexpr double kMaxPfdIntegerNPhaseAdjustMHz = 90.0;
 // The panel's own floor: below it the plan stops before INT, FRAC and MOD.
 constexpr double kMinFcompMHz = 0.001;
 // REFIN, the reference as typed: 10..250 MHz (datasheet table, "REFIN Characteristics").
@@ -37,6 +41,9 @@ constexpr double kMaxRefInDoubledMHz = 30.0;
 // Band-select clock, Fcomp / BandSelect, at most 125 kHz with the clock mode
 // low (Register 4, "Band Select Clock Divider Value").
 constexpr double kMaxBandSelectClockMHz = 0.125;
+// With the clock mode high, at most 500 kHz, the divider then at most 254
+// (Register 3, "Band Select Clock Mode").
+constexpr double kMaxBandSelectClockHighMHz = 0.5;
 
 // --- Counter values, whole numbers ----------------------------------------
 
@@ -45,6 +52,8 @@ constexpr double kMinInt45 = 23;
 constexpr double kMinInt89 = 75;
 // MOD 2..4095 in fractional mode (Register 1, "12-Bit Modulus Value").
 constexpr double kMinModFractional = 2;
+// MOD at least 50 in low spur mode, the dither (Register 2, "Noise Mode").
+constexpr double kMinModLowSpur = 50;
 
 // The widest value each field takes (Figures 24 to 29, the register maps).
 constexpr double kMaxInt = reg0::kInt.maxValue();      // 65535
@@ -53,9 +62,13 @@ constexpr double kMaxMod = reg1::kMod.maxValue();      // 4095
 constexpr double kMinR = 1;
 constexpr double kMaxR = reg2::kRCounter.maxValue();   // 1023
 constexpr std::int32_t kMaxBandSelect = reg4::kBandSelect.maxValue(); // 255
+constexpr std::int32_t kMaxBandSelectHighMode = 254;                   // clock mode high (Register 3)
 constexpr int kMaxOutDivIndex = 6;                     // divider 64; code 7 is reserved
 constexpr int kMaxChargePump = reg2::kChargePump.maxValue(); // 15, 5.00 mA with 5.1 kOhm
 constexpr int kMaxPower = reg4::kOutputPower.maxValue();     // 3, +5 dBm
+constexpr std::uint32_t kMaxPhaseValue = reg1::kPhase.maxValue();        // 4095, and below MOD
+constexpr std::uint32_t kMaxClockDivider = reg3::kClockDivider.maxValue(); // 4095
+constexpr std::uint32_t kMaxAuxPower = reg4::kAuxPower.maxValue();         // 3, +5 dBm
 
 // --- MUXOUT ------------------------------------------------------------------
 
@@ -97,5 +110,25 @@ std::optional<MuxOut> muxCodeFor(MuxButton button);
 std::optional<MuxButton> muxButtonFor(std::uint32_t code);
 // The button named by a command-line option ("none", "r", "n", "lock").
 std::optional<MuxButton> muxButtonNamed(std::string_view option);
+
+// --- Chip options: the codes of the fields the panel does not hold ---------
+// Each enum's values are the field's codes (the register maps). A code the
+// window does not offer still has a name when a set read back from the board
+// carries it, so that nothing read back is replaced.
+
+// Register 2, bit 7, "Lock Detect Precision": 10 ns for fractional-N, 6 ns for integer-N.
+enum class LockDetectPrecision : std::uint32_t { Ns10 = 0, Ns6 = 1 };
+// Register 3, bit 23, "Band Select Clock Mode": low for low PFD frequencies,
+// high for a band-select clock up to 500 kHz.
+enum class BandSelectClockMode : std::uint32_t { Low = 0, High = 1 };
+// Register 3, bit 22, "Antibacklash Pulse Width": 6 ns for fractional-N, 3 ns
+// for integer-N (a lower phase-noise floor; not recommended for fractional-N).
+enum class Antibacklash : std::uint32_t { Ns6 = 0, Ns3 = 1 };
+// Register 3, bits 16..15, "Clock Divider Mode"; 11 is reserved.
+enum class ClockDividerMode : std::uint32_t { Off = 0, FastLock = 1, Resync = 2, Reserved = 3 };
+// Register 4, bit 9, "AUX Output Select".
+enum class AuxSelect : std::uint32_t { Divided = 0, Fundamental = 1 };
+// Register 5, bits 23..22, "LD Pin Mode": 00 and 10 both hold the pin low.
+enum class LockDetectPin : std::uint32_t { Low = 0, DigitalLockDetect = 1, Low10 = 2, High = 3 };
 
 } // namespace vantrel

@@ -1,27 +1,109 @@
 #include "chip_check.h"
 
+#include <charconv>
+#include <cmath>
+
 #include "chip.h"
+#include "chip_options.h"
 #include "number_format.h"
 #include "number_reader.h"
 
 namespace vantrel {
 namespace {
 
+// Room for every limit at once, taken when the first one breaks: the texts
+// of the items are not moved about as the list grows.
+constexpr std::size_t kMostBreaks = 20;
+
 // Up to six decimals, no trailing zeros: 33.3333333 -> "33.333333", 10 -> "10".
-std::string amount(double value) { return formatMask(value, "#0.######"); }
+// Most amounts are whole (INT, MOD, a bound), and written straight away: the
+// check runs after every keystroke and builds these texts for each limit broken.
+std::string amount(double value)
+{
+    if (value == std::floor(value) && std::fabs(value) < 1e15) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value)).ptr;
+        return std::string(digits, end);
+    }
+    return formatMask(value, "#0.######");
+}
 
 std::string withUnit(double value, const std::string& unit)
 {
-    return unit.empty() ? amount(value) : amount(value) + " " + unit;
+    std::string text = amount(value);
+    if (!unit.empty()) {
+        text.reserve(text.size() + 1 + unit.size());
+        text += ' ';
+        text += unit;
+    }
+    return text;
 }
 
 // Adds one broken limit; its summary reads "INT 73 below 75 for prescaler 8/9".
 void add(std::vector<ChipLimitBreak>& breaks, ChipLimit limit, std::string name, double value, std::string unit,
          std::string bound, const std::string& relation, std::string advice)
 {
-    ChipLimitBreak item{limit, std::move(name), value, std::move(unit), std::move(bound), {}, std::move(advice)};
-    item.summary = item.name + " " + withUnit(value, item.unit) + " " + relation;
-    breaks.push_back(std::move(item));
+    if (breaks.empty())
+        breaks.reserve(kMostBreaks);
+    ChipLimitBreak& item = breaks.emplace_back(
+        ChipLimitBreak{limit, std::move(name), value, std::move(unit), std::move(bound), {}, std::move(advice)});
+    const std::string amountText = withUnit(value, item.unit);
+    item.summary.reserve(item.name.size() + amountText.size() + relation.size() + 2);
+    item.summary += item.name;
+    item.summary += ' ';
+    item.summary += amountText;
+    item.summary += ' ';
+    item.summary += relation;
+}
+
+// A limit that is a state rather than an amount: its value is the state's
+// code (1 for on), and its summary says what it is.
+void addState(std::vector<ChipLimitBreak>& breaks, ChipLimit limit, std::string name, double value,
+              std::string bound, std::string summary, std::string advice)
+{
+    if (breaks.empty())
+        breaks.reserve(kMostBreaks);
+    breaks.push_back({limit, std::move(name), value, {}, std::move(bound), std::move(summary), std::move(advice)});
+}
+
+// The limits that the chip options bring, in the order of the enum.
+void addOptionLimits(std::vector<ChipLimitBreak>& breaks, const Settings& s, const PlanResult& result)
+{
+    const PlanValues& p = result.values;
+    const ChipOptions& chip = s.chip;
+    const bool countersComputed = result.outcome != PlanOutcome::NoPfd;
+    const bool fractional = !s.intN || p.fract != 0;
+    // Below MOD 2 the MOD limit is broken already; the phase and dither bounds add nothing.
+    const bool modUsable = countersComputed && fractional && p.denom >= kMinModFractional && p.denom <= kMaxMod;
+
+    if (modUsable && s.lowSpur && p.denom < kMinModLowSpur)
+        add(breaks, ChipLimit::LowSpurMod, "MOD", p.denom, "",
+            "at least " + amount(kMinModLowSpur) + " in low spur mode",
+            "below " + amount(kMinModLowSpur) + " in low spur mode",
+            "make the resolution finer (fewer Hz), or clear Low Spur mode");
+    if (modUsable && chip.phaseValue >= p.denom)
+        add(breaks, ChipLimit::PhaseValue, "Phase value", chip.phaseValue, "", "below MOD",
+            "not below MOD " + amount(p.denom),
+            "set a phase value below MOD in Chip \u25B8 Options\u2026 (1 is usual)");
+    if (chip.cycleSlipReduction && !s.refDiv2)
+        addState(breaks, ChipLimit::CycleSlipReduction, "Cycle slip reduction", 1,
+                 "needs the 50 % duty cycle of Ref Divide/2", "Cycle slip reduction without Ref Divide/2",
+                 "tick Ref Divide/2, or turn cycle slip reduction off in Chip \u25B8 Options\u2026");
+    if (chip.chargeCancellation && fractional)
+        addState(breaks, ChipLimit::ChargeCancellation, "Charge cancellation", 1, "off in fractional mode",
+                 "Charge cancellation on in fractional mode",
+                 "turn charge cancellation off in Chip \u25B8 Options\u2026, or tick Integer N");
+    if (chip.abp == Antibacklash::Ns3 && fractional)
+        addState(breaks, ChipLimit::Antibacklash, "Antibacklash", 3, "6 ns in fractional mode",
+                 "Antibacklash 3 ns in fractional mode",
+                 "set antibacklash 6 ns in Chip \u25B8 Options\u2026, or tick Integer N");
+    if (p.muxVal == static_cast<int>(MuxOut::NDivider) && !chip.phaseAdjust)
+        addState(breaks, ChipLimit::MuxNDivider, "MUXOUT", p.muxVal, "not the N divider while the band selection runs",
+                 "MUXOUT N divider output stops the VCO band selection",
+                 "choose another MUXOUT, or turn phase adjust on in Chip \u25B8 Options\u2026 for a fixed frequency");
+    if (p.muxVal == static_cast<int>(MuxOut::Reserved))
+        addState(breaks, ChipLimit::MuxReserved, "MUXOUT", p.muxVal, "codes 0 to 6", "MUXOUT code 7 (reserved)",
+                 "choose a MUXOUT button, or a code in Chip \u25B8 Options\u2026");
 }
 
 // "a", "a, or b", "a, b, or c": the cures of one break, any of which will do.
@@ -150,27 +232,35 @@ std::vector<ChipLimitBreak> checkChipLimits(const Settings& s, const PlanResult&
                 "enter a Ref Divider of " + amount(kMinR) + " to " + amount(kMaxR));
     }
 
-    if (p.fcomp > kMaxPfdMHz) {
+    // Integer-N allows a faster PFD, and faster still without the band selection.
+    const bool integerN = s.intN && p.fract == 0;
+    const double maxPfd = !integerN ? kMaxPfdMHz
+                          : s.chip.phaseAdjust ? kMaxPfdIntegerNPhaseAdjustMHz : kMaxPfdIntegerNMHz;
+    const char* pfdMode = !integerN ? "" : s.chip.phaseAdjust ? " in integer-N with phase adjust" : " in integer-N";
+    if (p.fcomp > maxPfd) {
         std::vector<std::string> lowerings;
-        if (p.r < kMaxR && p.fcomp * p.r / kMaxR <= kMaxPfdMHz)
+        if (p.r < kMaxR && p.fcomp * p.r / kMaxR <= maxPfd)
             lowerings.push_back("raise the Ref Divider");
-        if (!s.refDiv2 && p.fcomp / 2 <= kMaxPfdMHz)
+        if (!s.refDiv2 && p.fcomp / 2 <= maxPfd)
             lowerings.push_back("tick Ref Divide/2");
-        if (s.refDbl && p.fcomp / 2 <= kMaxPfdMHz)
+        if (s.refDbl && p.fcomp / 2 <= maxPfd)
             lowerings.push_back("clear Ref Doubler");
-        add(breaks, ChipLimit::Pfd, "PFD", p.fcomp, "MHz", "at most " + withUnit(kMaxPfdMHz, "MHz"),
-            "above " + withUnit(kMaxPfdMHz, "MHz"),
+        add(breaks, ChipLimit::Pfd, "PFD", p.fcomp, "MHz", "at most " + withUnit(maxPfd, "MHz") + pfdMode,
+            "above " + withUnit(maxPfd, "MHz") + pfdMode,
             lowerings.empty() ? "lower the reference in Ref In" : anyOf(lowerings));
     }
 
     if (result.outcome == PlanOutcome::Complete) {
+        const bool clockHigh = s.chip.bandSelectClockMode == BandSelectClockMode::High;
+        const double maxClockMHz = clockHigh ? kMaxBandSelectClockHighMHz : kMaxBandSelectClockMHz;
+        const std::int32_t maxDivider = clockHigh ? kMaxBandSelectHighMode : kMaxBandSelect;
         const double clockKHz = p.fcomp / p.bandSelect * 1000;
-        const double maxKHz = kMaxBandSelectClockMHz * 1000;
+        const double maxKHz = maxClockMHz * 1000;
         if (!(clockKHz <= maxKHz))
             add(breaks, ChipLimit::BandSelectClock, "Band-select clock", clockKHz, "kHz",
                 "at most " + withUnit(maxKHz, "kHz"), "above " + withUnit(maxKHz, "kHz"),
-                "lower the PFD to " + withUnit(kMaxBandSelect * kMaxBandSelectClockMHz, "MHz")
-                    + " or less: the divider stops at " + amount(kMaxBandSelect));
+                "lower the PFD to " + withUnit(maxDivider * maxClockMHz, "MHz")
+                    + " or less: the divider stops at " + amount(maxDivider));
     }
 
     if (p.vco < kMinVcoMHz || p.vco > kMaxVcoMHz) {
@@ -199,7 +289,22 @@ std::vector<ChipLimitBreak> checkChipLimits(const Settings& s, const PlanResult&
                                    : "above " + withUnit(kMaxOutputMHz, "MHz"),
             "the chip's output runs from " + outputRange);
     }
+
+    addOptionLimits(breaks, s, result);
     return breaks;
+}
+
+std::vector<std::string> chipAdvice(const Settings& s, const PlanResult& result)
+{
+    std::vector<std::string> advice;
+    if (s.intN && result.values.fract == 0 && !followsDatasheetForMode(s.chip, true))
+        advice.emplace_back(kIntegerNAdvice);
+    return advice;
+}
+
+ChipCheck checkChip(const Settings& s, const PlanResult& result)
+{
+    return {checkChipLimits(s, result), chipAdvice(s, result), chipOptionNotes(s.chip)};
 }
 
 } // namespace vantrel

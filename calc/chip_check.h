@@ -1,6 +1,7 @@
 // The chip check: which of the chip's datasheet limits a plan breaks, each
-// with its value, its bound and one line of advice in the panel's own terms.
-// The bounds are those of chip.h.
+// with its value, its bound and one line of advice in the panel's own terms,
+// the datasheet's advice that is no limit, and the chip options worth a
+// glance. The bounds are those of chip.h.
 #pragma once
 
 #include <string>
@@ -19,11 +20,18 @@ enum class ChipLimit {
     Mod,             // MOD 2..4095 in fractional mode
     Frac,            // FRAC 0..MOD - 1
     RCounter,        // R 1..1023
-    Pfd,             // Fcomp at most 32 MHz
-    BandSelectClock, // Fcomp / BandSelect at most 125 kHz
+    Pfd,             // Fcomp at most 32 MHz; integer-N 45 MHz, 90 MHz with phase adjust
+    BandSelectClock, // Fcomp / BandSelect at most 125 kHz; 500 kHz in clock mode high
     Vco,             // 2200..4400 MHz
     Prescaler45,     // VCO at most 3600 MHz with prescaler 4/5
     Output,          // 35..4400 MHz
+    LowSpurMod,      // MOD at least 50 in low spur mode
+    PhaseValue,      // phase value below MOD in fractional mode
+    CycleSlipReduction, // needs Ref Divide/2, the 50 % duty-cycle PFD signal
+    ChargeCancellation, // off in fractional mode
+    Antibacklash,    // 3 ns not recommended in fractional mode
+    MuxNDivider,     // the N divider output on MUXOUT stops the band selection
+    MuxReserved,     // MUXOUT code 7
 };
 
 struct ChipLimitBreak {
@@ -44,5 +52,21 @@ struct ChipLimitBreak {
 // always; INT, MOD, FRAC and R once the plan got that far; the band-select
 // clock only after a complete run.
 std::vector<ChipLimitBreak> checkChipLimits(const Settings& settings, const PlanResult& result);
+
+// The integer-N advice: LDP 6 ns, antibacklash 3 ns and charge cancellation.
+constexpr const char* kIntegerNAdvice = "the datasheet recommends LDP 6 ns, antibacklash 3 ns and charge "
+                                        "cancellation in integer-N (Chip \u25B8 Follow the Datasheet for the Mode)";
+
+// What the datasheet advises that is no limit (--strict does not count it):
+// kIntegerNAdvice for integer-N with other settings.
+std::vector<std::string> chipAdvice(const Settings& settings, const PlanResult& result);
+
+// All the window's strip shows after a run of the plan.
+struct ChipCheck {
+    std::vector<ChipLimitBreak> breaks;
+    std::vector<std::string> advice;
+    std::vector<std::string> notes; // chipOptionNotes of the settings' options
+};
+ChipCheck checkChip(const Settings& settings, const PlanResult& result);
 
 } // namespace vantrel

@@ -13,10 +13,13 @@
 namespace vantrel {
 namespace {
 
-// With no button selected the code stays what it was.
-int muxCode(MuxButton button, int previous)
+// A code chosen among the chip options wins (choosing it clears the
+// buttons); with no button selected the code stays what it was.
+int muxCode(const Settings& s, int previous)
 {
-    const std::optional<MuxOut> code = muxCodeFor(button);
+    if (s.chip.muxCode)
+        return static_cast<int>(*s.chip.muxCode);
+    const std::optional<MuxOut> code = muxCodeFor(s.mux);
     return code ? static_cast<int>(*code) : previous;
 }
 
@@ -38,6 +41,20 @@ std::optional<std::string> fieldLimit(const PlanValues& p)
     return std::nullopt;
 }
 
+// A quotient that floating point leaves a hair from a whole number is that
+// whole number: 900 / (25 / 3) gives 107.99999999999999, and floored as it
+// stands an integer-N plan would lose a whole INT step (and a set read back
+// would come back with INT one lower). The hair allowed, 1e-13 of the
+// value, is far below the 15 significant digits a frequency is shown with,
+// and far above what two divisions can leave.
+constexpr double kWholeTolerance = 1e-13;
+
+double wholeIfNearly(double x)
+{
+    const double nearest = std::round(x);
+    return std::fabs(x - nearest) <= std::fabs(nearest) * kWholeTolerance ? nearest : x;
+}
+
 // A fraction within half a FRAC step of 1 rounds up to FRAC = MOD, which the
 // chip's FRAC field cannot hold (it takes 0 to MOD - 1): carry it into INT.
 // INT + 1 with FRAC 0 is the same frequency, so the error stays as it is.
@@ -52,13 +69,15 @@ void carryWholeFraction(PlanValues& p, double mod)
 // Fcomp / BandSelect as close to 125 kHz as a whole divider gets without
 // passing it: rounded to nearest, some references land just above (12.8 MHz
 // gives 102 and 125.5 kHz), and the next whole number up fixes that. The
-// 8-bit field stops it at 255.
-std::int32_t bandSelectDivider(double fcomp)
+// 8-bit field stops it at 255; with the band-select clock mode high the chip
+// takes at most 254.
+std::int32_t bandSelectDivider(double fcomp, BandSelectClockMode mode)
 {
     double divider = roundHalfEven(fcomp * 8);
     if (!(fcomp / divider <= kMaxBandSelectClockMHz))
         divider = divider + 1;
-    return static_cast<std::int32_t>(std::min(divider, double(kMaxBandSelect)));
+    const std::int32_t largest = mode == BandSelectClockMode::High ? kMaxBandSelectHighMode : kMaxBandSelect;
+    return static_cast<std::int32_t>(std::min(divider, double(largest)));
 }
 
 } // namespace
@@ -134,13 +153,14 @@ PlanResult computePlan(const Settings& s, const PlanValues& previous)
     // results are floored, so a different order could change a digit.
     double d = p.denom;
     if (s.feedback) {
-        p.n = std::floor(p.fout / p.fcomp);
+        const double q = wholeIfNearly(p.fout / p.fcomp);
+        p.n = std::floor(q);
         if (p.resolution > 0)
             d = std::floor((p.fcomp * 1000000) / p.resolution + 0.5);
         // In integer-N mode MOD becomes 0 below, and a FRAC beside it is a
         // word the chip cannot use.
         if (!s.intN)
-            p.fract = std::floor(((p.fout / p.fcomp) - std::floor(p.fout / p.fcomp)) * d + 0.5);
+            p.fract = std::floor((q - std::floor(q)) * d + 0.5);
         else
             p.fract = 0;
         carryWholeFraction(p, d);
@@ -149,7 +169,7 @@ PlanResult computePlan(const Settings& s, const PlanValues& previous)
         else
             p.errorHz = (p.n * p.fcomp - p.fout) * 1000000; // no MOD: the error of INT alone
     } else {
-        const double x = (p.fout / p.fcomp) * p.outDiv;
+        const double x = wholeIfNearly((p.fout / p.fcomp) * p.outDiv);
         p.n = std::floor(x);
         if (p.resolution > 0 && p.outDiv > 0)
             d = std::floor(((p.fcomp * 1000000) / p.resolution) / p.outDiv + 0.5);
@@ -180,8 +200,8 @@ PlanResult computePlan(const Settings& s, const PlanValues& previous)
         return result;
     }
 
-    p.muxVal = muxCode(s.mux, p.muxVal);
-    p.bandSelect = bandSelectDivider(p.fcomp);
+    p.muxVal = muxCode(s, p.muxVal);
+    p.bandSelect = bandSelectDivider(p.fcomp, s.chip.bandSelectClockMode);
     p.registers = packRegisters(p, s);
 
     const StyledText listing = resultsListing(p, s.intN);

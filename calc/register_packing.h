@@ -1,4 +1,5 @@
-// Packing a complete plan and the option settings into Reg0 ... Reg5.
+// Packing a complete plan, the option settings and the chip options into
+// Reg0 ... Reg5.
 #pragma once
 
 #include "plan_values.h"

@@ -1,11 +1,13 @@
 // A snapshot of the control panel's setting controls, as the plan reads them:
-// texts as typed, check boxes, the selected MUXOUT button, scroll positions.
-// The defaults are the window's initial values.
+// texts as typed, check boxes, the selected MUXOUT button, scroll positions,
+// and the chip options of the Chip menu. The defaults are the window's
+// initial values.
 #pragma once
 
 #include <string>
 
 #include "chip.h"
+#include "chip_options.h"
 
 namespace vantrel {
 
@@ -31,6 +33,9 @@ struct Settings {
     int outDivCont = 0; // 0..6, divider 2^k
     int chrgPump = 15;  // 0..15
     int pwr = 3;        // 0..3
+
+    // Every bit of the words the controls above do not hold.
+    ChipOptions chip;
 };
 
 } // namespace vantrel

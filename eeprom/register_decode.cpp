@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "hex_codec.h"
 #include "number_format.h"
 #include "number_reader.h"
 #include "register_layout.h"
@@ -44,6 +45,7 @@ DecodedRegisterSet decodeRegisterSet(const RegisterSet& set, std::string_view fr
     const std::uint32_t word1 = set[1];
     const std::uint32_t word2 = set[2];
     const std::uint32_t word4 = set[4];
+    // Reg3 and Reg5 hold chip options only; chipOptionsOf reads them.
 
     DecodedRegisterSet d;
     PlanValues& p = d.plan;
@@ -65,8 +67,13 @@ DecodedRegisterSet decodeRegisterSet(const RegisterSet& set, std::string_view fr
     p.muxVal = static_cast<int>(unpack(reg2::kMuxout, word2));
     d.muxButton = muxButtonFor(static_cast<std::uint32_t>(p.muxVal));
     d.pdPol = !bit(reg2::kPdPolarity, word2);
+    d.enable = !bit(reg2::kPowerDown, word2);
+    d.mtld = bit(reg4::kMuteTillLockDetect, word4);
     d.chrgPump = static_cast<int>(unpack(reg2::kChargePump, word2));
     d.pwr = static_cast<int>(unpack(reg4::kOutputPower, word4));
+    // The board's every other bit is kept, so that "Set all Registers" does
+    // not overwrite what the board holds with words nobody chose.
+    d.chip = chipOptionsOf(set);
 
     // The board does not store its reference: it is taken from the reference box.
     assignIf(p.fr, checked(readLeadingNumber(frText)));
@@ -116,9 +123,12 @@ Settings decodedSettings(const DecodedRegisterSet& d, Settings s)
     s.feedback = d.feedback;
     s.lowSpur = d.lowSpur;
     s.intN = d.intN;
-    if (d.muxButton)
-        s.mux = *d.muxButton;
+    // A code no button offers is a chip option, and choosing it clears the buttons.
+    s.mux = d.muxButton ? *d.muxButton : MuxButton::NoneSelected;
     s.pdPol = d.pdPol;
+    s.enable = d.enable;
+    s.mtld = d.mtld;
+    s.chip = d.chip;
     s.chrgPump = d.chrgPump;
     s.pwr = d.pwr;
     s.rdividerText = d.rdividerText;
@@ -129,10 +139,34 @@ Settings decodedSettings(const DecodedRegisterSet& d, Settings s)
     return s;
 }
 
-void loadRegisterSet(PlanSession& session, const RegisterSet& set)
+std::vector<WordDifference> wordDifferences(const RegisterSet& read, const RegisterSet& planned)
+{
+    std::vector<WordDifference> differences;
+    for (std::size_t reg = 0; reg < read.size(); ++reg) {
+        if (read[reg] != planned[reg])
+            differences.push_back({reg, read[reg], planned[reg]});
+    }
+    return differences;
+}
+
+std::string readBackMessage(const std::vector<WordDifference>& differences)
+{
+    if (differences.empty())
+        return {};
+    std::string text = "The plan's words differ from the set read back:";
+    for (std::size_t i = 0; i < differences.size(); ++i) {
+        const WordDifference& d = differences[i];
+        text += (i == 0 ? " Reg" : "; Reg") + plainNumber(static_cast<double>(d.reg)) + " read " + hexFormat(d.read)
+                + ", plan " + hexFormat(d.planned);
+    }
+    return text;
+}
+
+std::vector<WordDifference> loadRegisterSet(PlanSession& session, const RegisterSet& set)
 {
     const DecodedRegisterSet decoded = decodeRegisterSet(set, session.settings().frText, session.plan());
     session.rebuildAround(decodedSettings(decoded, session.settings()), decoded.plan);
+    return wordDifferences(set, session.plan().registers);
 }
 
 } // namespace vantrel

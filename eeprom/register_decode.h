@@ -3,10 +3,12 @@
 // without touching a widget so the window can apply them in order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "plan_session.h"
 #include "plan_values.h"
@@ -17,8 +19,9 @@ namespace vantrel {
 
 // The decoded set, field by field in the order the window applies them:
 // tick TrackDivider, set the check boxes, the MUXOUT button, ChrgPump and
-// Pwr, then Rdivider, Fvco, OutDivCont, Label6, ResolutionText and FoutText,
-// take over the plan values, clear InitFlag, recalculate, clear TrackDivider.
+// Pwr, the chip options, then Rdivider, Fvco, OutDivCont, Label6,
+// ResolutionText and FoutText, take over the plan values, clear InitFlag,
+// recalculate, clear TrackDivider.
 struct DecodedRegisterSet {
     bool refDbl = false;
     bool refDiv2 = false;
@@ -26,10 +29,15 @@ struct DecodedRegisterSet {
     bool feedback = false; // "F/B from Divider": the feedback-select bit clear
     bool lowSpur = false;  // either noise-mode bit set
     bool intN = false;
-    std::optional<MuxButton> muxButton; // absent for codes 1, 2, 5 and 7: the buttons keep their state
+    // Absent for codes 1, 2, 5 and 7, which chip.muxCode holds: the buttons are cleared.
+    std::optional<MuxButton> muxButton;
     bool pdPol = false;    // "-Ve Phase Detector": the polarity bit clear
+    bool enable = true;    // "Chip Enable": the power-down bit clear
+    bool mtld = false;     // "Mute Until Lock Detect"
     int chrgPump = 0;
     int pwr = 0;
+    // Every bit the panel's controls do not hold, Reg3 and Reg5 whole.
+    ChipOptions chip;
 
     // N, Fract, Denom, R, OutDiv, MuxVal, Fr, Fcomp, Resolution, VCO and Fout
     // as decoded; a step that cannot be computed (a division by zero, a value
@@ -47,16 +55,31 @@ struct DecodedRegisterSet {
     std::string foutText;       // general number form of Fout
 };
 
-// Decodes Reg0, Reg1, Reg2 and Reg4; Reg3 and Reg5 are not read. frText is
-// the reference box's text, read by the leading-number rule.
+// Decodes all six words. frText is the reference box's text, read by the
+// leading-number rule.
 DecodedRegisterSet decodeRegisterSet(const RegisterSet& set, std::string_view frText, const PlanValues& previous);
 
 // The controls as the decode leaves them before its final run: `settings`
-// with the decoded check boxes, MUXOUT button, scroll positions and texts.
+// with the decoded check boxes, MUXOUT button, scroll positions, chip
+// options and texts.
 Settings decodedSettings(const DecodedRegisterSet& decoded, Settings settings);
 
+// A word of a set read back that the plan rebuilt from it packs otherwise
+// (a band-select divider or MOD the plan recomputes, a reference that is
+// not the board's).
+struct WordDifference {
+    std::size_t reg;
+    std::uint32_t read;
+    std::uint32_t planned;
+};
+std::vector<WordDifference> wordDifferences(const RegisterSet& read, const RegisterSet& planned);
+// "The plan's words differ from the set read back: Reg4 read 008C803C, plan
+// 0085003C"; empty when there is no difference.
+std::string readBackMessage(const std::vector<WordDifference>& differences);
+
 // "INIT from EE" answered with `set`, on a session: the decode of the
-// window, ending in its one run of the plan.
-void loadRegisterSet(PlanSession& session, const RegisterSet& set);
+// window, ending in its one run of the plan. Returns the words that the
+// rebuilt plan packs otherwise.
+std::vector<WordDifference> loadRegisterSet(PlanSession& session, const RegisterSet& set);
 
 } // namespace vantrel

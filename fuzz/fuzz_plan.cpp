@@ -1,5 +1,7 @@
-// Fuzz target: the frequency plan from arbitrary settings, run twice in a row
-// as the window does (the second run starts from the first one's values).
+// Fuzz target: the frequency plan from arbitrary settings and chip options,
+// run twice in a row as the window does (the second run starts from the
+// first one's values); and every complete set read back into a window that
+// holds only its reference, which must give the same six words again.
 //
 // Input: up to ten fields separated by '|':
 //   fout | fr | rdivider | resolution | controls | fout | fr | rdivider | resolution | controls
@@ -9,16 +11,25 @@
 // this order: refDbl refDiv2 feedback prescale8 pdPol lowSpur enable mtld intN
 // trackDivider (low bit), MUX button (mod 5), output divider (mod 7), charge
 // pump (mod 16), power (mod 4). So "0001001100" + "4" + "0" + "7" + "3" is the
-// window's start with MUX lock detect and charge pump 7.
+// window's start with MUX lock detect and charge pump 7. The characters after
+// those set the chip options, one each in the order of chipOptionFields()
+// (modulo the field's size; a default where the field is short), then the
+// MUXOUT code among them (mod 5: none, 1, 2, 5, 7).
+#include <array>
+#include <cmath>
 #include <cstddef>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "chip.h"
+#include "chip_options.h"
 #include "frequency_plan.h"
 #include "fuzz_check.h"
+#include "plan_session.h"
+#include "register_decode.h"
 #include "register_layout.h"
 
 namespace {
@@ -75,8 +86,36 @@ Settings decode(const std::vector<std::string_view>& fields, std::size_t first, 
     s.outDivCont = control(c, 11, kMaxOutDivIndex + 1, s.outDivCont);
     s.chrgPump = control(c, 12, kMaxChargePump + 1, s.chrgPump);
     s.pwr = control(c, 13, kMaxPower + 1, s.pwr);
+    std::size_t index = 14;
+    for (const ChipOptionField& field : chipOptionFields()) {
+        const int code = control(c, index++, static_cast<int>(field.field.maxValue()) + 1,
+                                 static_cast<int>(field.get(s.chip)));
+        field.set(s.chip, static_cast<std::uint32_t>(code));
+    }
+    static constexpr MuxOut kOptionCodes[] = {MuxOut::DVdd, MuxOut::DGnd, MuxOut::AnalogLockDetect, MuxOut::Reserved};
+    const int mux = control(c, index, 5, s.chip.muxCode ? 1 : 0);
+    if (index < c.size())
+        s.chip.muxCode = mux == 0 ? std::nullopt : std::optional<MuxOut>(kOptionCodes[mux - 1]);
     return s;
 }
+
+// Every bit a field of the word's register holds; the rest must stay clear.
+constexpr std::array<std::uint32_t, 6> kUsedBits{
+    kControlBits.mask() | reg0::kInt.mask() | reg0::kFrac.mask(),
+    kControlBits.mask() | reg1::kPhaseAdjust.mask() | reg1::kPrescaler.mask() | reg1::kPhase.mask()
+        | reg1::kMod.mask(),
+    kControlBits.mask() | reg2::kNoiseMode.mask() | reg2::kMuxout.mask() | reg2::kRefDoubler.mask()
+        | reg2::kRefDivideBy2.mask() | reg2::kRCounter.mask() | reg2::kDoubleBuffer.mask() | reg2::kChargePump.mask()
+        | reg2::kLockDetectFunction.mask() | reg2::kLockDetectPrecision.mask() | reg2::kPdPolarity.mask()
+        | reg2::kPowerDown.mask() | reg2::kChargePumpThreeState.mask() | reg2::kCounterReset.mask(),
+    kControlBits.mask() | reg3::kBandSelectClockMode.mask() | reg3::kAntibacklash.mask()
+        | reg3::kChargeCancellation.mask() | reg3::kCycleSlipReduction.mask() | reg3::kClockDividerMode.mask()
+        | reg3::kClockDivider.mask(),
+    kControlBits.mask() | reg4::kFeedbackSelect.mask() | reg4::kRfDividerSelect.mask() | reg4::kBandSelect.mask()
+        | reg4::kVcoPowerDown.mask() | reg4::kMuteTillLockDetect.mask() | reg4::kAuxSelect.mask()
+        | reg4::kAuxEnable.mask() | reg4::kAuxPower.mask() | reg4::kRfOutputEnable.mask() | reg4::kOutputPower.mask(),
+    kControlBits.mask() | reg5::kLockDetectPin.mask() | reg5::kReserved.mask(),
+};
 
 std::uint32_t bit(bool on) { return on ? 1u : 0u; }
 
@@ -87,6 +126,7 @@ void checkComplete(const PlanResult& result, const Settings& s)
     const RegisterSet& w = p.registers;
     for (std::size_t i = 0; i < w.size(); ++i) {
         VANTREL_FUZZ_CHECK((w[i] & 0x80000000u) == 0);
+        VANTREL_FUZZ_CHECK((w[i] & ~kUsedBits[i]) == 0);
         VANTREL_FUZZ_CHECK(unpack(kControlBits, w[i]) == i);
     }
     VANTREL_FUZZ_CHECK(unpack(reg0::kInt, w[0]) == p.n);
@@ -96,21 +136,40 @@ void checkComplete(const PlanResult& result, const Settings& s)
     VANTREL_FUZZ_CHECK(unpack(reg2::kRCounter, w[2]) == p.r);
     VANTREL_FUZZ_CHECK(unpack(reg2::kMuxout, w[2]) == static_cast<std::uint32_t>(p.muxVal));
     VANTREL_FUZZ_CHECK(unpack(reg2::kChargePump, w[2]) == static_cast<std::uint32_t>(s.chrgPump));
-    VANTREL_FUZZ_CHECK(w[3] == kReg3);
-    VANTREL_FUZZ_CHECK(p.bandSelect >= 1 && p.bandSelect <= kMaxBandSelect);
+    // The chip options hold exactly what was chosen, a MUXOUT code among them winning over the buttons.
+    ChipOptions options = chipOptionsOf(w);
+    VANTREL_FUZZ_CHECK(!s.chip.muxCode || options.muxCode == s.chip.muxCode);
+    options.muxCode = s.chip.muxCode;
+    VANTREL_FUZZ_CHECK(options == s.chip);
+    VANTREL_FUZZ_CHECK(unpack(reg5::kReserved, w[5]) == reg5::kReservedValue);
+    const bool clockHigh = s.chip.bandSelectClockMode == BandSelectClockMode::High;
+    const std::int32_t maxBandSelect = clockHigh ? kMaxBandSelectHighMode : kMaxBandSelect;
+    VANTREL_FUZZ_CHECK(p.bandSelect >= 1 && p.bandSelect <= maxBandSelect);
     // The words the chip cannot use are not made: FRAC stays below MOD, is 0
     // in integer-N mode, and the band-select clock stays at 125 kHz unless
     // the 8-bit divider has run out.
     VANTREL_FUZZ_CHECK(p.denom == 0 ? p.fract == 0 : p.fract < p.denom);
     if (s.intN)
         VANTREL_FUZZ_CHECK(p.fract == 0 && p.denom == 0);
-    if (p.bandSelect < kMaxBandSelect)
+    if (p.bandSelect < maxBandSelect)
         VANTREL_FUZZ_CHECK(p.fcomp / p.bandSelect <= kMaxBandSelectClockMHz);
     VANTREL_FUZZ_CHECK(unpack(reg4::kBandSelect, w[4]) == static_cast<std::uint32_t>(p.bandSelect));
     VANTREL_FUZZ_CHECK(unpack(reg4::kRfDividerSelect, w[4]) == static_cast<std::uint32_t>(s.outDivCont));
     VANTREL_FUZZ_CHECK(unpack(reg4::kOutputPower, w[4]) == static_cast<std::uint32_t>(s.pwr));
-    VANTREL_FUZZ_CHECK(w[5] == kReg5);
     VANTREL_FUZZ_CHECK(result.listingText.has_value());
+
+    // Read back into a window that holds only the board's reference: the
+    // same six words, unless a fractional MOD of 0 leaves no step to read,
+    // or the reference is so large (beyond 1e290 MHz, infinite) that the
+    // decode's frequencies in Hz overflow a double; where a step cannot be
+    // computed the decode keeps its previous values.
+    constexpr double kLargestDecodableRefMHz = 1e290;
+    if ((s.intN || p.denom != 0) && p.fr < kLargestDecodableRefMHz && std::isfinite(p.vco)) {
+        Settings window;
+        window.frText = s.frText;
+        PlanSession read(window);
+        VANTREL_FUZZ_CHECK(loadRegisterSet(read, w).empty());
+    }
 }
 
 void check(const PlanResult& result, const Settings& s, const PlanValues& previous)

@@ -19,6 +19,7 @@
 #endif
 
 #include "chip.h"
+#include "chip_options.h"
 #include "number_format.h"
 
 namespace vantrel {
@@ -31,6 +32,10 @@ constexpr char kTextsKey[] = "texts";
 constexpr char kChecksKey[] = "checks";
 constexpr char kMuxKey[] = "mux";
 constexpr char kScrollsKey[] = "scrolls";
+constexpr char kChipKey[] = "chip";
+// In the chip group beside the options' own fields.
+constexpr char kMuxCodeKey[] = "MuxCode";
+constexpr char kFollowKey[] = "FollowDatasheet";
 // The MUXOUT value when no button is selected, as in a window just opened.
 constexpr char kNoMuxButton[] = "none";
 
@@ -207,7 +212,102 @@ QString readMux(const QJsonObject& top, PanelSettings& panel)
     return quoted(QLatin1String(kMuxKey)) + QStringLiteral(" is not one of ") + names.join(QStringLiteral(", "));
 }
 
+QString readChipField(const ChipOptionField& field, const QJsonValue& value, ChipOptions& options)
+{
+    const QString name = member(kChipKey, field.name.data());
+    switch (field.kind) {
+    case ChipOptionKind::Switch:
+        if (!value.isBool())
+            return name + QStringLiteral(" is not true or false");
+        field.set(options, value.toBool() ? 1 : 0);
+        return {};
+    case ChipOptionKind::Number: {
+        if (!value.isDouble())
+            return name + QStringLiteral(" is not a number");
+        const double number = value.toDouble();
+        if (number != std::floor(number))
+            return name + QStringLiteral(" is %1, not a whole number").arg(numberText(number));
+        if (number < 0 || number > field.field.maxValue())
+            return name + QStringLiteral(" is %1, outside 0 to %2").arg(numberText(number)).arg(field.field.maxValue());
+        field.set(options, static_cast<std::uint32_t>(number));
+        return {};
+    }
+    case ChipOptionKind::Choice: {
+        // Every code has its word, those only a set read back brings too.
+        if (value.isString()) {
+            if (const std::optional<std::uint32_t> code = field.codeNamed(value.toString().toStdString())) {
+                field.set(options, *code);
+                return {};
+            }
+        }
+        QStringList words;
+        for (const ChipOptionChoice& choice : field.choices)
+            words << QString::fromLatin1(choice.word.data(), qsizetype(choice.word.size()));
+        return name + QStringLiteral(" is not one of ") + words.join(QStringLiteral(", "));
+    }
+    }
+    return {};
+}
+
+QString readChip(const QJsonObject& group, PanelSettings& panel)
+{
+    ChipOptions& options = panel.settings.chip;
+    QStringList known;
+    const auto present = [&group, &known](const char* name, QJsonValue& value) -> QString {
+        known << QLatin1String(name);
+        value = group.value(QLatin1String(name));
+        return value.isUndefined() ? member(kChipKey, name) + QStringLiteral(" is missing") : QString();
+    };
+    QJsonValue value;
+    for (const ChipOptionField& field : chipOptionFields()) {
+        QString error = present(field.name.data(), value);
+        if (error.isEmpty())
+            error = readChipField(field, value, options);
+        if (!error.isEmpty())
+            return error;
+    }
+    if (QString error = present(kMuxCodeKey, value); !error.isEmpty())
+        return error;
+    if (value.isNull()) {
+        options.muxCode.reset();
+    } else if (value.isDouble() && value.toDouble() >= 0 && value.toDouble() <= reg2::kMuxout.maxValue()
+               && value.toDouble() == std::floor(value.toDouble())
+               && isMuxOptionCode(static_cast<std::uint32_t>(value.toDouble()))) {
+        options.muxCode = static_cast<MuxOut>(static_cast<std::uint32_t>(value.toDouble()));
+    } else {
+        return member(kChipKey, kMuxCodeKey) + QStringLiteral(" is not null, 1, 2, 5 or 7");
+    }
+    if (QString error = present(kFollowKey, value); !error.isEmpty())
+        return error;
+    if (!value.isBool())
+        return member(kChipKey, kFollowKey) + QStringLiteral(" is not true or false");
+    panel.followDatasheet = value.toBool();
+    return unknownMember(group, QLatin1String(kChipKey), known);
+}
+
 } // namespace
+
+QJsonObject chipOptionsObject(const ChipOptions& options)
+{
+    QJsonObject object;
+    for (const ChipOptionField& field : chipOptionFields()) {
+        const QString name = QString::fromLatin1(field.name.data(), qsizetype(field.name.size()));
+        const std::uint32_t code = field.get(options);
+        switch (field.kind) {
+        case ChipOptionKind::Switch: object.insert(name, code != 0); break;
+        case ChipOptionKind::Number: object.insert(name, static_cast<qint64>(code)); break;
+        case ChipOptionKind::Choice: {
+            const ChipOptionChoice* choice = field.choice(code);
+            object.insert(name, choice ? QString::fromLatin1(choice->word.data(), qsizetype(choice->word.size()))
+                                       : QString::number(code));
+            break;
+        }
+        }
+    }
+    object.insert(QLatin1String(kMuxCodeKey),
+                  options.muxCode ? QJsonValue(static_cast<qint64>(*options.muxCode)) : QJsonValue(QJsonValue::Null));
+    return object;
+}
 
 QByteArray settingsFileText(const PanelSettings& panel)
 {
@@ -225,6 +325,8 @@ QByteArray settingsFileText(const PanelSettings& panel)
         if (button == panel.settings.mux)
             mux = QLatin1String(name);
     }
+    QJsonObject chip = chipOptionsObject(panel.settings.chip);
+    chip.insert(QLatin1String(kFollowKey), panel.followDatasheet);
     QJsonObject top;
     top.insert(QLatin1String(kFormatKey), QLatin1String(kSettingsFormat));
     top.insert(QLatin1String(kVersionKey), kSettingsVersion);
@@ -232,6 +334,7 @@ QByteArray settingsFileText(const PanelSettings& panel)
     top.insert(QLatin1String(kChecksKey), checks);
     top.insert(QLatin1String(kMuxKey), mux);
     top.insert(QLatin1String(kScrollsKey), scrolls);
+    top.insert(QLatin1String(kChipKey), chip);
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
@@ -259,9 +362,11 @@ SettingsFileReading parseSettingsFile(const QByteArray& text)
         return failure(quoted(QLatin1String(kVersionKey)) + QStringLiteral(" is missing"));
     if (!version.isDouble())
         return failure(quoted(QLatin1String(kVersionKey)) + QStringLiteral(" is not a number"));
-    if (version.toDouble() != kSettingsVersion) {
-        return failure(QStringLiteral("it is settings file version %1, and this program reads version %2")
+    const bool withChip = version.toDouble() == kSettingsVersion;
+    if (!withChip && version.toDouble() != kSettingsVersionWithoutChip) {
+        return failure(QStringLiteral("it is settings file version %1, and this program reads versions %2 and %3")
                            .arg(numberText(version.toDouble()))
+                           .arg(kSettingsVersionWithoutChip)
                            .arg(kSettingsVersion));
     }
 
@@ -281,10 +386,21 @@ SettingsFileReading parseSettingsFile(const QByteArray& text)
         if (const std::optional<QJsonObject> scrolls = groupOf(top, kScrollsKey, error))
             error = readScrolls(*scrolls, panel);
     }
+    // A version 1 file has no chip options: they keep their defaults.
+    if (error.isEmpty() && withChip) {
+        if (const std::optional<QJsonObject> chip = groupOf(top, kChipKey, error))
+            error = readChip(*chip, panel);
+        // Choosing a code no button offers clears the buttons: a file with both was not written here.
+        if (error.isEmpty() && panel.settings.chip.muxCode && panel.settings.mux != MuxButton::NoneSelected)
+            error = member(kChipKey, kMuxCodeKey) + QStringLiteral(" and ") + quoted(QLatin1String(kMuxKey))
+                    + QStringLiteral(" both choose the MUXOUT code");
+    }
     if (error.isEmpty()) {
         QStringList known;
         for (const char* key : {kFormatKey, kVersionKey, kTextsKey, kChecksKey, kMuxKey, kScrollsKey})
             known << QLatin1String(key);
+        if (withChip)
+            known << QLatin1String(kChipKey);
         error = unknownMember(top, QString(), known);
     }
     if (!error.isEmpty())

@@ -1,9 +1,12 @@
-// The settings file: every setting control of the panel as typed, kept
-// between runs as JSON ("format": "vantrel-settings", "version": 1). Reading
-// gives the whole of the settings or why not, never a part of them.
+// The settings file: every setting control of the panel as typed and the
+// chip options, kept between runs as JSON ("format": "vantrel-settings",
+// "version": 2; a version 1 file, from before the chip options, opens with
+// their defaults). Reading gives the whole of the settings or why not, never
+// a part of them.
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 
 #include <optional>
@@ -14,7 +17,9 @@
 namespace vantrel {
 
 inline constexpr char kSettingsFormat[] = "vantrel-settings";
-inline constexpr int kSettingsVersion = 1;
+inline constexpr int kSettingsVersion = 2;
+// The first version, without the chip options; still read.
+inline constexpr int kSettingsVersionWithoutChip = 1;
 // A text box takes at most this many characters (UTF-16 code units) and
 // would silently cut a longer text.
 inline constexpr int kMaxSettingsTextLength = 32767;
@@ -22,12 +27,14 @@ inline constexpr int kMaxSettingsTextLength = 32767;
 // refused rather than read into memory.
 inline constexpr qint64 kMaxSettingsFileBytes = 1024 * 1024;
 
-// What a settings file holds: the controls the plan reads, tracking
-// included, and the two texts it does not (texts in UTF-8).
+// What a settings file holds: the controls the plan reads, tracking and the
+// chip options included, the two texts it does not (texts in UTF-8), and
+// the Chip menu's "Follow the Datasheet for the Mode".
 struct PanelSettings {
     Settings settings;
     std::string forceDText; // "Force Denom"
     std::string portText;   // the COM port box
+    bool followDatasheet = false;
 };
 
 // Either the whole of the settings or why the file is not a settings file.
@@ -47,6 +54,11 @@ SettingsFileReading parseSettingsFile(const QByteArray& text);
 enum class SettingsSource { AnyFile, RegularFileOnly };
 
 SettingsFileReading readSettingsFile(const QString& path, SettingsSource source = SettingsSource::AnyFile);
+
+// The chip options as the file's "chip" group keeps them, each field by its
+// name: true or false, a number, or the word of a code ("fast-lock");
+// "MuxCode" is null or the code. vantrel-plan --json shows the same.
+QJsonObject chipOptionsObject(const ChipOptions& options);
 // Empty when written; otherwise why not, and the file is left as it was.
 QString writeSettingsFile(const QString& path, const PanelSettings& settings);
 

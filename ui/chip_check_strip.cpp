@@ -29,25 +29,42 @@ ChipCheckStrip::ChipCheckStrip(QWidget* parent)
     setAccessibleName(QStringLiteral("Chip limits"));
 }
 
-void ChipCheckStrip::showBreaks(const std::vector<vantrel::ChipLimitBreak>& breaks)
+void ChipCheckStrip::showCheck(const vantrel::ChipCheck& check)
 {
+    const std::vector<vantrel::ChipLimitBreak>& breaks = check.breaks;
+    QStringList counts;
+    QStringList lines;
+    QString text;
     if (breaks.empty()) {
-        setText(QStringLiteral("Within chip limits"));
-        setToolTip(QStringLiteral("The plan keeps every datasheet limit the program checks."));
+        text = QStringLiteral("Within chip limits");
+        lines << QStringLiteral("The plan keeps every datasheet limit the program checks.");
         setRoleColour(this, QPalette::Window, colour(200, 240, 200));
         setRoleColour(this, QPalette::WindowText, colour(0, 90, 0));
     } else {
-        QString text = QString::fromStdString(breaks.front().summary);
+        text = QString::fromStdString(breaks.front().summary);
         if (breaks.size() > 1)
-            text += QStringLiteral(" (+%1 more)").arg(breaks.size() - 1);
-        setText(text);
-        QStringList lines;
+            counts << QStringLiteral("+%1 more").arg(breaks.size() - 1);
         for (const vantrel::ChipLimitBreak& item : breaks)
             lines << QString::fromStdString(item.text());
-        setToolTip(lines.join(QLatin1Char('\n')));
         setRoleColour(this, QPalette::Window, colour(255, 200, 80));
         setRoleColour(this, QPalette::WindowText, colour(80, 40, 0));
     }
+    // Advice is no limit: it is counted and told, and leaves the colour as it is.
+    if (!check.advice.empty())
+        counts << QStringLiteral("+%1 advice").arg(check.advice.size());
+    for (const std::string& advice : check.advice)
+        lines << QStringLiteral("Advice: ") + QString::fromStdString(advice);
+    if (!counts.isEmpty())
+        text += QStringLiteral(" (") + counts.join(QStringLiteral(", ")) + QLatin1Char(')');
+    QStringList notes;
+    for (const std::string& note : check.notes)
+        notes << QString::fromStdString(note);
+    if (!notes.isEmpty()) {
+        text += QStringLiteral(" \u00B7 ") + notes.join(QStringLiteral(" \u00B7 "));
+        lines << QStringLiteral("Chip options: ") + notes.join(QStringLiteral(", "));
+    }
+    setText(text);
+    setToolTip(lines.join(QLatin1Char('\n')));
     setAccessibleDescription(toolTip());
 }
 

@@ -1,8 +1,10 @@
 // The one-line strip under the panel that says whether the plan keeps the
 // chip's datasheet limits: green "Within chip limits", or amber with the
 // first broken limit and how many more, every one with its advice in the
-// tool tip and the accessible description. Reached by Tab; Enter or Space
-// then shows the tool tip, so the details need no mouse.
+// tool tip and the accessible description. The datasheet's advice that is
+// no limit is counted beside it, and after it come the chip options worth a
+// glance ("RF output off"). Reached by Tab; Enter or Space then shows the
+// tool tip, so the details need no mouse.
 #pragma once
 
 #include <QLabel>
@@ -19,7 +21,7 @@ public:
     explicit ChipCheckStrip(QWidget* parent = nullptr);
 
     // Blank until the plan first runs, as the results box is.
-    void showBreaks(const std::vector<vantrel::ChipLimitBreak>& breaks);
+    void showCheck(const vantrel::ChipCheck& check);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -78,7 +78,7 @@ void ControlPanel::connectHandlers()
     for (QRadioButton* button : std::initializer_list<QRadioButton*>{ui.MuxNone, ui.MuxR, ui.MuxN, ui.MuxL}) {
         connect(button, &QRadioButton::toggled, this, [this](bool selected) {
             if (selected)
-                recalculate();
+                muxButtonSelected();
         });
     }
     connect(ui.OutDivCont, &SettingScrollBar::settingChanged, this, &ControlPanel::outDivContChange);
@@ -126,7 +126,63 @@ Settings ControlPanel::readSettings() const
     s.outDivCont = ui.OutDivCont->settingValue();
     s.chrgPump = ui.ChrgPump->settingValue();
     s.pwr = ui.Pwr->settingValue();
+    s.chip = m_chipOptions;
     return s;
+}
+
+void ControlPanel::setChipOptions(const ChipOptions& options)
+{
+    if (options == m_chipOptions)
+        return;
+    takeChipOptions(options);
+    recalculate();
+}
+
+void ControlPanel::takeChipOptions(const ChipOptions& options)
+{
+    if (options.muxCode) {
+        clearMuxButtons();
+    } else if (m_chipOptions.muxCode) {
+        const Ui::ControlPanel& ui = *m_ui;
+        const bool buttonSelected = ui.MuxNone->isChecked() || ui.MuxR->isChecked() || ui.MuxN->isChecked()
+                                    || ui.MuxL->isChecked();
+        // Neither a code nor a button: three-state, as in a window where none has been chosen.
+        if (!buttonSelected)
+            m_plan.muxVal = static_cast<int>(MuxOut::ThreeState);
+    }
+    if (options == m_chipOptions)
+        return;
+    m_chipOptions = options;
+    emit chipOptionsChanged(m_chipOptions);
+}
+
+void ControlPanel::setFollowDatasheet(bool on)
+{
+    if (on == m_followDatasheet)
+        return;
+    m_followDatasheet = on;
+    emit followDatasheetChanged(on);
+}
+
+// A button takes its own code back from a code chosen among the chip options.
+void ControlPanel::muxButtonSelected()
+{
+    if (m_chipOptions.muxCode) {
+        m_chipOptions.muxCode.reset();
+        emit chipOptionsChanged(m_chipOptions);
+    }
+    recalculate();
+}
+
+void ControlPanel::clearMuxButtons()
+{
+    const Ui::ControlPanel& ui = *m_ui;
+    for (QRadioButton* button : std::initializer_list<QRadioButton*>{ui.MuxNone, ui.MuxR, ui.MuxN, ui.MuxL}) {
+        // The selected button of an exclusive set cannot be cleared otherwise.
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
 }
 
 void ControlPanel::recalculate()
@@ -143,13 +199,13 @@ void ControlPanel::recalculate()
     m_plan = result.values;
     m_planStopReason = fromStd(planStopReason(result));
     showPlanResult(result);
-    emit chipLimitsChecked(checkChipLimits(settings, result));
+    emit chipChecked(checkChip(settings, result));
 }
 
-std::vector<ChipLimitBreak> ControlPanel::checkControls() const
+ChipCheck ControlPanel::checkControls() const
 {
     const Settings settings = readSettings();
-    return checkChipLimits(settings, computePlan(settings, m_plan));
+    return checkChip(settings, computePlan(settings, m_plan));
 }
 
 bool ControlPanel::recalculateForSet(const QString& refused)
@@ -242,6 +298,13 @@ void ControlPanel::forceDChange()
 
 void ControlPanel::intNClick()
 {
+    // Only the user's own tick follows the datasheet: a decode or an opened
+    // file brings the options it holds.
+    if (m_followDatasheet && !m_holdingPlan) {
+        ChipOptions followed = m_chipOptions;
+        followDatasheetForMode(followed, m_ui->IntN->isChecked());
+        takeChipOptions(followed);
+    }
     recalculate();
     if (m_ui->IntN->isChecked()) {
         m_ui->NMCalc->setEnabled(false);

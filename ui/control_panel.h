@@ -11,6 +11,7 @@
 
 #include "board_commands.h"
 #include "chip_check.h"
+#include "chip_options.h"
 #include "compact_style.h"
 #include "frequency_plan.h"
 #include "plan_values.h"
@@ -48,7 +49,7 @@ public:
     void recalculate();
     // The chip check of the controls as they stand, without running the plan
     // or writing anything: for the strip before the first event.
-    std::vector<vantrel::ChipLimitBreak> checkControls() const;
+    vantrel::ChipCheck checkControls() const;
     // Runs the plan and tells whether its set may leave the window. A plan
     // that stopped leaves the words of an earlier run in place, which must
     // not go to the board or the clipboard as if they were these settings':
@@ -71,9 +72,21 @@ public:
     // command paces its lines, a sweep runs or the board's set is awaited.
     bool closePort();
 
+    // The chip options of the Chip menu: every bit the controls do not hold.
+    const vantrel::ChipOptions& chipOptions() const { return m_chipOptions; }
+    // Takes new options and runs the plan, as a changed control does.
+    void setChipOptions(const vantrel::ChipOptions& options);
+    // "Follow the Datasheet for the Mode": while on, ticking or clearing
+    // "Integer N" sets the options the datasheet recommends for the mode.
+    bool followsDatasheet() const { return m_followDatasheet; }
+    void setFollowDatasheet(bool on);
+
 signals:
     // After every run of the plan that is not held off (a decode ends in one).
-    void chipLimitsChecked(const std::vector<vantrel::ChipLimitBreak>& breaks);
+    void chipChecked(const vantrel::ChipCheck& check);
+    // Whenever the chip options change, from the menu, a decode or a file.
+    void chipOptionsChanged(const vantrel::ChipOptions& options);
+    void followDatasheetChanged(bool on);
     // The board's port opened, or closed for whatever reason.
     void portOpenChanged(bool open);
     // The window was asked to close while lines are on their way to the
@@ -98,6 +111,11 @@ protected:
 private:
     void connectHandlers();
     vantrel::Settings readSettings() const;
+    // Takes options without running the plan; a MUXOUT code among them
+    // clears the buttons.
+    void takeChipOptions(const vantrel::ChipOptions& options);
+    void muxButtonSelected();
+    void clearMuxButtons();
     void showPlanResult(const vantrel::PlanResult& result);
     void setResolutionText(const std::optional<std::string>& text);
 
@@ -154,4 +172,6 @@ private:
     // True while a decode or an opened settings file writes the controls:
     // their handlers must not recalculate from half-written settings.
     bool m_holdingPlan = false;
+    vantrel::ChipOptions m_chipOptions;
+    bool m_followDatasheet = false;
 };

@@ -4,6 +4,7 @@
 
 #include <QScopedValueRollback>
 
+#include "line_end.h"
 #include "register_decode.h"
 #include "ui_control_panel.h"
 
@@ -36,8 +37,13 @@ void ControlPanel::decodeInput(const RegisterSet& set)
             }
         }
         ui.PDpol->setChecked(decoded.pdPol);
+        ui.Enable->setChecked(decoded.enable);
+        ui.MTLD->setChecked(decoded.mtld);
         ui.ChrgPump->setSettingValue(decoded.chrgPump);
         ui.Pwr->setSettingValue(decoded.pwr);
+        // Every other bit of the board's set, a MUXOUT code no button offers
+        // among them (which clears the buttons).
+        takeChipOptions(decoded.chip);
         ui.Rdivider->setText(QString::fromStdString(decoded.rdividerText));
         ui.Fvco->setText(QString::fromStdString(decoded.fvcoCaption));
         if (decoded.outDivCont)
@@ -52,6 +58,11 @@ void ControlPanel::decodeInput(const RegisterSet& set)
     // Tracking keeps the decoded VCO and takes the output as VCO / divider.
     resumePlan();
     ui.TrackDivider->setChecked(false);
+    // Nothing changes unseen: a word the plan packs otherwise than the board
+    // holds would go out with the next "Set all Registers".
+    const std::string changed = readBackMessage(wordDifferences(set, m_plan.registers));
+    if (!changed.empty())
+        appendToText1(QString::fromStdString(changed) + QString::fromLatin1(kCrLf));
 }
 
 // The one place the wait for the board's set ends: the plan follows the

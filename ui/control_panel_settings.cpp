@@ -14,6 +14,7 @@ PanelSettings ControlPanel::panelSettings() const
     panel.settings = readSettings();
     panel.forceDText = m_ui->ForceD->text().toStdString();
     panel.portText = m_ui->CPNo->text().toStdString();
+    panel.followDatasheet = m_followDatasheet;
     return panel;
 }
 
@@ -30,6 +31,9 @@ PanelSettings ControlPanel::panelSettings() const
 //  3. The MUXOUT button. With none in the file, all four are cleared and the
 //     code goes back to three-state (0), as in a window where none has been
 //     chosen yet: no user can clear them, so there is no handler to follow.
+//     Then the chip options, after the button: a MUXOUT code among them
+//     clears the buttons; and "Follow the Datasheet for the Mode", after
+//     IntN, so that the file's options stand as they are.
 //  4. The scroll bars OutDivCont (its handler moves the plan's divider),
 //     ChrgPump and Pwr, each handler rewriting its label.
 //  5. The texts FrText (which turns white when it changes), FoutText,
@@ -63,18 +67,15 @@ void ControlPanel::applySettings(const PanelSettings& panel)
             {ui.MuxN, MuxButton::MuxN},       {ui.MuxL, MuxButton::MuxL},
         };
         if (s.mux == MuxButton::NoneSelected) {
-            for (const auto& [button, mux] : buttons) {
-                // The selected button of an exclusive set cannot be cleared otherwise.
-                button->setAutoExclusive(false);
-                button->setChecked(false);
-                button->setAutoExclusive(true);
-            }
+            clearMuxButtons();
             m_plan.muxVal = static_cast<int>(MuxOut::ThreeState);
         }
         for (const auto& [button, mux] : buttons) {
             if (mux == s.mux)
                 button->setChecked(true);
         }
+        takeChipOptions(s.chip);
+        setFollowDatasheet(panel.followDatasheet);
 
         ui.OutDivCont->setSettingValue(s.outDivCont);
         ui.ChrgPump->setSettingValue(s.chrgPump);

@@ -1,12 +1,15 @@
 // The menu bar of the program's window: settings files (File), the register
-// set on the clipboard (Board) and help (Help). Every box and file dialog
+// set on the clipboard (Board), the chip options (Chip) and help (Help). Every box and file dialog
 // goes through the collaborators it is handed, so nothing here blocks a test,
 // and a settings file or a pasted set is applied whole or not at all.
 #pragma once
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+
+#include "chip_options_window.h"
 
 class ControlPanel;
 class FileChooser;
@@ -15,6 +18,7 @@ class MessageSink;
 class QAction;
 class QKeySequence;
 class QMenu;
+class QMenuBar;
 class SweepWindow;
 
 class MainMenus : public QObject {
@@ -28,6 +32,8 @@ public:
     // "Sweep…" in the Board menu, showing the one sweep window, which the
     // window's sweep state opens again while a sweep runs with it closed.
     void addSweepWindow(SweepWindow& sweepWindow);
+    // The options window, once "Options…" has opened it; null before.
+    ChipOptionsWindow* chipOptionsWindow() const { return m_chipOptions.data(); }
 
 private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text, const QKeySequence& shortcut);
@@ -42,6 +48,10 @@ private:
     // True, with a message, while the board's stored set is read back: what
     // the user asked for would be overwritten by it, or would end the wait.
     bool readBackPending();
+    // The Chip menu (chip_menu.cpp): "Options…", "RF Output" and "Follow the
+    // Datasheet for the Mode".
+    void addChipMenu(QMenuBar* bar, MainWindow& window);
+    void openChipOptions(MainWindow& window);
 
     MainWindow& m_window;
     ControlPanel& m_panel;
@@ -49,4 +59,6 @@ private:
     FileChooser& m_files;
     QMenu* m_board;
     QList<QAction*> m_withShortcuts;
+    // Created on first use; whoever closes it for good may delete it.
+    QPointer<ChipOptionsWindow> m_chipOptions;
 };

@@ -72,12 +72,12 @@ MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
     m_sweepState->setFixedHeight(ChipCheckStrip::kHeight);
     m_sweepState->hide();
     connect(m_sweepState, &QPushButton::clicked, this, &MainWindow::sweepStateClicked);
-    connect(&panel, &ControlPanel::chipLimitsChecked, m_strip, &ChipCheckStrip::showBreaks);
+    connect(&panel, &ControlPanel::chipChecked, m_strip, &ChipCheckStrip::showCheck);
     // The strip, and the sweep state beside it, come after the panel's last
     // control in the tab order.
     setTabOrder(panel.lastInTabOrder(), m_strip);
     setTabOrder(m_strip, m_sweepState);
-    m_strip->showBreaks(panel.checkControls());
+    m_strip->showCheck(panel.checkControls());
     fitToScreen();
 }
 

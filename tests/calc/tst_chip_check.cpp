@@ -27,7 +27,9 @@ Settings typed(const char* ref, const char* fout, const char* resolution, const 
 QStringList names(const std::vector<ChipLimitBreak>& breaks)
 {
     static const char* const kNames[] = {"RefIn", "RefInDoubled", "IntMin", "IntMax", "Mod", "Frac",
-                                         "RCounter", "Pfd", "BandSelectClock", "Vco", "Prescaler45", "Output"};
+                                         "RCounter", "Pfd", "BandSelectClock", "Vco", "Prescaler45", "Output",
+                                         "LowSpurMod", "PhaseValue", "CycleSlipReduction", "ChargeCancellation",
+                                         "Antibacklash", "MuxNDivider", "MuxReserved"};
     QStringList list;
     for (const ChipLimitBreak& item : breaks)
         list << QString::fromLatin1(kNames[int(item.limit)]);
@@ -109,6 +111,11 @@ private slots:
     void theAdviceCures();
     void fracOutsideItsRange();
     void stoppedPlansAreCheckedOnWhatTheyComputed();
+    void optionBounds_data();
+    void optionBounds();
+    void optionItemsSayWhatAndWhatToDo();
+    void integerNAdvice_data();
+    void integerNAdvice();
 };
 
 void TestChipCheck::eachSideOfEachBound_data()
@@ -297,6 +304,179 @@ void TestChipCheck::stoppedPlansAreCheckedOnWhatTheyComputed()
     const PlanResult refused = computePlan(wide, {});
     QCOMPARE(refused.outcome, PlanOutcome::Refused);
     QCOMPARE(names(checkChipLimits(wide, refused)), (QStringList{"IntMax", "Vco", "Output"}));
+}
+
+// The bounds the chip options bring, and the PFD and band-select clock
+// bounds that move with the mode. Each row names exactly what it breaks.
+void TestChipCheck::optionBounds_data()
+{
+    QTest::addColumn<Settings>("settings");
+    QTest::addColumn<QStringList>("broken");
+
+    // Integer-N: PFD 45 MHz, 90 MHz without the band selection. The clock
+    // mode high keeps the band-select clock (PFD / 254) inside its 500 kHz.
+    Settings s = typed("45", "4050", "100000");
+    s.intN = true;
+    s.chip.bandSelectClockMode = BandSelectClockMode::High;
+    QTest::addRow("integer-N PFD 45") << s << QStringList{};
+    s.frText = "45.1";
+    s.foutText = "4059";
+    QTest::addRow("integer-N PFD 45.1") << s << QStringList{"Pfd"};
+    s.intN = false;
+    s.frText = "45";
+    s.foutText = "4050";
+    QTest::addRow("fractional PFD 45") << s << QStringList{"Pfd"};
+    s = typed("90", "3510", "100000");
+    s.intN = true;
+    s.prescale8 = false; // INT 39: prescaler 4/5 reaches it
+    s.chip.bandSelectClockMode = BandSelectClockMode::High;
+    s.chip.phaseAdjust = true;
+    QTest::addRow("integer-N PFD 90 with phase adjust") << s << QStringList{};
+    s.frText = "90.5";
+    s.foutText = "3529.5";
+    QTest::addRow("integer-N PFD 90.5 with phase adjust") << s << QStringList{"Pfd"};
+    s.frText = "90";
+    s.foutText = "3510";
+    s.chip.phaseAdjust = false;
+    QTest::addRow("integer-N PFD 90 without phase adjust") << s << QStringList{"Pfd"};
+
+    // Band-select clock mode high: 500 kHz with the divider at 254; a PFD
+    // that far up breaks its own bound too.
+    s.frText = "127";
+    s.foutText = "3556";
+    s.chip.phaseAdjust = true;
+    QTest::addRow("clock high, 127 MHz / 254 = 500 kHz") << s << QStringList{"Pfd"};
+    s.frText = "127.5";
+    s.foutText = "3570";
+    QTest::addRow("clock high, 127.5 MHz / 254 above 500 kHz") << s << QStringList{"Pfd", "BandSelectClock"};
+    s = typed("40", "3200", "100000");
+    QTest::addRow("clock low, 40 MHz / 255 above 125 kHz") << s << QStringList{"Pfd", "BandSelectClock"};
+
+    // Low spur mode: MOD at least 50.
+    s = typed("10", "2320.5", "200000"); // MOD 50
+    s.lowSpur = true;
+    QTest::addRow("low spur, MOD 50") << s << QStringList{};
+    s.resolutionText = "204081.64"; // MOD 49
+    QTest::addRow("low spur, MOD 49") << s << QStringList{"LowSpurMod"};
+    s.lowSpur = false;
+    QTest::addRow("low noise, MOD 49") << s << QStringList{};
+
+    // The phase value below MOD (4000 here), in fractional mode only.
+    s = worked::first();
+    s.chip.phaseValue = 3999;
+    QTest::addRow("phase value 3999, MOD 4000") << s << QStringList{};
+    s.chip.phaseValue = 4000;
+    QTest::addRow("phase value 4000, MOD 4000") << s << QStringList{"PhaseValue"};
+    s.intN = true;
+    s.foutText = "2320";
+    QTest::addRow("phase value 4000 in integer-N") << s << QStringList{};
+
+    // Cycle slip reduction needs Ref Divide/2.
+    s = worked::first();
+    s.chip.cycleSlipReduction = true;
+    QTest::addRow("CSR without Ref Divide/2") << s << QStringList{"CycleSlipReduction"};
+    s.refDiv2 = true;
+    QTest::addRow("CSR with Ref Divide/2") << s << QStringList{};
+
+    // Charge cancellation and ABP 3 ns belong to integer-N.
+    s = worked::first();
+    s.chip.chargeCancellation = true;
+    QTest::addRow("charge cancellation, fractional") << s << QStringList{"ChargeCancellation"};
+    s.chip.chargeCancellation = false;
+    s.chip.abp = Antibacklash::Ns3;
+    QTest::addRow("ABP 3 ns, fractional") << s << QStringList{"Antibacklash"};
+    s.chip.chargeCancellation = true;
+    s.intN = true;
+    s.foutText = "2320";
+    QTest::addRow("both, integer-N") << s << QStringList{};
+
+    // MUXOUT: the N divider output while the band selection runs, and code 7.
+    s = worked::first();
+    s.mux = MuxButton::MuxN;
+    QTest::addRow("MUXOUT N divider, phase adjust off") << s << QStringList{"MuxNDivider"};
+    s.chip.phaseAdjust = true;
+    QTest::addRow("MUXOUT N divider, phase adjust on") << s << QStringList{};
+    s = worked::first();
+    s.chip.muxCode = MuxOut::Reserved;
+    QTest::addRow("MUXOUT code 7") << s << QStringList{"MuxReserved"};
+    s.chip.muxCode = MuxOut::AnalogLockDetect;
+    QTest::addRow("MUXOUT code 5") << s << QStringList{};
+}
+
+void TestChipCheck::optionBounds()
+{
+    QFETCH(Settings, settings);
+    QFETCH(QStringList, broken);
+    const PlanResult result = computePlan(settings, {});
+    QCOMPARE(result.outcome, PlanOutcome::Complete);
+    QCOMPARE(names(checkChipLimits(settings, result)), broken);
+}
+
+void TestChipCheck::optionItemsSayWhatAndWhatToDo()
+{
+    Settings s = typed("45.1", "4059", "100000");
+    s.intN = true;
+    s.chip.bandSelectClockMode = BandSelectClockMode::High;
+    std::vector<ChipLimitBreak> breaks = checkChipLimits(s, computePlan(s, {}));
+    QCOMPARE(breaks.size(), std::size_t(1));
+    QCOMPARE(breaks[0].summary, std::string("PFD 45.1 MHz above 45 MHz in integer-N"));
+    QCOMPARE(breaks[0].bound, std::string("at most 45 MHz in integer-N"));
+
+    s = worked::first();
+    s.chip.phaseValue = 4000;
+    s.chip.cycleSlipReduction = true;
+    breaks = checkChipLimits(s, computePlan(s, {}));
+    QCOMPARE(breaks.size(), std::size_t(2));
+    QCOMPARE(breaks[0].text(), std::string("Phase value 4000 not below MOD 4000: set a phase value below MOD in "
+                                           "Chip \u25B8 Options\u2026 (1 is usual)"));
+    QCOMPARE(breaks[1].summary, std::string("Cycle slip reduction without Ref Divide/2"));
+    QCOMPARE(breaks[1].value, 1.0);
+
+    // In clock mode high the advice names the high mode's divider and clock.
+    s = typed("127.5", "3570", "100000");
+    s.intN = true;
+    s.prescale8 = false;
+    s.chip.phaseAdjust = true;
+    s.chip.bandSelectClockMode = BandSelectClockMode::High;
+    breaks = checkChipLimits(s, computePlan(s, {}));
+    QCOMPARE(breaks.back().text(), std::string("Band-select clock 501.968504 kHz above 500 kHz: lower the PFD to "
+                                               "127 MHz or less: the divider stops at 254"));
+}
+
+void TestChipCheck::integerNAdvice_data()
+{
+    QTest::addColumn<Settings>("settings");
+    QTest::addColumn<bool>("advised");
+    Settings s = worked::first();
+    QTest::addRow("fractional, defaults") << s << false;
+    s.intN = true;
+    s.foutText = "2320";
+    QTest::addRow("integer-N, defaults") << s << true;
+    followDatasheetForMode(s.chip, true);
+    QTest::addRow("integer-N as the datasheet recommends") << s << false;
+    s.chip.abp = Antibacklash::Ns6;
+    QTest::addRow("integer-N, ABP 6 ns") << s << true;
+    s.chip.abp = Antibacklash::Ns3;
+    s.chip.ldp = LockDetectPrecision::Ns10;
+    QTest::addRow("integer-N, LDP 10 ns") << s << true;
+    s.chip.ldp = LockDetectPrecision::Ns6;
+    s.chip.chargeCancellation = false;
+    QTest::addRow("integer-N, charge cancellation off") << s << true;
+}
+
+// Advice is no limit: it stays out of the limits, which --strict counts.
+void TestChipCheck::integerNAdvice()
+{
+    QFETCH(Settings, settings);
+    QFETCH(bool, advised);
+    const PlanResult result = computePlan(settings, {});
+    const ChipCheck check = checkChip(settings, result);
+    QCOMPARE(check.advice.size(), std::size_t(advised ? 1 : 0));
+    if (advised)
+        QCOMPARE(check.advice[0], std::string("the datasheet recommends LDP 6 ns, antibacklash 3 ns and charge "
+                                              "cancellation in integer-N (Chip \u25B8 Follow the Datasheet for "
+                                              "the Mode)"));
+    QCOMPARE(check.breaks.size(), checkChipLimits(settings, result).size());
 }
 
 QTEST_APPLESS_MAIN(TestChipCheck)

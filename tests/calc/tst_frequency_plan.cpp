@@ -85,6 +85,21 @@ void TestFrequencyPlan::integerAndDividedPaths_data()
     s = firstExample();
     s.outDivCont = 1;
     QTest::addRow("divider 1 puts the VCO at 4641") << s << 464.0 << 200.0 << 2000.0 << 0.0;
+    // Regression: 900 / (25 / 3) is 107.99999999999999 in floating point, and
+    // integer-N floored it to INT 107 with an error of -8.33 MHz.
+    s = firstExample();
+    s.intN = true;
+    s.frText = "25";
+    s.rdividerText = "3";
+    s.foutText = "900";
+    const double hairOfError = (108 * (25.0 / 3) - 900) * 1000000; // 1e-7 Hz, where 107 gave -8.33 MHz
+    QTest::addRow("integer-N, a quotient a hair below 108") << s << 108.0 << 0.0 << 0.0 << hairOfError;
+    s.feedback = true;
+    QTest::addRow("the same with divided feedback") << s << 108.0 << 0.0 << 0.0 << hairOfError;
+    // A genuine step below a whole INT still floors, as integer-N always did.
+    s.foutText = "899.9999";
+    QTest::addRow("integer-N, 100 Hz below 108 floors")
+        << s << 107.0 << 0.0 << 0.0 << (107 * (25.0 / 3) - 899.9999) * 1000000;
 }
 
 void TestFrequencyPlan::integerAndDividedPaths()

@@ -88,6 +88,13 @@ public:
     QString path() const { return m_path; }
     QProcess& process() { return m_process; }
 
+    // Everything the board printed so far, the "chip:" and "options:" lines among it.
+    const QByteArray& output()
+    {
+        m_log += m_process.readAllStandardOutput();
+        return m_log;
+    }
+
     // The "--log" lines so far: {gap in ms or -1, line}.
     QList<QPair<double, QString>> logLines()
     {

@@ -36,6 +36,21 @@ PanelSettings unusualSettings()
     s.pwr = 1;
     p.forceDText = "12.5";
     p.portText = "Prüfstand 3";
+    // Every chip option away from its default too, codes only a read-back brings among them.
+    vantrel::ChipOptions& c = s.chip;
+    c.phaseAdjust = c.doubleBuffer = c.chargePumpThreeState = c.counterReset = true;
+    c.chargeCancellation = c.cycleSlipReduction = c.vcoPowerDown = c.auxEnable = true;
+    c.rfOutputEnable = false;
+    c.phaseValue = 4095;
+    c.ldp = vantrel::LockDetectPrecision::Ns6;
+    c.bandSelectClockMode = vantrel::BandSelectClockMode::High;
+    c.abp = vantrel::Antibacklash::Ns3;
+    c.clockDividerMode = vantrel::ClockDividerMode::Reserved;
+    c.clockDivider = 150;
+    c.auxSelect = vantrel::AuxSelect::Fundamental;
+    c.auxPower = 2;
+    c.ldPin = vantrel::LockDetectPin::Low10;
+    p.followDatasheet = true;
     return p;
 }
 
@@ -53,6 +68,10 @@ QStringList members(const PanelSettings& p)
         list << QString::number(int(check));
     for (const int position : {int(s.mux), s.outDivCont, s.chrgPump, s.pwr})
         list << QString::number(position);
+    for (const vantrel::ChipOptionField& field : vantrel::chipOptionFields())
+        list << QStringLiteral("%1=%2").arg(QLatin1String(field.name.data())).arg(field.get(s.chip));
+    list << QStringLiteral("MuxCode=%1").arg(s.chip.muxCode ? int(*s.chip.muxCode) : -1)
+         << QStringLiteral("FollowDatasheet=%1").arg(p.followDatasheet);
     return list;
 }
 
@@ -76,6 +95,7 @@ private slots:
     void whatIsNoSettingsFile_data();
     void whatIsNoSettingsFile();
     void aFailedSaveSaysWhy();
+    void aVersion1FileOpensWithTheDefaultOptions();
 };
 
 void TestSettingsFile::keepsEveryMember()
@@ -87,9 +107,12 @@ void TestSettingsFile::keepsEveryMember()
     const vantrel::SettingsFileReading reading = vantrel::readSettingsFile(path);
     QVERIFY2(reading.settings, qPrintable(reading.error));
     QCOMPARE(members(*reading.settings), members(saved));
-    // No button selected reads back as none selected.
+    // No button selected reads back as none selected, with or without a
+    // MUXOUT code among the options.
     PanelSettings none;
     none.settings.mux = vantrel::MuxButton::NoneSelected;
+    QCOMPARE(members(*vantrel::parseSettingsFile(vantrel::settingsFileText(none)).settings), members(none));
+    none.settings.chip.muxCode = vantrel::MuxOut::DGnd;
     QCOMPARE(members(*vantrel::parseSettingsFile(vantrel::settingsFileText(none)).settings), members(none));
 }
 
@@ -106,8 +129,8 @@ void TestSettingsFile::refusesAFaultyFile_data()
         << "format" << "\"other-settings\"" << "it is not a settings file (\"format\" is not \"vantrel-settings\")";
     QTest::addRow("no format") << "format" << "remove"
                                << "it is not a settings file (\"format\" is not \"vantrel-settings\")";
-    QTest::addRow("a later version") << "version" << "2"
-                                     << "it is settings file version 2, and this program reads version 1";
+    QTest::addRow("a later version") << "version" << "3"
+                                     << "it is settings file version 3, and this program reads versions 1 and 2";
     QTest::addRow("no version") << "version" << "remove" << "\"version\" is missing";
     QTest::addRow("the version as text") << "version" << "\"1\"" << "\"version\" is not a number";
     QTest::addRow("no texts") << "texts" << "remove" << "\"texts\" is missing";
@@ -134,6 +157,24 @@ void TestSettingsFile::refusesAFaultyFile_data()
         << "texts.Udata" << "\"hello\"" << "unknown member \"texts.Udata\"";
     QTest::addRow("a misspelt check box") << "checks.RefDBL" << "true" << "unknown member \"checks.RefDBL\"";
     QTest::addRow("an unknown group") << "colours" << "{}" << "unknown member \"colours\"";
+
+    QTest::addRow("no chip options in version 2") << "chip" << "remove" << "\"chip\" is missing";
+    QTest::addRow("a chip option missing") << "chip.AuxPower" << "remove" << "\"chip.AuxPower\" is missing";
+    QTest::addRow("a switch as 1") << "chip.RfOutputEnable" << "1" << "\"chip.RfOutputEnable\" is not true or false";
+    QTest::addRow("AUX power 4") << "chip.AuxPower" << "4" << "\"chip.AuxPower\" is 4, outside 0 to 3";
+    QTest::addRow("a phase value between two") << "chip.PhaseValue" << "1.5"
+                                               << "\"chip.PhaseValue\" is 1.5, not a whole number";
+    QTest::addRow("ABP as a number") << "chip.Antibacklash" << "3" << "\"chip.Antibacklash\" is not one of 6, 3";
+    QTest::addRow("an unknown clock divider mode")
+        << "chip.ClockDividerMode" << "\"fast\""
+        << "\"chip.ClockDividerMode\" is not one of off, fast-lock, resync, reserved";
+    QTest::addRow("a MUXOUT code a button offers")
+        << "chip.MuxCode" << "6" << "\"chip.MuxCode\" is not null, 1, 2, 5 or 7";
+    QTest::addRow("a MUXOUT code and a button")
+        << "chip.MuxCode" << "2" << "\"chip.MuxCode\" and \"mux\" both choose the MUXOUT code";
+    QTest::addRow("no Follow the Datasheet") << "chip.FollowDatasheet" << "remove"
+                                             << "\"chip.FollowDatasheet\" is missing";
+    QTest::addRow("an unknown chip option") << "chip.Dither" << "true" << "unknown member \"chip.Dither\"";
 }
 
 void TestSettingsFile::refusesAFaultyFile()
@@ -242,6 +283,26 @@ void TestSettingsFile::aFailedSaveSaysWhy()
         vantrel::writeSettingsFile(dir.filePath(QStringLiteral("no-such-folder/bench.json")), unusualSettings());
     QVERIFY2(error.startsWith(QStringLiteral("it cannot be written (")), qPrintable(error));
     QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+// A file saved before the chip options existed opens with their defaults,
+// which pack the words that file always gave; one that says it is version 1
+// yet holds them is refused.
+void TestSettingsFile::aVersion1FileOpensWithTheDefaultOptions()
+{
+    QJsonObject top = QJsonDocument::fromJson(vantrel::settingsFileText(unusualSettings())).object();
+    top.remove(QStringLiteral("chip"));
+    top.insert(QStringLiteral("version"), 1);
+    const vantrel::SettingsFileReading reading = vantrel::parseSettingsFile(QJsonDocument(top).toJson());
+    QVERIFY2(reading.settings, qPrintable(reading.error));
+    QCOMPARE(reading.settings->settings.chip, vantrel::ChipOptions{});
+    QVERIFY(!reading.settings->followDatasheet);
+    QCOMPARE(reading.settings->settings.foutText, std::string("145.2MHz"));
+
+    top.insert(QStringLiteral("chip"), QJsonObject{});
+    const vantrel::SettingsFileReading withChip = vantrel::parseSettingsFile(QJsonDocument(top).toJson());
+    QVERIFY(!withChip.settings);
+    QCOMPARE(withChip.error, QStringLiteral("unknown member \"chip\""));
 }
 
 QTEST_APPLESS_MAIN(TestSettingsFile)

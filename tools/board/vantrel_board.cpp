@@ -70,8 +70,10 @@ private:
         if (m_log) {
             for (const VirtualBoard::Received& received : reaction.lines)
                 print(stdout, logLine(received));
-            for (const QString& setting : reaction.applied)
-                print(stdout, QStringLiteral("chip: ") + setting);
+            for (qsizetype i = 0; i < reaction.applied.size(); ++i) {
+                print(stdout, QStringLiteral("chip: ") + reaction.applied.at(i));
+                print(stdout, QStringLiteral("options: ") + reaction.appliedOptions.at(i));
+            }
         }
         for (const QString& warning : reaction.warnings)
             print(stderr, QStringLiteral("warning: ") + warning);
@@ -139,7 +141,8 @@ int main(int argc, char* argv[])
         "named by the word's low three bits; \"W\" stores the last \"R\" word in the EEPROM image;\n"
         "\"INIT\" answers \"0X\" + eight hex digits + CR LF for each stored word, Reg5 first, Reg0 last;\n"
         "\"U\" answers \"Udata{TEXT}\". Lines less than 100 ms apart are warned about on stderr.\n"
-        "With --log, each Reg0 word also prints the setting the chip then runs with (\"chip: INT 232, ...\").\n"
+        "With --log, each Reg0 word also prints the setting the chip then runs with (\"chip: INT 232, ...\")\n"
+        "and every chip option of the set (\"options: phase adjust off, ...\").\n"
         "Until something is stored, the EEPROM image holds a set for 2320.5 MHz from a 10 MHz\n"
         "reference in 2500 Hz steps (00740640 0800FD01 18004E42 00000003 0085003C 00580005)."));
     parser.addHelpOption();

@@ -1,6 +1,7 @@
 #include "virtual_board.h"
 
 #include "chip.h"
+#include "chip_options.h"
 #include "hex_codec.h"
 #include "line_end.h"
 
@@ -70,8 +71,10 @@ void VirtualBoard::handleLine(const QByteArray& line, Reaction& reaction)
         const std::uint32_t index = *word & 7u;
         if (index < m_working.size()) {
             m_working[index] = *word;
-            if (index == 0)
+            if (index == 0) {
                 reaction.applied.append(describeSetting(m_working));
+                reaction.appliedOptions.append(describeOptions(m_working));
+            }
         } else
             reaction.warnings.append(QStringLiteral("register word %1 names register %2, which the chip lacks")
                                          .arg(QString::fromLatin1(hexBytes(*word)))
@@ -125,6 +128,11 @@ QString describeSetting(const RegisterSet& set)
         .arg(field(2, reg2::kRCounter))
         .arg(1u << field(4, reg4::kRfDividerSelect))
         .arg(QString::fromLatin1(muxOutName(mux).data(), qsizetype(muxOutName(mux).size())));
+}
+
+QString describeOptions(const RegisterSet& set)
+{
+    return QString::fromStdString(chipOptionsText(chipOptionsOf(set)));
 }
 
 QByteArray eepromText(const RegisterSet& set)

@@ -40,8 +40,10 @@ public:
         QStringList warnings;
         QList<Received> lines;
         bool eepromChanged = false;
-        // What the chip runs with after each Reg0 word, which makes it take a new setting.
+        // What the chip runs with after each Reg0 word, which makes it take a
+        // new setting: its plan, and beside it every chip option of the set.
         QStringList applied;
+        QStringList appliedOptions;
     };
 
     explicit VirtualBoard(QString userData);
@@ -70,6 +72,8 @@ private:
 
 // "INT 232, FRAC 200, MOD 4000, R 1, divider 1, MUXOUT digital lock detect".
 QString describeSetting(const RegisterSet& set);
+// Every chip option the set holds: "phase adjust off, phase value 1, ...".
+QString describeOptions(const RegisterSet& set);
 
 // EEPROM image file: one line per register, "Reg0 00740640" ... "Reg5 00580005".
 QByteArray eepromText(const RegisterSet& set);

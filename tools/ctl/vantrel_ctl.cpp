@@ -244,11 +244,12 @@ public:
                 QCoreApplication::exit(kExitBadSet);
                 return;
             }
-            loadRegisterSet(session, set);
+            const std::string changed = readBackMessage(loadRegisterSet(session, set));
+            if (!changed.empty())
+                m_console.err(QStringLiteral("vantrel-ctl: ") + QString::fromStdString(changed));
             if (m_request.plan.json) {
                 QJsonObject object = planObject(session);
-                object.insert(QStringLiteral("words"), registerArray(set));
-                object.insert(QStringLiteral("settings"), settingsObject(session.settings()));
+                addReadBack(object, session, set);
                 m_console.out(jsonLine(object));
             } else {
                 m_console.out(QByteArray::fromStdString(planText(session)));
@@ -376,6 +377,8 @@ void showChipLimits(Console& console, const PlanSession& plan)
 {
     for (const ChipLimitBreak& item : chipLimits(plan))
         console.err(QStringLiteral("chip: ") + QString::fromStdString(item.text()));
+    for (const std::string& advice : chipAdviceOf(plan))
+        console.err(QStringLiteral("advice: ") + QString::fromStdString(advice));
 }
 
 // A signal that came before anything was sent ends the program with nothing sent.

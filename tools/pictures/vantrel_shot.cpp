@@ -1,6 +1,8 @@
 // vantrel-shot: renders the program's window into a PNG file, as it looks at
-// start or after the output frequency has been typed, and the sweep window
-// in the middle of a sweep, for the README.
+// start or after the output frequency has been typed, the sweep window in the
+// middle of a sweep, and the chip options window with a board's set read
+// back, for the README.
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QImage>
@@ -12,7 +14,10 @@
 #include <cstdio>
 
 #include "board_commands.h"
+#include "chip_options_window.h"
 #include "control_panel.h"
+#include "main_menus.h"
+#include "register_set_text.h"
 #include "file_chooser.h"
 #include "main_window.h"
 #include "sweep_window.h"
@@ -63,9 +68,18 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("port"), QStringLiteral("The board's port for --sweep-window (a vantrel-board's "
                                                              "pseudo-terminal)."),
                       QStringLiteral("PATH")});
+    parser.addOption({QStringLiteral("chip-options"),
+                      QStringLiteral("Write a picture of the chip options window (Chip, Options…) to FILE (PNG), "
+                                     "after the set given by --words has been loaded as a set read back."),
+                      QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("words"),
+                      QStringLiteral("Six words, in any form Paste Register Set takes, loaded before --chip-options."),
+                      QStringLiteral("WORDS")});
     parser.process(app);
-    if (!parser.isSet(QStringLiteral("screenshot")) && !parser.isSet(QStringLiteral("sweep-window"))) {
-        std::fprintf(stderr, "vantrel-shot: --screenshot FILE or --sweep-window FILE is required\n");
+    if (!parser.isSet(QStringLiteral("screenshot")) && !parser.isSet(QStringLiteral("sweep-window"))
+        && !parser.isSet(QStringLiteral("chip-options"))) {
+        std::fprintf(stderr, "vantrel-shot: --screenshot FILE, --sweep-window FILE or --chip-options FILE is "
+                             "required\n");
         return 2;
     }
 
@@ -82,6 +96,21 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(QStringLiteral("screenshot")) && !save(window.grab().toImage(), parser.value(QStringLiteral("screenshot"))))
         return 1;
+    if (parser.isSet(QStringLiteral("chip-options"))) {
+        if (parser.isSet(QStringLiteral("words"))) {
+            const vantrel::RegisterSetReading reading =
+                vantrel::readRegisterSetText(parser.value(QStringLiteral("words")).toStdString());
+            if (!reading.set) {
+                std::fprintf(stderr, "vantrel-shot: --words: %s\n", reading.error.c_str());
+                return 2;
+            }
+            panel.decodeInput(*reading.set);
+        }
+        window.findChild<QAction*>(QStringLiteral("ChipOptions"))->trigger();
+        ChipOptionsWindow* options = window.menus()->chipOptionsWindow();
+        if (!save(options->grab().toImage(), parser.value(QStringLiteral("chip-options"))))
+            return 1;
+    }
     if (!parser.isSet(QStringLiteral("sweep-window")))
         return 0;
 

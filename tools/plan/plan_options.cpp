@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include "chip_options.h"
 #include "frequency_units.h"
 #include "hex_codec.h"
 #include "number_format.h"
@@ -17,6 +18,92 @@ struct IntOption {
     int low;
     int high;
 };
+
+// The chip options on the command line, each a field of the options table.
+struct ChipFlag {
+    const char* option;
+    const char* field;
+    std::uint32_t code; // what the flag sets
+};
+constexpr ChipFlag kChipFlags[] = {
+    {"rf-off", "RfOutputEnable", 0},      {"charge-cancel", "ChargeCancellation", 1},
+    {"csr", "CycleSlipReduction", 1},     {"double-buffer", "DoubleBuffer", 1},
+    {"phase-adjust", "PhaseAdjust", 1},   {"counter-reset", "CounterReset", 1},
+    {"three-state", "ChargePumpThreeState", 1}, {"vco-off", "VcoPowerDown", 1},
+};
+struct ChipValue {
+    const char* option;
+    const char* field;
+};
+// A word of the field's offered choices, or a number within the field.
+constexpr ChipValue kChipValues[] = {
+    {"aux-power", "AuxPower"},          {"aux-select", "AuxSelect"},
+    {"abp", "Antibacklash"},            {"ldp", "LockDetectPrecision"},
+    {"phase", "PhaseValue"},            {"band-select-mode", "BandSelectClockMode"},
+    {"clock-divider-mode", "ClockDividerMode"}, {"clock-divider", "ClockDivider"},
+    {"ld-pin", "LockDetectPin"},
+};
+constexpr char kAuxOption[] = "aux";
+constexpr char kMuxCodeOption[] = "mux-code";
+constexpr char kFollowOption[] = "follow-datasheet";
+
+// "6 or 3", "off, fast-lock or resync": the words a choice offers.
+QString offeredWords(const ChipOptionField& field)
+{
+    QStringList words;
+    for (const ChipOptionChoice& choice : field.choices) {
+        if (choice.offered)
+            words << QString::fromLatin1(choice.word.data(), qsizetype(choice.word.size()));
+    }
+    const QString last = words.takeLast();
+    return words.isEmpty() ? last : words.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+// Applies the chip options given; a usage error when one is not a value of its field.
+std::optional<QString> readChipOptions(const QCommandLineParser& parser, Settings& s)
+{
+    ChipOptions& chip = s.chip;
+    for (const ChipFlag& flag : kChipFlags) {
+        if (parser.isSet(QString::fromLatin1(flag.option)))
+            chipOptionField(flag.field)->set(chip, flag.code);
+    }
+    for (const ChipValue& value : kChipValues) {
+        const QString name = QString::fromLatin1(value.option);
+        if (!parser.isSet(name))
+            continue;
+        const ChipOptionField& field = *chipOptionField(value.field);
+        const QString text = parser.value(name);
+        if (field.kind == ChipOptionKind::Number) {
+            const std::optional<int> number = wholeNumberIn(text, 0, static_cast<int>(field.field.maxValue()));
+            if (!number)
+                return QStringLiteral("--%1 %2: expected a whole number from 0 to %3")
+                    .arg(name, text).arg(field.field.maxValue());
+            field.set(chip, static_cast<std::uint32_t>(*number));
+            continue;
+        }
+        const std::optional<std::uint32_t> code = field.codeNamed(text.trimmed().toStdString());
+        if (!code || !field.choice(*code)->offered)
+            return QStringLiteral("--%1 %2: expected %3").arg(name, text, offeredWords(field));
+        field.set(chip, *code);
+    }
+    if (parser.isSet(QString::fromLatin1(kAuxOption))) {
+        const QString text = parser.value(QString::fromLatin1(kAuxOption)).trimmed();
+        if (text != QLatin1String("on") && text != QLatin1String("off"))
+            return QStringLiteral("--aux %1: expected on or off").arg(text);
+        chip.auxEnable = text == QLatin1String("on");
+    }
+    if (parser.isSet(QString::fromLatin1(kMuxCodeOption))) {
+        const QString text = parser.value(QString::fromLatin1(kMuxCodeOption));
+        const std::optional<int> code = wholeNumberIn(text, 0, static_cast<int>(MuxOut::AnalogLockDetect));
+        if (!code || !isMuxOptionCode(static_cast<std::uint32_t>(*code)))
+            return QStringLiteral("--mux-code %1: expected 1 (DVdd), 2 (DGND) or 5 (analog lock detect); the "
+                                  "other codes are --mux buttons").arg(text);
+        // As in the window: choosing a code no button offers clears the buttons.
+        chip.muxCode = static_cast<MuxOut>(*code);
+        s.mux = MuxButton::NoneSelected;
+    }
+    return std::nullopt;
+}
 
 // A whole number within its range, or the usage error that names it.
 std::optional<int> readInt(const QCommandLineParser& parser, const IntOption& option, QString& error)
@@ -130,6 +217,36 @@ QStringList addPlanOptions(QCommandLineParser& parser)
                                         QStringLiteral("N")));
     add(QCommandLineOption(QStringLiteral("power"), QStringLiteral("Output power code, 0..3 (default 3)."),
                                         QStringLiteral("N")));
+    // The chip options, every bit the panel's controls do not hold (the window's Chip menu).
+    const auto value = [&add](const char* name, const char* valueName, const char* description) {
+        add(QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(description),
+                               QString::fromLatin1(valueName)));
+    };
+    flag("rf-off", "Chip option: switch the RF output off (Register 4, RF output enable); the chip stays powered.");
+    value("aux", "on|off", "Chip option: the auxiliary RF output on or off (default off).");
+    value("aux-power", "N", "Chip option: auxiliary output power code, 0..3 = -4, -1, +2, +5 dBm (default 0).");
+    value("aux-select", "divided|fundamental", "Chip option: what the auxiliary output carries (default divided).");
+    value("abp", "3|6", "Chip option: antibacklash pulse width in ns; 3 for integer-N (default 6).");
+    flag("charge-cancel", "Chip option: charge cancellation on, for integer-N.");
+    flag("csr", "Chip option: cycle slip reduction on; it needs --halve (Ref Divide/2).");
+    value("ldp", "6|10", "Chip option: lock-detect precision in ns; 6 for integer-N (default 10).");
+    flag("double-buffer", "Chip option: double buffer on: the RF divider select takes effect with Reg0.");
+    value("phase", "N", "Chip option: the phase value, 0..4095, below MOD (default 1).");
+    flag("phase-adjust", "Chip option: phase adjust on: no VCO band selection on a Reg0 write.");
+    value("band-select-mode", "low|high", "Chip option: band-select clock mode; high allows 500 kHz with a "
+                                          "divider of at most 254 (default low).");
+    value("clock-divider-mode", "off|fast-lock|resync", "Chip option: clock divider mode (default off).");
+    value("clock-divider", "N", "Chip option: clock divider value, 0..4095 (default 0).");
+    value("ld-pin", "low|digital|high", "Chip option: lock-detect pin mode (default digital).");
+    value("mux-code", "N", "Chip option: a MUXOUT code no --mux button offers, 1 DVdd, 2 DGND or 5 analog lock "
+                           "detect; it clears the button, as in the window.");
+    flag("counter-reset", "Chip option: counter reset on (R and N held in reset).");
+    flag("three-state", "Chip option: charge pump three-state on.");
+    flag("vco-off", "Chip option: VCO power-down on.");
+    flag("follow-datasheet", "Set lock-detect precision, antibacklash and charge cancellation as the datasheet "
+                             "recommends for the mode (6 ns, 3 ns, on with --int-n; 10 ns, 6 ns, off without), as "
+                             "\"Follow the Datasheet for the Mode\" does when Integer N is ticked. The chip "
+                             "options given override it.");
     add(QCommandLineOption(QStringLiteral("force-d"),
                                         QStringLiteral("Type TEXT into \"Force Denom\" once the other settings are in "
                                                        "place: the resolution becomes the step of that denominator."),
@@ -157,6 +274,14 @@ QStringList withoutOptionsBeforeSettings(const QStringList& arguments, const QSt
         QStringLiteral("int-n"),        QStringLiteral("low-spur"),    QStringLiteral("negative-pd"),
         QStringLiteral("disable"),      QStringLiteral("no-mute"),     QStringLiteral("mux"),
         QStringLiteral("charge-pump"),  QStringLiteral("power"),       QStringLiteral("port"),
+        // The chip options: the file holds them too.
+        QStringLiteral("rf-off"),       QStringLiteral("aux"),         QStringLiteral("aux-power"),
+        QStringLiteral("aux-select"),   QStringLiteral("abp"),         QStringLiteral("charge-cancel"),
+        QStringLiteral("csr"),          QStringLiteral("ldp"),         QStringLiteral("double-buffer"),
+        QStringLiteral("phase"),        QStringLiteral("phase-adjust"), QStringLiteral("band-select-mode"),
+        QStringLiteral("clock-divider-mode"), QStringLiteral("clock-divider"), QStringLiteral("ld-pin"),
+        QStringLiteral("mux-code"),     QStringLiteral("counter-reset"), QStringLiteral("three-state"),
+        QStringLiteral("vco-off"),
     };
     const auto optionName = [](const QString& argument) {
         return argument.startsWith(QLatin1String("--")) ? argument.mid(2).section(QLatin1Char('='), 0, 0) : QString();
@@ -250,13 +375,22 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
             *f.target = f.value;
     }
 
+    if (isSet("mux") && isSet(kMuxCodeOption))
+        return QStringLiteral("--mux and --mux-code exclude each other: a code no button offers clears the buttons");
     if (isSet("mux")) {
         const QString mux = parser.value(QStringLiteral("mux"));
         const std::optional<MuxButton> button = muxButtonNamed(mux.toStdString());
         if (!button)
             return QStringLiteral("--mux %1: expected none, r, n or lock").arg(mux);
         s.mux = *button;
+        // A button takes its own code back, as clicking it does.
+        s.chip.muxCode.reset();
     }
+    // The datasheet's choice for the mode first, so that the options given override it.
+    if (isSet(kFollowOption))
+        followDatasheetForMode(s.chip, s.intN);
+    if (std::optional<QString> chipError = readChipOptions(parser, s))
+        return chipError;
     if (isSet("force-d"))
         request.presses.forceD = parser.value(QStringLiteral("force-d")).toStdString();
     request.presses.bestFraction = isSet("best-fraction");

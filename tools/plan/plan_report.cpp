@@ -7,6 +7,7 @@
 #include "hex_codec.h"
 #include "line_end.h"
 #include "register_decode.h"
+#include "settings_file.h"
 
 namespace vantrel {
 
@@ -44,6 +45,8 @@ std::string planText(const PlanSession& run)
 }
 
 std::vector<ChipLimitBreak> chipLimits(const PlanSession& run) { return checkChipLimits(run.settings(), run.result()); }
+
+std::vector<std::string> chipAdviceOf(const PlanSession& run) { return chipAdvice(run.settings(), run.result()); }
 
 QJsonObject planObject(const PlanSession& run)
 {
@@ -85,6 +88,11 @@ QJsonObject planObject(const PlanSession& run)
         limits.append(limit);
     }
     object.insert(QStringLiteral("chip_limits"), limits);
+    QJsonArray advice;
+    for (const std::string& text : chipAdviceOf(run))
+        advice.append(QString::fromStdString(text));
+    object.insert(QStringLiteral("chip_advice"), advice);
+    object.insert(QStringLiteral("chip_options"), chipOptionsObject(run.settings().chip));
     return object;
 }
 
@@ -124,13 +132,26 @@ QJsonObject settingsObject(const Settings& s)
 
 QByteArray jsonText(const QJsonObject& object) { return QJsonDocument(object).toJson(QJsonDocument::Indented); }
 
+void addReadBack(QJsonObject& object, const PlanSession& run, const RegisterSet& read)
+{
+    object.insert(QStringLiteral("words"), registerArray(read));
+    object.insert(QStringLiteral("settings"), settingsObject(run.settings()));
+    QJsonArray differences;
+    for (const WordDifference& d : wordDifferences(read, run.plan().registers)) {
+        QJsonObject item;
+        item.insert(QStringLiteral("register"), static_cast<qint64>(d.reg));
+        item.insert(QStringLiteral("read"), QString::fromStdString(hexFormat(d.read)));
+        item.insert(QStringLiteral("planned"), QString::fromStdString(hexFormat(d.planned)));
+        differences.append(item);
+    }
+    object.insert(QStringLiteral("read_back_differences"), differences);
+}
+
 QByteArray planJson(const PlanSession& run, const PlanRequest& request)
 {
     QJsonObject object = planObject(run);
-    if (request.decode) {
-        object.insert(QStringLiteral("words"), registerArray(*request.decode));
-        object.insert(QStringLiteral("settings"), settingsObject(run.settings()));
-    }
+    if (request.decode)
+        addReadBack(object, run, *request.decode);
     return jsonText(object);
 }
 

@@ -12,6 +12,7 @@
 #include "frequency_plan.h"
 #include "plan_options.h"
 #include "plan_session.h"
+#include "register_decode.h"
 
 namespace vantrel {
 
@@ -24,7 +25,8 @@ PlanSession runPlanRequest(const PlanRequest& request);
 std::string planText(const PlanSession& run);
 
 // The outcome, the plan values, the register words, the labels, the
-// listing, the warnings and the chip limits broken.
+// listing, the warnings, the chip limits broken, the datasheet's advice and
+// the chip options decoded.
 QJsonObject planObject(const PlanSession& run);
 // Every setting control as the plan reads it.
 QJsonObject settingsObject(const Settings& settings);
@@ -33,11 +35,17 @@ QJsonArray registerArray(const RegisterSet& set);
 // An object as one indented document with a final line break.
 QByteArray jsonText(const QJsonObject& object);
 
-// vantrel-plan --json: planObject, with the words and the settings after a decode.
+// After a decode: the words read, the settings they left and the words the
+// plan packs otherwise ("read_back_differences").
+void addReadBack(QJsonObject& object, const PlanSession& run, const RegisterSet& read);
+
+// vantrel-plan --json: planObject, with addReadBack after a decode.
 QByteArray planJson(const PlanSession& run, const PlanRequest& request);
 
 // The datasheet limits the plan breaks, as the window's chip-check strip lists them.
 std::vector<ChipLimitBreak> chipLimits(const PlanSession& run);
+// The datasheet's advice that is no limit; --strict does not count it.
+std::vector<std::string> chipAdviceOf(const PlanSession& run);
 
 const char* outcomeName(PlanOutcome outcome);
 

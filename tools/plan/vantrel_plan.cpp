@@ -69,6 +69,15 @@ int main(int argc, char* argv[])
             write(stderr, "warning: " + QByteArray::fromStdString(vantrel::warningText(warning)) + "\n");
         for (const vantrel::ChipLimitBreak& item : vantrel::chipLimits(run))
             write(stderr, "chip: " + QByteArray::fromStdString(item.text()) + "\n");
+        for (const std::string& advice : vantrel::chipAdviceOf(run))
+            write(stderr, "advice: " + QByteArray::fromStdString(advice) + "\n");
+        // A set read back that the plan packs otherwise says so: the next send would change it.
+        if (parsed.request->decode) {
+            const std::string changed = vantrel::readBackMessage(
+                vantrel::wordDifferences(*parsed.request->decode, run.plan().registers));
+            if (!changed.empty())
+                write(stderr, "vantrel-plan: " + QByteArray::fromStdString(changed) + "\n");
+        }
         if (run.result().outcome == vantrel::PlanOutcome::NoPfd)
             write(stderr, "vantrel-plan: no plan: the comparison frequency is below 0.001 MHz\n");
     }

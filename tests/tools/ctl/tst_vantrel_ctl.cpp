@@ -97,6 +97,8 @@ private slots:
     void frequenciesWithUnits_data();
     void frequenciesWithUnits();
     void dryRunOpensNoPort();
+    void chipOptionsTravelWithTheSweep();
+    void readSaysWhichWordsItChanges();
 };
 
 void TestVantrelCtl::initTestCase()
@@ -544,6 +546,45 @@ void TestVantrelCtl::dryRunOpensNoPort()
     QCOMPARE(skipped.status, 0);
     QVERIFY2(skipped.err.contains("skipped step 1 of 2 (line 1, 2100 MHz)"), skipped.err.constData());
     QVERIFY2(skipped.out.startsWith("step 2 of 2 (line 2, 2300 MHz)"), skipped.out.constData());
+}
+
+// The chip options are part of every step's words, and with changed words
+// only Reg0 still goes last; the board logs the options of each set.
+void TestVantrelCtl::chipOptionsTravelWithTheSweep()
+{
+    Board board;
+    QVERIFY(board.start({"--log"}));
+    const Run run = runCtl({"sweep", "2400", "2400.1", "0.1", "--changed-only", "--rf-off", "--aux", "on",
+                            "--port", board.path()});
+    QCOMPARE(run.status, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(lineTexts(board.logLines()),
+                              fullSet("R00780000", "R0800FD01", "R0085051C") + QStringList{"R00780140"}, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(board.output().count("options: "), 2, kWaitMs);
+    const QByteArray log = board.output();
+    QVERIFY2(log.contains("options: phase adjust off, phase value 1, ") && log.contains("AUX output enable on, ")
+                 && log.contains("RF output enable off, lock-detect pin digital lock detect\n"),
+             log.constData());
+}
+
+// A stored set whose band-select divider the plan recomputes: the read
+// prints the plan, and says which word it would send otherwise.
+void TestVantrelCtl::readSaysWhichWordsItChanges()
+{
+    QTemporaryDir dir;
+    const QString eeprom = written(dir.filePath("eeprom.txt"), "Reg0 00740640\nReg1 0800FD01\nReg2 18004E42\n"
+                                                               "Reg3 00E00003\nReg4 0086403C\nReg5 00D80005\n");
+    Board board;
+    QVERIFY(board.start({"--eeprom", eeprom}));
+    Run run = runCtl({"read", "--port", board.path(), "--ref", "10"});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.endsWith("Reg 3   0x 00E00003\nReg 4   0x 0085003C\nReg 5   0x 00D80005\n"), run.out.constData());
+    QVERIFY2(run.err.contains("vantrel-ctl: The plan's words differ from the set read back: Reg4 read 0086403C, plan "
+                              "0085003C\n"),
+             run.err.constData());
+    run = runCtl({"read", "--port", board.path(), "--ref", "10", "--json"});
+    const QJsonObject read = QJsonDocument::fromJson(run.out).object();
+    QCOMPARE(read.value("read_back_differences").toArray().size(), 1);
+    QCOMPARE(read.value("chip_options").toObject().value("BandSelectClockMode").toString(), QStringLiteral("high"));
 }
 
 QTEST_GUILESS_MAIN(TestVantrelCtl)

@@ -55,6 +55,10 @@ private slots:
     void aTextWithMoreThanANumberIsNoted_data();
     void aTextWithMoreThanANumberIsNoted();
     void outputThatCannotBeWritten();
+    void chipOptions_data();
+    void chipOptions();
+    void jsonShowsTheOptionsAndTheAdvice();
+    void aReadBackKeepsTheBoardsSet();
 };
 
 void TestVantrelPlan::firstExampleListingWordForWord()
@@ -244,8 +248,8 @@ void TestVantrelPlan::settingsFileAndTheOptionsAroundIt()
 }
 
 // The decode of a set read back from the board undoes the packing: given the
-// options a set was made with (the words do not hold the reference, "Chip
-// Enable" or "Mute Until Lock Detect"), it gives the same six words again.
+// reference a set was made with (which the words do not hold), it gives the
+// same six words again.
 void TestVantrelPlan::decodeGivesTheWordsBack_data() { registerExamples_data(); }
 
 void TestVantrelPlan::decodeGivesTheWordsBack()
@@ -279,6 +283,19 @@ void TestVantrelPlan::usageErrors_data()
         << QStringList{"--decode", QString(words).replace("18004E42", "18004G42")} << "word 2 \"18004G42\"";
     QTest::addRow("a word out of its place")
         << QStringList{"--decode", "0x0800FD01,0x00740640,18004E42,3,0085003C,00580005"} << "word 0 \"0x0800FD01\"";
+    QTest::addRow("ABP 4 ns") << QStringList{"--abp", "4"} << "--abp 4: expected 6 or 3";
+    QTest::addRow("AUX neither on nor off") << QStringList{"--aux", "yes"} << "--aux yes: expected on or off";
+    QTest::addRow("AUX power 4") << QStringList{"--aux-power", "4"}
+                                 << "--aux-power 4: expected a whole number from 0 to 3";
+    QTest::addRow("phase 4096") << QStringList{"--phase", "4096"}
+                                << "--phase 4096: expected a whole number from 0 to 4095";
+    // Codes only a read-back brings are not offered.
+    QTest::addRow("LD pin 10") << QStringList{"--ld-pin", "low-10"} << "--ld-pin low-10: expected low, digital or high";
+    QTest::addRow("clock divider mode 11")
+        << QStringList{"--clock-divider-mode", "reserved"} << "expected off, fast-lock or resync";
+    QTest::addRow("a MUXOUT code a button offers") << QStringList{"--mux-code", "6"} << "--mux-code 6: expected 1";
+    QTest::addRow("a MUXOUT code and a button") << QStringList{"--mux", "lock", "--mux-code", "5"}
+                                                << "--mux and --mux-code exclude each other";
 }
 
 void TestVantrelPlan::usageErrors()
@@ -298,7 +315,11 @@ void TestVantrelPlan::helpNamesEveryOption()
     for (const char* option : {"--fout", "--ref", "--rdiv", "--resolution", "--divider", "--auto-divider", "--doubler",
                                "--halve", "--divided-feedback", "--prescaler45", "--int-n", "--low-spur",
                                "--negative-pd", "--disable", "--no-mute", "--mux", "--charge-pump", "--power",
-                               "--force-d", "--best-fraction", "--json"})
+                               "--force-d", "--best-fraction", "--json", "--rf-off", "--aux", "--aux-power",
+                               "--aux-select", "--abp", "--charge-cancel", "--csr", "--ldp", "--double-buffer",
+                               "--phase", "--phase-adjust", "--band-select-mode", "--clock-divider-mode",
+                               "--clock-divider", "--ld-pin", "--mux-code", "--counter-reset", "--three-state",
+                               "--vco-off", "--follow-datasheet"})
         QVERIFY2(run.out.contains(option), option);
 }
 
@@ -348,6 +369,112 @@ void TestVantrelPlan::outputThatCannotBeWritten()
     const Run version = runPlan({"--version"});
     QCOMPARE(version.status, 0);
     QVERIFY(version.out.startsWith("vantrel-plan "));
+}
+
+// Each chip option on the first worked example: the words as the datasheet
+// places its bits.
+void TestVantrelPlan::chipOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("words");
+    const QStringList first{"00740640", "0800FD01", "18004E42", "00000003", "0085003C", "00580005"};
+    const auto changed = [&first](std::initializer_list<std::pair<int, const char*>> words) {
+        QStringList list = first;
+        for (const auto& [reg, word] : words)
+            list[reg] = QString::fromLatin1(word);
+        return list;
+    };
+    QTest::addRow("--rf-off") << kFirstExample + QStringList{"--rf-off"} << changed({{4, "0085001C"}});
+    QTest::addRow("AUX +2 dBm fundamental")
+        << kFirstExample + QStringList{"--aux", "on", "--aux-power", "2", "--aux-select", "fundamental"}
+        << changed({{4, "008503BC"}});
+    QTest::addRow("--abp 3") << kFirstExample + QStringList{"--abp", "3"} << changed({{3, "00400003"}});
+    QTest::addRow("--charge-cancel") << kFirstExample + QStringList{"--charge-cancel"} << changed({{3, "00200003"}});
+    QTest::addRow("--csr") << kFirstExample + QStringList{"--csr"} << changed({{3, "00040003"}});
+    QTest::addRow("--ldp 6") << kFirstExample + QStringList{"--ldp", "6"} << changed({{2, "18004EC2"}});
+    QTest::addRow("--double-buffer") << kFirstExample + QStringList{"--double-buffer"} << changed({{2, "18006E42"}});
+    QTest::addRow("--phase 4095") << kFirstExample + QStringList{"--phase", "4095"} << changed({{1, "0FFFFD01"}});
+    QTest::addRow("--phase-adjust") << kFirstExample + QStringList{"--phase-adjust"} << changed({{1, "1800FD01"}});
+    QTest::addRow("--band-select-mode high")
+        << kFirstExample + QStringList{"--band-select-mode", "high"} << changed({{3, "00800003"}});
+    QTest::addRow("resync, clock divider 150")
+        << kFirstExample + QStringList{"--clock-divider-mode", "resync", "--clock-divider", "150"}
+        << changed({{3, "000104B3"}});
+    QTest::addRow("--ld-pin low") << kFirstExample + QStringList{"--ld-pin", "low"} << changed({{5, "00180005"}});
+    QTest::addRow("--counter-reset, --three-state, --vco-off")
+        << kFirstExample + QStringList{"--counter-reset", "--three-state", "--vco-off"}
+        << changed({{2, "18004E5A"}, {4, "0085083C"}});
+    QTest::addRow("--mux-code 5") << QStringList{"--charge-pump", "7", "--no-mute", "--mux-code", "5"}
+                                  << changed({{2, "14004E42"}});
+    QTest::addRow("--follow-datasheet --int-n")
+        << kFirstExample + QStringList{"--int-n", "--follow-datasheet"}
+        << changed({{0, "00740000"}, {1, "08008001"}, {2, "18004FC2"}, {3, "00600003"}});
+    QTest::addRow("an option given overrides --follow-datasheet")
+        << kFirstExample + QStringList{"--int-n", "--follow-datasheet", "--abp", "6"}
+        << changed({{0, "00740000"}, {1, "08008001"}, {2, "18004FC2"}, {3, "00200003"}});
+}
+
+void TestVantrelPlan::chipOptions()
+{
+    QFETCH(QStringList, arguments);
+    const QJsonObject plan = runJson(arguments);
+    QCOMPARE(plan.value(QStringLiteral("outcome")).toString(), QStringLiteral("complete"));
+    QTEST(registers(plan), "words");
+}
+
+void TestVantrelPlan::jsonShowsTheOptionsAndTheAdvice()
+{
+    const QStringList intN = kFirstExample + QStringList{"--int-n", "--rf-off", "--aux-select", "fundamental"};
+    const QJsonObject plan = runJson(intN);
+    const QJsonObject options = plan.value(QStringLiteral("chip_options")).toObject();
+    QCOMPARE(options.value(QStringLiteral("RfOutputEnable")).toBool(true), false);
+    QCOMPARE(options.value(QStringLiteral("AuxSelect")).toString(), QStringLiteral("fundamental"));
+    QCOMPARE(options.value(QStringLiteral("Antibacklash")).toString(), QStringLiteral("6"));
+    QCOMPARE(options.value(QStringLiteral("PhaseValue")).toInt(), 1);
+    QVERIFY(options.value(QStringLiteral("MuxCode")).isNull());
+    QCOMPARE(options.size(), 19); // the eighteen fields and the MUXOUT code
+    const QString advice = QStringLiteral("the datasheet recommends LDP 6 ns, antibacklash 3 ns and charge "
+                                          "cancellation in integer-N (Chip ▸ Follow the Datasheet for the Mode)");
+    QCOMPARE(plan.value(QStringLiteral("chip_advice")).toArray(), QJsonArray{advice});
+    QVERIFY(plan.value(QStringLiteral("chip_limits")).toArray().isEmpty());
+
+    // Advice is said, and --strict does not count it; a limit the options bring it does.
+    const Run run = runPlan(intN + QStringList{"--strict"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err, "advice: " + advice.toUtf8() + "\n");
+    QCOMPARE(runPlan(kFirstExample + QStringList{"--charge-cancel", "--strict"}).status, 3);
+}
+
+// A set read back comes back whole: a board's AUX output, Reg3, LD pin and
+// mute, which the decode used to replace. A set from elsewhere whose words
+// the plan packs otherwise says which.
+void TestVantrelPlan::aReadBackKeepsTheBoardsSet()
+{
+    const QStringList board{"00740640", "0800FD01", "18004E42", "00E00003", "008503FC", "00D80005"};
+    Run run = runPlan({"--decode", board.join(',')});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.endsWith("Reg 3   0x 00E00003\nReg 4   0x 008503FC\nReg 5   0x 00D80005\n"),
+             run.out.constData());
+    QVERIFY2(!run.err.contains("differ"), run.err.constData());
+    const QJsonObject plan = runJson({"--decode", board.join(',')});
+    QCOMPARE(registers(plan), board);
+    QVERIFY(plan.value(QStringLiteral("read_back_differences")).toArray().isEmpty());
+    QCOMPARE(plan.value(QStringLiteral("chip_options")).toObject().value(QStringLiteral("LockDetectPin")).toString(),
+             QStringLiteral("high"));
+
+    const QString elsewhere = QStringLiteral("00740640,0800FD01,18004E42,00000003,0086403C,00580005");
+    run = runPlan({"--decode", elsewhere});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.contains("vantrel-plan: The plan's words differ from the set read back: Reg4 read 0086403C, "
+                              "plan 0085003C\n"),
+             run.err.constData());
+    const QJsonArray differences =
+        runJson({"--decode", elsewhere}).value(QStringLiteral("read_back_differences")).toArray();
+    QCOMPARE(differences.size(), 1);
+    const QJsonObject item = differences.at(0).toObject();
+    QCOMPARE(item.value(QStringLiteral("register")).toInt(), 4);
+    QCOMPARE(item.value(QStringLiteral("read")).toString(), QStringLiteral("0086403C"));
+    QCOMPARE(item.value(QStringLiteral("planned")).toString(), QStringLiteral("0085003C"));
 }
 
 QTEST_GUILESS_MAIN(TestVantrelPlan)
