@@ -70,6 +70,30 @@ constexpr std::uint32_t kMaxPhaseValue = reg1::kPhase.maxValue();        // 4095
 constexpr std::uint32_t kMaxClockDivider = reg3::kClockDivider.maxValue(); // 4095
 constexpr std::uint32_t kMaxAuxPower = reg4::kAuxPower.maxValue();         // 3, +5 dBm
 
+// --- Phase noise and spurs ------------------------------------------------
+
+// Normalised in-band phase-noise floor PN_SYNTH, dBc/Hz: the PLL's own noise
+// referred to a 1 Hz PFD (datasheet table, "Noise Characteristics",
+// "Normalized Phase Noise Floor", measured with a wide loop). -220 with the
+// antibacklash pulse at 6 ns, -221 at 3 ns.
+constexpr double kPnSynthAbp6DbcHz = -220.0;
+constexpr double kPnSynthAbp3DbcHz = -221.0;
+// Normalised 1/f (flicker) noise PN_1/f, dBc/Hz at a 10 kHz offset on a 1 GHz
+// carrier (datasheet table, "Noise Characteristics", "Normalized 1/f Noise"):
+// -116 with 6 ns, -118 with 3 ns. It falls 10 dB a decade of offset and rises
+// 20 dB a decade of carrier.
+constexpr double kPnFlickerAbp6DbcHz = -116.0;
+constexpr double kPnFlickerAbp3DbcHz = -118.0;
+constexpr double kFlickerReferenceOffsetHz = 10e3;
+constexpr double kFlickerReferenceCarrierMHz = 1000.0;
+// Fractional spurs in low noise mode (datasheet, "Spur Mechanisms", Table 7):
+// the sigma-delta sequence repeats every L PFD cycles, L = MOD times 2 when
+// MOD is even but no multiple of 3, times 3 when a multiple of 3 but odd,
+// times 6 when a multiple of 6. Spurs stand at multiples of f_PFD / L.
+constexpr int kFractionalRepeatEven = 2;
+constexpr int kFractionalRepeatThird = 3;
+constexpr int kFractionalRepeatSixth = 6;
+
 // --- MUXOUT ------------------------------------------------------------------
 
 // The MUXOUT field's codes (Register 2, bits 28..26).

@@ -302,9 +302,9 @@ std::vector<std::string> chipAdvice(const Settings& s, const PlanResult& result)
     return advice;
 }
 
-ChipCheck checkChip(const Settings& s, const PlanResult& result)
+ChipCheck checkChip(const Settings& s, const PlanResult& result, const LoopBandwidth& loop)
 {
-    return {checkChipLimits(s, result), chipAdvice(s, result), chipOptionNotes(s.chip)};
+    return {checkChipLimits(s, result), chipAdvice(s, result), chipOptionNotes(s.chip), planQuality(s, result, loop)};
 }
 
 } // namespace vantrel

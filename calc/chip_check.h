@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "frequency_plan.h"
+#include "plan_quality.h"
 #include "settings.h"
 
 namespace vantrel {
@@ -66,7 +67,8 @@ struct ChipCheck {
     std::vector<ChipLimitBreak> breaks;
     std::vector<std::string> advice;
     std::vector<std::string> notes; // chipOptionNotes of the settings' options
+    std::optional<PlanQuality> quality; // the plan's figures; none when it stopped
 };
-ChipCheck checkChip(const Settings& settings, const PlanResult& result);
+ChipCheck checkChip(const Settings& settings, const PlanResult& result, const LoopBandwidth& loop = {});
 
 } // namespace vantrel

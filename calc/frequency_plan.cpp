@@ -97,7 +97,7 @@ std::string warningText(PlanWarning warning)
     return {};
 }
 
-PlanResult computePlan(const Settings& s, const PlanValues& previous)
+PlanResult computePlanValues(const Settings& s, const PlanValues& previous)
 {
     PlanResult result;
     PlanValues& p = result.values;
@@ -121,7 +121,6 @@ PlanResult computePlan(const Settings& s, const PlanValues& previous)
     if (p.r > 0)
         p.fcomp = p.fr / p.r;
 
-    result.pfdLabel = pfdLabel(p.fcomp);
     if (p.fcomp > kMaxPfdMHz)
         result.warnings.push_back(PlanWarning::PfdTooHigh);
 
@@ -129,13 +128,11 @@ PlanResult computePlan(const Settings& s, const PlanValues& previous)
 
     if (s.trackDivider) {
         p.fout = p.vco / p.outDiv;
-        result.trackedFoutText = generalNumber(p.fout);
     } else {
         p.fout = readLeadingNumber(s.foutText);
         p.vco = p.fout * p.outDiv;
     }
 
-    result.vcoLabel = vcoLabel(p.vco);
     if (p.vco < kMinVcoMHz || p.vco > kMaxVcoMHz)
         result.warnings.push_back(PlanWarning::VcoOutOfRange);
     if (p.vco > kMaxVcoForPrescaler45MHz && !s.prescale8)
@@ -189,25 +186,48 @@ PlanResult computePlan(const Settings& s, const PlanValues& previous)
 
     if (p.denom > kMaxMod) {
         result.outcome = PlanOutcome::ModLimit;
-        result.listingText = modLimitMessage();
         return result;
     }
-    if (auto refusal = fieldLimit(p)) {
+    if (fieldLimit(p)) {
         // Refused like the MOD limit: the register words stay those of the
         // last complete run, so nothing spills into a neighbouring field.
         result.outcome = PlanOutcome::Refused;
-        result.listingText = std::move(refusal);
         return result;
     }
 
     p.muxVal = muxCode(s, p.muxVal);
     p.bandSelect = bandSelectDivider(p.fcomp, s.chip.bandSelectClockMode);
     p.registers = packRegisters(p, s);
-
-    const StyledText listing = resultsListing(p, s.intN);
-    result.listingText = listing.text;
-    result.listingColour = listing.colour;
     result.outcome = PlanOutcome::Complete;
+    return result;
+}
+
+PlanResult computePlan(const Settings& s, const PlanValues& previous)
+{
+    PlanResult result = computePlanValues(s, previous);
+    // The texts of the values as the run left them: none of these values
+    // changes after the point where the window would show it.
+    const PlanValues& p = result.values;
+    result.pfdLabel = pfdLabel(p.fcomp);
+    if (s.trackDivider)
+        result.trackedFoutText = generalNumber(p.fout);
+    result.vcoLabel = vcoLabel(p.vco);
+    switch (result.outcome) {
+    case PlanOutcome::NoPfd:
+        break;
+    case PlanOutcome::ModLimit:
+        result.listingText = modLimitMessage();
+        break;
+    case PlanOutcome::Refused:
+        result.listingText = fieldLimit(p);
+        break;
+    case PlanOutcome::Complete: {
+        const StyledText listing = resultsListing(p, s.intN);
+        result.listingText = listing.text;
+        result.listingColour = listing.colour;
+        break;
+    }
+    }
     return result;
 }
 

@@ -44,6 +44,10 @@ struct PlanResult {
 };
 
 PlanResult computePlan(const Settings& settings, const PlanValues& previous);
+// The same run without its texts: the values, the outcome and the warnings,
+// with no labels, tracked text or listing. For searches that plan thousands
+// of settings and show few of them.
+PlanResult computePlanValues(const Settings& settings, const PlanValues& previous);
 
 std::string warningText(PlanWarning warning);
 

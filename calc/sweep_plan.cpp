@@ -31,7 +31,7 @@ std::string planProblem(const PlanSession& session)
 }
 
 std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, const Settings& settings,
-                                     const Presses& presses, bool strict)
+                                     const Presses& presses, bool strict, const LoopBandwidth& loop)
 {
     std::vector<SweepStepPlan> steps;
     steps.reserve(points.size());
@@ -53,6 +53,7 @@ std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, cons
             step.plannedMHz = plan.fout + plan.errorHz / 1000000;
             for (const ChipLimitBreak& item : checkChipLimits(session.settings(), session.result()))
                 step.limits.push_back(item.summary);
+            step.quality = planQuality(session.settings(), session.result(), loop);
             if (strict && !step.limits.empty())
                 step.problem = "breaks a chip limit: " + step.limits.front();
         }

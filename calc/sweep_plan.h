@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "plan_quality.h"
 #include "plan_session.h"
 #include "register_layout.h"
 #include "settings.h"
@@ -21,6 +22,7 @@ struct SweepStepPlan {
     double plannedMHz = 0; // what the words synthesize: the output plus the error
     double errorHz = 0;
     std::vector<std::string> limits; // summaries of the chip limits broken
+    std::optional<PlanQuality> quality; // the step's figures, when its plan is complete
     std::string problem;             // why the step cannot go out; empty when it can
 
     bool usable() const { return problem.empty(); }
@@ -35,9 +37,10 @@ std::string planProblem(const PlanSession& session);
 
 // Each point planned on its own, from `settings` as they are, so that no
 // step depends on the one before. A plan that stops or is refused is a
-// problem; so is one that breaks a chip limit when `strict`.
+// problem; so is one that breaks a chip limit when `strict`. Each complete
+// step has its quality figures with the loop bandwidth `loop`.
 std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, const Settings& settings,
-                                     const Presses& presses, bool strict);
+                                     const Presses& presses, bool strict, const LoopBandwidth& loop = {});
 
 // Whole seconds left once `started` of `total` steps have begun, the last of
 // them `sinceFirst` after the first: the steps so far tell the pace of the

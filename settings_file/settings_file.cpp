@@ -33,6 +33,9 @@ constexpr char kChecksKey[] = "checks";
 constexpr char kMuxKey[] = "mux";
 constexpr char kScrollsKey[] = "scrolls";
 constexpr char kChipKey[] = "chip";
+constexpr char kQualityKey[] = "quality";
+// In the quality group: kHz, or null while it is assumed.
+constexpr char kLoopBandwidthKey[] = "LoopBandwidth";
 // In the chip group beside the options' own fields.
 constexpr char kMuxCodeKey[] = "MuxCode";
 constexpr char kFollowKey[] = "FollowDatasheet";
@@ -285,6 +288,26 @@ QString readChip(const QJsonObject& group, PanelSettings& panel)
     return unknownMember(group, QLatin1String(kChipKey), known);
 }
 
+QString readQuality(const QJsonObject& group, PanelSettings& panel)
+{
+    const QJsonValue value = group.value(QLatin1String(kLoopBandwidthKey));
+    const QString name = member(kQualityKey, kLoopBandwidthKey);
+    if (value.isUndefined())
+        return name + QStringLiteral(" is missing");
+    if (value.isNull()) {
+        panel.loopBandwidth.setKHz.reset();
+    } else if (!value.isDouble()) {
+        return name + QStringLiteral(" is not null or a number");
+    } else if (!isLoopBandwidth(value.toDouble())) {
+        return name + QStringLiteral(" is %1, outside %2 to %3 kHz")
+                          .arg(numberText(value.toDouble()), numberText(kMinLoopBandwidthKHz),
+                               numberText(kMaxLoopBandwidthKHz));
+    } else {
+        panel.loopBandwidth.setKHz = value.toDouble();
+    }
+    return unknownMember(group, QLatin1String(kQualityKey), {QLatin1String(kLoopBandwidthKey)});
+}
+
 } // namespace
 
 QJsonObject chipOptionsObject(const ChipOptions& options)
@@ -335,6 +358,11 @@ QByteArray settingsFileText(const PanelSettings& panel)
     top.insert(QLatin1String(kMuxKey), mux);
     top.insert(QLatin1String(kScrollsKey), scrolls);
     top.insert(QLatin1String(kChipKey), chip);
+    QJsonObject quality;
+    quality.insert(QLatin1String(kLoopBandwidthKey), panel.loopBandwidth.setKHz
+                                                         ? QJsonValue(*panel.loopBandwidth.setKHz)
+                                                         : QJsonValue(QJsonValue::Null));
+    top.insert(QLatin1String(kQualityKey), quality);
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
@@ -362,13 +390,15 @@ SettingsFileReading parseSettingsFile(const QByteArray& text)
         return failure(quoted(QLatin1String(kVersionKey)) + QStringLiteral(" is missing"));
     if (!version.isDouble())
         return failure(quoted(QLatin1String(kVersionKey)) + QStringLiteral(" is not a number"));
-    const bool withChip = version.toDouble() == kSettingsVersion;
-    if (!withChip && version.toDouble() != kSettingsVersionWithoutChip) {
-        return failure(QStringLiteral("it is settings file version %1, and this program reads versions %2 and %3")
-                           .arg(numberText(version.toDouble()))
+    const double number = version.toDouble();
+    if (number != kSettingsVersionWithoutChip && number != kSettingsVersionWithoutQuality && number != kSettingsVersion) {
+        return failure(QStringLiteral("it is settings file version %1, and this program reads versions %2 to %3")
+                           .arg(numberText(number))
                            .arg(kSettingsVersionWithoutChip)
                            .arg(kSettingsVersion));
     }
+    const bool withChip = number >= kSettingsVersionWithoutQuality;
+    const bool withQuality = number >= kSettingsVersion;
 
     PanelSettings panel;
     QString error;
@@ -395,12 +425,19 @@ SettingsFileReading parseSettingsFile(const QByteArray& text)
             error = member(kChipKey, kMuxCodeKey) + QStringLiteral(" and ") + quoted(QLatin1String(kMuxKey))
                     + QStringLiteral(" both choose the MUXOUT code");
     }
+    // Before version 3 there is no loop bandwidth: it stays assumed.
+    if (error.isEmpty() && withQuality) {
+        if (const std::optional<QJsonObject> quality = groupOf(top, kQualityKey, error))
+            error = readQuality(*quality, panel);
+    }
     if (error.isEmpty()) {
         QStringList known;
         for (const char* key : {kFormatKey, kVersionKey, kTextsKey, kChecksKey, kMuxKey, kScrollsKey})
             known << QLatin1String(key);
         if (withChip)
             known << QLatin1String(kChipKey);
+        if (withQuality)
+            known << QLatin1String(kQualityKey);
         error = unknownMember(top, QString(), known);
     }
     if (!error.isEmpty())

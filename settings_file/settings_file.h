@@ -1,8 +1,9 @@
-// The settings file: every setting control of the panel as typed and the
-// chip options, kept between runs as JSON ("format": "vantrel-settings",
-// "version": 2; a version 1 file, from before the chip options, opens with
-// their defaults). Reading gives the whole of the settings or why not, never
-// a part of them.
+// The settings file: every setting control of the panel as typed, the chip
+// options and the loop bandwidth, kept between runs as JSON ("format":
+// "vantrel-settings", "version": 3; a version 1 file, from before the chip
+// options, opens with their defaults, and a version 1 or 2 file, from before
+// the loop bandwidth, with the bandwidth assumed). Reading gives the whole of
+// the settings or why not, never a part of them.
 #pragma once
 
 #include <QByteArray>
@@ -12,14 +13,17 @@
 #include <optional>
 #include <string>
 
+#include "plan_quality.h"
 #include "settings.h"
 
 namespace vantrel {
 
 inline constexpr char kSettingsFormat[] = "vantrel-settings";
-inline constexpr int kSettingsVersion = 2;
+inline constexpr int kSettingsVersion = 3;
 // The first version, without the chip options; still read.
 inline constexpr int kSettingsVersionWithoutChip = 1;
+// The second, with the chip options but without the loop bandwidth; still read.
+inline constexpr int kSettingsVersionWithoutQuality = 2;
 // A text box takes at most this many characters (UTF-16 code units) and
 // would silently cut a longer text.
 inline constexpr int kMaxSettingsTextLength = 32767;
@@ -28,13 +32,15 @@ inline constexpr int kMaxSettingsTextLength = 32767;
 inline constexpr qint64 kMaxSettingsFileBytes = 1024 * 1024;
 
 // What a settings file holds: the controls the plan reads, tracking and the
-// chip options included, the two texts it does not (texts in UTF-8), and
-// the Chip menu's "Follow the Datasheet for the Mode".
+// chip options included, the two texts it does not (texts in UTF-8), the
+// Chip menu's "Follow the Datasheet for the Mode", and the loop bandwidth of
+// the Plan Quality window.
 struct PanelSettings {
     Settings settings;
     std::string forceDText; // "Force Denom"
     std::string portText;   // the COM port box
     bool followDatasheet = false;
+    LoopBandwidth loopBandwidth;
 };
 
 // Either the whole of the settings or why the file is not a settings file.

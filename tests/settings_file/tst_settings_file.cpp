@@ -51,6 +51,7 @@ PanelSettings unusualSettings()
     c.auxPower = 2;
     c.ldPin = vantrel::LockDetectPin::Low10;
     p.followDatasheet = true;
+    p.loopBandwidth.setKHz = 120.5;
     return p;
 }
 
@@ -71,7 +72,8 @@ QStringList members(const PanelSettings& p)
     for (const vantrel::ChipOptionField& field : vantrel::chipOptionFields())
         list << QStringLiteral("%1=%2").arg(QLatin1String(field.name.data())).arg(field.get(s.chip));
     list << QStringLiteral("MuxCode=%1").arg(s.chip.muxCode ? int(*s.chip.muxCode) : -1)
-         << QStringLiteral("FollowDatasheet=%1").arg(p.followDatasheet);
+         << QStringLiteral("FollowDatasheet=%1").arg(p.followDatasheet)
+         << QStringLiteral("LoopBandwidth=%1").arg(p.loopBandwidth.setKHz ? *p.loopBandwidth.setKHz : -1);
     return list;
 }
 
@@ -96,6 +98,8 @@ private slots:
     void whatIsNoSettingsFile();
     void aFailedSaveSaysWhy();
     void aVersion1FileOpensWithTheDefaultOptions();
+    void olderVersionsAssumeTheLoopBandwidth_data();
+    void olderVersionsAssumeTheLoopBandwidth();
 };
 
 void TestSettingsFile::keepsEveryMember()
@@ -129,8 +133,8 @@ void TestSettingsFile::refusesAFaultyFile_data()
         << "format" << "\"other-settings\"" << "it is not a settings file (\"format\" is not \"vantrel-settings\")";
     QTest::addRow("no format") << "format" << "remove"
                                << "it is not a settings file (\"format\" is not \"vantrel-settings\")";
-    QTest::addRow("a later version") << "version" << "3"
-                                     << "it is settings file version 3, and this program reads versions 1 and 2";
+    QTest::addRow("a later version") << "version" << "4"
+                                     << "it is settings file version 4, and this program reads versions 1 to 3";
     QTest::addRow("no version") << "version" << "remove" << "\"version\" is missing";
     QTest::addRow("the version as text") << "version" << "\"1\"" << "\"version\" is not a number";
     QTest::addRow("no texts") << "texts" << "remove" << "\"texts\" is missing";
@@ -175,6 +179,17 @@ void TestSettingsFile::refusesAFaultyFile_data()
     QTest::addRow("no Follow the Datasheet") << "chip.FollowDatasheet" << "remove"
                                              << "\"chip.FollowDatasheet\" is missing";
     QTest::addRow("an unknown chip option") << "chip.Dither" << "true" << "unknown member \"chip.Dither\"";
+
+    QTest::addRow("no quality group in version 3") << "quality" << "remove" << "\"quality\" is missing";
+    QTest::addRow("no loop bandwidth") << "quality.LoopBandwidth" << "remove"
+                                       << "\"quality.LoopBandwidth\" is missing";
+    QTest::addRow("a loop bandwidth as text") << "quality.LoopBandwidth" << "\"50 kHz\""
+                                              << "\"quality.LoopBandwidth\" is not null or a number";
+    QTest::addRow("a loop bandwidth of 0") << "quality.LoopBandwidth" << "0"
+                                           << "\"quality.LoopBandwidth\" is 0, outside 0.01 to 10000 kHz";
+    QTest::addRow("a loop bandwidth above 10 MHz") << "quality.LoopBandwidth" << "10000.5"
+                                                   << "\"quality.LoopBandwidth\" is 10000.5, outside 0.01 to 10000 kHz";
+    QTest::addRow("an unknown quality member") << "quality.LoopGain" << "2" << "unknown member \"quality.LoopGain\"";
 }
 
 void TestSettingsFile::refusesAFaultyFile()
@@ -292,6 +307,7 @@ void TestSettingsFile::aVersion1FileOpensWithTheDefaultOptions()
 {
     QJsonObject top = QJsonDocument::fromJson(vantrel::settingsFileText(unusualSettings())).object();
     top.remove(QStringLiteral("chip"));
+    top.remove(QStringLiteral("quality"));
     top.insert(QStringLiteral("version"), 1);
     const vantrel::SettingsFileReading reading = vantrel::parseSettingsFile(QJsonDocument(top).toJson());
     QVERIFY2(reading.settings, qPrintable(reading.error));
@@ -303,6 +319,37 @@ void TestSettingsFile::aVersion1FileOpensWithTheDefaultOptions()
     const vantrel::SettingsFileReading withChip = vantrel::parseSettingsFile(QJsonDocument(top).toJson());
     QVERIFY(!withChip.settings);
     QCOMPARE(withChip.error, QStringLiteral("unknown member \"chip\""));
+}
+
+// Files saved before the loop bandwidth open with it assumed; one that
+// says it is such a file yet holds it is refused. A bandwidth not set is
+// written as null and stays not set.
+void TestSettingsFile::olderVersionsAssumeTheLoopBandwidth_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addRow("version 1") << 1;
+    QTest::addRow("version 2") << 2;
+}
+
+void TestSettingsFile::olderVersionsAssumeTheLoopBandwidth()
+{
+    QFETCH(int, version);
+    QJsonObject top = QJsonDocument::fromJson(vantrel::settingsFileText(unusualSettings())).object();
+    top.remove(QStringLiteral("quality"));
+    if (version == 1)
+        top.remove(QStringLiteral("chip"));
+    top.insert(QStringLiteral("version"), version);
+    const vantrel::SettingsFileReading reading = vantrel::parseSettingsFile(QJsonDocument(top).toJson());
+    QVERIFY2(reading.settings, qPrintable(reading.error));
+    QVERIFY(reading.settings->loopBandwidth.assumed());
+
+    top.insert(QStringLiteral("quality"), QJsonObject{{QStringLiteral("LoopBandwidth"), 100}});
+    QCOMPARE(vantrel::parseSettingsFile(QJsonDocument(top).toJson()).error,
+             QStringLiteral("unknown member \"quality\""));
+
+    const PanelSettings assumed;
+    QVERIFY(QString::fromUtf8(vantrel::settingsFileText(assumed)).contains(QStringLiteral("\"LoopBandwidth\": null")));
+    QVERIFY(vantrel::parseSettingsFile(vantrel::settingsFileText(assumed)).settings->loopBandwidth.assumed());
 }
 
 QTEST_APPLESS_MAIN(TestSettingsFile)
