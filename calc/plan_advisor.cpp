@@ -125,6 +125,7 @@ Advice advisePlans(const AdviceRequest& request, std::size_t count)
     const PlanValues& now = request.current.values;
     Advice advice;
     advice.current = planQuality(base, request.current, request.loop);
+    advice.currentStopped = request.current.outcome != PlanOutcome::Complete;
     advice.currentUsable = advice.current && checkChipLimits(base, request.current).empty();
 
     // Every candidate is planned as the panel's run after Apply would plan

@@ -68,6 +68,7 @@ struct AdviceRequest {
 
 struct Advice {
     std::optional<PlanQuality> current; // the current plan's figures; none when it stopped
+    bool currentStopped = false;   // no complete plan
     bool currentUsable = false;    // complete and within every chip limit
     bool currentIsCleanest = false; // it is usable and nothing ranks above it
     // Best first: those ranking above the current plan; when none does, the

@@ -60,6 +60,37 @@ std::vector<QualityLine> qualityLines(const PlanQuality& q)
     };
 }
 
+std::string qualitySummary(const PlanQuality& q)
+{
+    std::string text = "in-band " + noiseText(q.inBand10kHzDbcHz) + " at 10 kHz; ";
+    if (q.boundary == BoundarySpur::Present)
+        text += "boundary spur at " + boundarySpurText(q)
+                + (q.boundarySpurInLoop ? ", inside the loop" : ", outside the loop");
+    else
+        text += "no boundary spur" + boundarySpurText(q).substr(std::string("none").size());
+    text += "; ";
+    if (q.fractional == FractionalSpurs::None)
+        text += "no fractional spurs" + fractionalSpursText(q).substr(std::string("none").size());
+    else
+        text += "fractional spurs " + fractionalSpursText(q);
+    return text;
+}
+
+std::string adviceStatus(const Advice& advice)
+{
+    const std::size_t found = advice.suggestions.size();
+    if (advice.currentIsCleanest)
+        return found == 0 ? "the current plan is the cleanest found"
+                          : "the current plan is the cleanest found; the next best:";
+    if (!advice.currentUsable) {
+        const std::string why = advice.currentStopped ? "the current plan stopped" : "the current plan breaks a chip limit";
+        if (found == 0)
+            return why + "; no plan found within the chip's limits and half the step";
+        return why + "; these keep the chip's limits, within half the step:";
+    }
+    return found == 1 ? "1 cleaner plan found:" : plainNumber(double(found)) + " cleaner plans found:";
+}
+
 std::string qualityText(const PlanQuality& q)
 {
     std::string text = "Plan quality. ";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "plan_advisor.h"
 #include "plan_quality.h"
 
 namespace vantrel {
@@ -37,6 +38,14 @@ std::string noiseText(double dbcHz);
 std::string boundarySpurText(const PlanQuality& quality);
 // "every 1.25 kHz", "dithered", "none (integer-N)".
 std::string fractionalSpursText(const PlanQuality& quality);
+
+// The figures that rank a plan, in one line: "in-band -99.0 dBc/Hz at 10 kHz;
+// boundary spur at 500.0 kHz, outside the loop; fractional spurs every 1.25 kHz".
+std::string qualitySummary(const PlanQuality& quality);
+
+// What the advisor found, in a line: "3 cleaner plans found", "the current
+// plan is the cleanest found; the next best:" ...
+std::string adviceStatus(const Advice& advice);
 
 // The note, then "label: value" a line, each ended by LF: what
 // vantrel-plan --quality prints after the listing.

@@ -8,6 +8,7 @@
 
 #include "number_format.h"
 #include "number_reader.h"
+#include "plan_report.h"
 
 namespace vantrel {
 namespace {
@@ -38,6 +39,7 @@ QJsonObject stepObject(const SweepStepPlan& step, int points)
     for (const std::string& limit : step.limits)
         limits.append(QString::fromStdString(limit));
     object.insert(QStringLiteral("chip_limits"), limits);
+    object.insert(QStringLiteral("quality"), qualityValue(step.quality, JsonNumbers::AsShown));
     return object;
 }
 

@@ -465,7 +465,8 @@ int sweep(const CtlRequest& request, Console& console, InterruptWatch& interrupt
     // sweep before anything is sent, unless it is to be skipped.
     const int count = static_cast<int>(points.points.size());
     std::vector<SweepStepPlan> planned =
-        planSweep(points.points, request.plan.settings, request.plan.presses, request.plan.strict);
+        planSweep(points.points, request.plan.settings, request.plan.presses, request.plan.strict,
+                  request.plan.loopBandwidth);
     std::vector<SweepStepPlan> usable;
     for (const SweepStepPlan& step : planned) {
         if (step.usable()) {

@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <limits>
+
 #include "chip_options.h"
 #include "frequency_units.h"
 #include "hex_codec.h"
@@ -200,10 +202,15 @@ QStringList addPlanOptions(QCommandLineParser& parser)
     flag("auto-divider", "Choose the divider as \"Auto Set >>\" does: the smallest that puts the VCO "
                          "in 2200..4400 MHz (outputs of 35 to 4400 MHz; otherwise the divider stays).");
     flag("doubler", "Tick \"Ref Doubler\".");
+    flag("no-doubler", "Clear \"Ref Doubler\" (of --doubler and --no-doubler the last given counts).");
     flag("halve", "Tick \"Ref Divide/2\".");
+    flag("no-halve", "Clear \"Ref Divide/2\" (the last of --halve and --no-halve counts).");
     flag("divided-feedback", "Tick \"F/B from Divider\".");
     flag("prescaler45", "Clear \"Prescalar 8/9\" (prescaler 4/5).");
+    flag("prescaler89", "Tick \"Prescalar 8/9\" (the default; the last of --prescaler45 and --prescaler89 "
+                        "counts).");
     flag("int-n", "Tick \"Integer N\".");
+    flag("no-int-n", "Clear \"Integer N\" (the last of --int-n and --no-int-n counts).");
     flag("low-spur", "Tick \"Low Spur mode\".");
     flag("negative-pd", "Tick \"-Ve Phase Detector\".");
     flag("disable", "Clear \"Chip Enable\".");
@@ -247,6 +254,14 @@ QStringList addPlanOptions(QCommandLineParser& parser)
                              "recommends for the mode (6 ns, 3 ns, on with --int-n; 10 ns, 6 ns, off without), as "
                              "\"Follow the Datasheet for the Mode\" does when Integer N is ticked. The chip "
                              "options given override it.");
+    add(QCommandLineOption(QStringLiteral("loop-bandwidth"),
+                           QStringLiteral("The loop bandwidth of the board's loop filter, in kHz or with a unit "
+                                          "(%1 to %2 kHz), for the plan quality figures: an integer-boundary spur "
+                                          "closer than this is inside the loop. Assumed %3 kHz until given.")
+                               .arg(QString::fromStdString(plainNumber(kMinLoopBandwidthKHz)),
+                                    QString::fromStdString(plainNumber(kMaxLoopBandwidthKHz)),
+                                    QString::fromStdString(plainNumber(kAssumedLoopBandwidthKHz))),
+                           QStringLiteral("KHZ")));
     add(QCommandLineOption(QStringLiteral("force-d"),
                                         QStringLiteral("Type TEXT into \"Force Denom\" once the other settings are in "
                                                        "place: the resolution becomes the step of that denominator."),
@@ -272,6 +287,8 @@ QStringList withoutOptionsBeforeSettings(const QStringList& arguments, const QSt
         QStringLiteral("resolution"),   QStringLiteral("divider"),     QStringLiteral("doubler"),
         QStringLiteral("halve"),        QStringLiteral("divided-feedback"), QStringLiteral("prescaler45"),
         QStringLiteral("int-n"),        QStringLiteral("low-spur"),    QStringLiteral("negative-pd"),
+        QStringLiteral("no-doubler"),   QStringLiteral("no-halve"),    QStringLiteral("prescaler89"),
+        QStringLiteral("no-int-n"),     QStringLiteral("loop-bandwidth"),
         QStringLiteral("disable"),      QStringLiteral("no-mute"),     QStringLiteral("mux"),
         QStringLiteral("charge-pump"),  QStringLiteral("power"),       QStringLiteral("port"),
         // The chip options: the file holds them too.
@@ -313,7 +330,7 @@ QStringList withoutOptionsBeforeSettings(const QStringList& arguments, const QSt
 }
 
 std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanRequest& request,
-                                       FrequencyTexts frequencies)
+                                       FrequencyTexts frequencies, std::optional<bool> forceIntN)
 {
     Settings& s = request.settings;
     const auto isSet = [&parser](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
@@ -324,6 +341,16 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
             return QStringLiteral("--settings %1: %2").arg(path, file.error);
         s = file.settings->settings;
         request.portText = file.settings->portText;
+        request.loopBandwidth = file.settings->loopBandwidth;
+    }
+    if (isSet("loop-bandwidth")) {
+        const QString text = parser.value(QStringLiteral("loop-bandwidth"));
+        const FrequencyReading reading = readFrequency(text.toStdString(), FrequencyUnit::kHz);
+        if (!reading.value || !isLoopBandwidth(*reading.value))
+            return QStringLiteral("--loop-bandwidth \"%1\": give a bandwidth of %2 to %3 kHz, in kHz or with a unit")
+                .arg(text, QString::fromStdString(plainNumber(kMinLoopBandwidthKHz)),
+                     QString::fromStdString(plainNumber(kMaxLoopBandwidthKHz)));
+        request.loopBandwidth.setKHz = *reading.value;
     }
     const auto text = [&parser, &isSet](const char* name, std::string& target) {
         if (isSet(name))
@@ -360,7 +387,8 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
     request.presses.autoSet = isSet("auto-divider");
 
     // A flag changes its control only when given, so that settings read
-    // from elsewhere keep what no option names.
+    // from elsewhere keep what no option names; of two that undo each other
+    // the last given counts, as the flags are taken in their order.
     const struct {
         const char* name;
         bool* target;
@@ -369,11 +397,17 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
         {"doubler", &s.refDbl, true},       {"halve", &s.refDiv2, true},     {"divided-feedback", &s.feedback, true},
         {"prescaler45", &s.prescale8, false}, {"int-n", &s.intN, true},      {"low-spur", &s.lowSpur, true},
         {"negative-pd", &s.pdPol, true},    {"disable", &s.enable, false}, {"no-mute", &s.mtld, false},
+        {"no-doubler", &s.refDbl, false},   {"no-halve", &s.refDiv2, false}, {"prescaler89", &s.prescale8, true},
+        {"no-int-n", &s.intN, false},
     };
-    for (const auto& f : flags) {
-        if (isSet(f.name))
-            *f.target = f.value;
+    for (const QString& name : parser.optionNames()) {
+        for (const auto& f : flags) {
+            if (name == QLatin1String(f.name))
+                *f.target = f.value;
+        }
     }
+    if (forceIntN)
+        s.intN = *forceIntN;
 
     if (isSet("mux") && isSet(kMuxCodeOption))
         return QStringLiteral("--mux and --mux-code exclude each other: a code no button offers clears the buttons");
@@ -435,6 +469,23 @@ std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error)
     return set;
 }
 
+QStringList withAdviseCount(const QStringList& arguments)
+{
+    QStringList given = arguments;
+    for (qsizetype i = 1; i < given.size(); ++i) {
+        if (given[i] == QLatin1String("--"))
+            break;
+        if (given[i] != QLatin1String("--advise"))
+            continue;
+        // A number after it is its count, even one out of range, which is then refused as such.
+        const bool counted = i + 1 < given.size()
+                             && wholeNumberIn(given[i + 1], 0, std::numeric_limits<int>::max()).has_value();
+        if (!counted)
+            given[i] = QStringLiteral("--advise=%1").arg(kDefaultSuggestions);
+    }
+    return given;
+}
+
 ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -446,11 +497,26 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         "with --json.\n\n"
         "Exit status: 0 a complete plan; 1 the plan stopped or was refused, or a file or standard output "
         "could not be written; 2 a usage error; 3 with --strict, a complete plan that breaks a chip limit."));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("quality"),
+        QStringLiteral("Print the plan quality figures after the listing: in-band noise, the integer-boundary, "
+                       "fractional and PFD spurs, the loop bandwidth (estimates from the datasheet). --json always "
+                       "holds them in \"quality\".")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("advise"),
+        QStringLiteral("[N] Search every plan the panel could give for the same output, reference and step with "
+                       "another Ref Doubler, Ref Divide/2, Ref Divider, prescaler or Integer N, and print the best "
+                       "N (default %1, at most %2), each with what changes, its error, its figures and the options "
+                       "that give it when added after the others (\"suggestions\" with --json).")
+            .arg(kDefaultSuggestions)
+            .arg(kMostSuggestions),
+        QStringLiteral("N")));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
     QStringList valueOptions = addPlanOptions(parser);
-    valueOptions << QStringLiteral("decode") << QStringLiteral("append") << QStringLiteral("block");
+    valueOptions << QStringLiteral("decode") << QStringLiteral("append") << QStringLiteral("block")
+                 << QStringLiteral("advise");
     parser.addOption(QCommandLineOption(
         QStringLiteral("decode"),
         QStringLiteral("Decode six register words as \"INIT from EE\" loads a set read back from the board: the "
@@ -466,7 +532,7 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         parsed.usageError = true;
         return parsed;
     };
-    if (!parser.parse(withoutOptionsBeforeSettings(arguments, valueOptions)))
+    if (!parser.parse(withoutOptionsBeforeSettings(withAdviseCount(arguments), valueOptions)))
         return fail(parser.errorText());
     if (parser.isSet(help)) {
         parsed.message = parser.helpText();
@@ -491,6 +557,27 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
     }
     if (const std::optional<QString> eeError = readEeOptions(parser, request.ee))
         return fail(*eeError);
+    request.quality = parser.isSet(QStringLiteral("quality"));
+    if (parser.isSet(QStringLiteral("advise"))) {
+        const QString count = parser.value(QStringLiteral("advise"));
+        const std::optional<int> n = wholeNumberIn(count, 1, kMostSuggestions);
+        if (!n)
+            return fail(QStringLiteral("--advise %1: expected a whole number from 1 to %2").arg(count).arg(kMostSuggestions));
+        if (request.decode)
+            return fail(QStringLiteral("--advise and --decode exclude each other: a suggestion's options change the "
+                                       "options given, and a decoded set replaces them"));
+        if (request.ee.any())
+            return fail(QStringLiteral("--advise and the PIC EE Data options exclude each other: the listing is of "
+                                       "the plan given"));
+        request.advise = *n;
+        // What ticking or clearing Integer N leaves of the chip options:
+        // the options read again as if --no-int-n or --int-n came last.
+        for (const bool intN : {false, true}) {
+            PlanRequest moded;
+            readPlanOptions(parser, moded, FrequencyTexts::AsTheBoxes, intN);
+            request.chipForMode[intN ? 1 : 0] = moded.settings.chip;
+        }
+    }
     parsed.request = request;
     return parsed;
 }

@@ -6,10 +6,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <optional>
 #include <string>
 
+#include "chip_options.h"
 #include "ee_options.h"
+#include "plan_advisor.h"
+#include "plan_quality.h"
 #include "plan_session.h"
 #include "register_layout.h"
 #include "settings.h"
@@ -17,6 +21,9 @@
 class QCommandLineParser;
 
 namespace vantrel {
+
+// The most suggestions --advise prints.
+constexpr int kMostSuggestions = 50;
 
 // How the frequency options (--fout, --ref, --resolution) are read.
 enum class FrequencyTexts {
@@ -38,6 +45,12 @@ struct PlanRequest {
     bool strict = false;                // exit 3 for a complete plan that breaks a chip limit
     EeRequest ee;                      // "PIC EE Data" and the register listing file
     QStringList notes;                  // what the options were taken as, when it may surprise
+    LoopBandwidth loopBandwidth;        // --loop-bandwidth, or the settings file's
+    bool quality = false;               // vantrel-plan --quality: the figures after the listing
+    int advise = 0;                     // vantrel-plan --advise N: how many suggestions; 0 for none
+    // For --advise: the chip options the settings get with Integer N cleared
+    // [0] or ticked [1] by an option given after the others.
+    std::array<ChipOptions, 2> chipForMode;
 };
 
 struct ParsedCommandLine {
@@ -53,9 +66,13 @@ std::optional<int> wholeNumberIn(const QString& text, int low, int high);
 // those that take a value.
 QStringList addPlanOptions(QCommandLineParser& parser);
 // Applies the options that are given onto request (its settings keep what
-// no option names); a usage error when one is out of its range.
+// no option names); a usage error when one is out of its range. Of two
+// flags that undo each other (--doubler and --no-doubler) the last given
+// wins, so that options added after others override them. `forceIntN`
+// reads the options as if --int-n (true) or --no-int-n (false) came last.
 std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanRequest& request,
-                                       FrequencyTexts frequencies = FrequencyTexts::AsTheBoxes);
+                                       FrequencyTexts frequencies = FrequencyTexts::AsTheBoxes,
+                                       std::optional<bool> forceIntN = std::nullopt);
 
 // Six words "W0,W1,...,W5", Reg0 first, hexadecimal with or without "0x";
 // nothing, with `error` naming the bad word, otherwise.
@@ -65,6 +82,10 @@ std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error);
 // controls given before --settings are left out, so that the file overrides
 // them and the options after it override the file.
 QStringList withoutOptionsBeforeSettings(const QStringList& arguments, const QStringList& valueOptions);
+
+// "--advise" with no number after it takes the default count: the
+// arguments with its value made explicit ("--advise=5").
+QStringList withAdviseCount(const QStringList& arguments);
 
 // vantrel-plan's whole command line.
 ParsedCommandLine parsePlanCommandLine(const QStringList& arguments);

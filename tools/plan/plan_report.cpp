@@ -6,6 +6,9 @@
 
 #include "hex_codec.h"
 #include "line_end.h"
+#include "number_format.h"
+#include "number_reader.h"
+#include "quality_text.h"
 #include "register_decode.h"
 #include "settings_file.h"
 
@@ -147,12 +150,145 @@ void addReadBack(QJsonObject& object, const PlanSession& run, const RegisterSet&
     object.insert(QStringLiteral("read_back_differences"), differences);
 }
 
-QByteArray planJson(const PlanSession& run, const PlanRequest& request)
+QByteArray planJson(const PlanSession& run, const PlanRequest& request, const Advice* advice)
 {
     QJsonObject object = planObject(run);
+    object.insert(QStringLiteral("quality"), qualityValue(qualityOf(run, request)));
     if (request.decode)
         addReadBack(object, run, *request.decode);
+    if (advice) {
+        object.insert(QStringLiteral("suggestions"), suggestionsArray(*advice, request, run));
+        object.insert(QStringLiteral("current_plan_cleanest"), advice->currentIsCleanest);
+    }
     return jsonText(object);
+}
+
+namespace {
+
+// A number as the text shows it, with its mask; -0 as 0.
+double shown(double value, const char* mask) { return readLeadingNumber(formatMask(value, mask)) + 0.0; }
+
+} // namespace
+
+QJsonObject qualityObject(const PlanQuality& q, JsonNumbers numbers)
+{
+    const bool asShown = numbers == JsonNumbers::AsShown;
+    const auto number = [asShown](double value, const char* mask) { return asShown ? shown(value, mask) : value; };
+    QJsonObject object;
+    object.insert(QStringLiteral("pfd_mhz"), number(q.pfdMHz, kPfdMHzMask));
+    object.insert(QStringLiteral("in_band_floor_dbc_hz"), number(q.inBandFloorDbcHz, kNoiseMask));
+    object.insert(QStringLiteral("flicker_10khz_dbc_hz"), number(q.flicker10kHzDbcHz, kNoiseMask));
+    object.insert(QStringLiteral("in_band_10khz_dbc_hz"), number(q.inBand10kHzDbcHz, kNoiseMask));
+    object.insert(QStringLiteral("boundary_spur_offset_khz"),
+                  q.boundary == BoundarySpur::Present ? QJsonValue(number(q.boundarySpurOffsetKHz, kOffsetKHzMask))
+                                                      : QJsonValue(QJsonValue::Null));
+    object.insert(QStringLiteral("boundary_spur_in_loop"), q.boundary == BoundarySpur::Present && q.boundarySpurInLoop);
+    QJsonValue fractional(QJsonValue::Null);
+    if (q.fractional == FractionalSpurs::Interval)
+        fractional = number(q.fractionalSpurIntervalKHz, kOffsetKHzMask);
+    else if (q.fractional == FractionalSpurs::Dithered)
+        fractional = QStringLiteral("dithered");
+    object.insert(QStringLiteral("fractional_spur_interval_khz"), fractional);
+    object.insert(QStringLiteral("pfd_spur_offset_mhz"), number(q.pfdSpurOffsetMHz, kPfdMHzMask));
+    object.insert(QStringLiteral("loop_bandwidth_khz"), q.loopBandwidthKHz);
+    return object;
+}
+
+QJsonValue qualityValue(const std::optional<PlanQuality>& quality, JsonNumbers numbers)
+{
+    return quality ? QJsonValue(qualityObject(*quality, numbers)) : QJsonValue(QJsonValue::Null);
+}
+
+std::optional<PlanQuality> qualityOf(const PlanSession& run, const PlanRequest& request)
+{
+    return planQuality(run.settings(), run.result(), request.loopBandwidth);
+}
+
+std::string qualityReport(const PlanSession& run, const PlanRequest& request)
+{
+    const std::optional<PlanQuality> quality = qualityOf(run, request);
+    if (!quality)
+        return "Plan quality: none, the plan stopped.\n";
+    return qualityText(*quality);
+}
+
+Advice adviseRun(const PlanSession& run, const PlanRequest& request)
+{
+    AdviceRequest advice;
+    advice.settings = run.settings();
+    advice.current = run.result();
+    advice.loop = request.loopBandwidth;
+    advice.chipForMode = request.chipForMode;
+    return advisePlans(advice, static_cast<std::size_t>(request.advise));
+}
+
+bool stepWasPressed(const PlanRequest& request) { return request.presses.forceD || request.presses.bestFraction; }
+
+QStringList suggestionOptions(const PlanSuggestion& suggestion, const PlanRequest& request, const PlanSession& run)
+{
+    const PlanChange& c = suggestion.change;
+    QStringList options;
+    if (stepWasPressed(request))
+        options << QStringLiteral("--resolution") << QString::fromStdString(run.settings().resolutionText);
+    if (c.r)
+        options << QStringLiteral("--rdiv") << QString::fromStdString(rdividerText(*c.r));
+    if (c.refDbl)
+        options << (*c.refDbl ? QStringLiteral("--doubler") : QStringLiteral("--no-doubler"));
+    if (c.refDiv2)
+        options << (*c.refDiv2 ? QStringLiteral("--halve") : QStringLiteral("--no-halve"));
+    if (c.prescale8)
+        options << (*c.prescale8 ? QStringLiteral("--prescaler89") : QStringLiteral("--prescaler45"));
+    if (c.intN)
+        options << (*c.intN ? QStringLiteral("--int-n") : QStringLiteral("--no-int-n"));
+    return options;
+}
+
+namespace {
+
+std::string errorText(double errorHz) { return formatMask(errorHz, "###0.0#Hz"); }
+
+std::string joined(const std::vector<std::string>& words, const char* between)
+{
+    std::string text;
+    for (const std::string& word : words)
+        text += (text.empty() ? "" : between) + word;
+    return text;
+}
+
+} // namespace
+
+std::string adviceReport(const Advice& advice, const PlanRequest& request, const PlanSession& run)
+{
+    std::string text = "Plan advice. Current plan: ";
+    if (advice.current)
+        text += "error " + errorText(run.plan().errorHz) + "; " + qualitySummary(*advice.current);
+    else
+        text += "stopped";
+    text += "\n" + adviceStatus(advice) + "\n";
+    int number = 0;
+    for (const PlanSuggestion& s : advice.suggestions) {
+        text += plainNumber(++number) + ". " + joined(s.changes, ", ") + ": error " + errorText(s.plan.errorHz)
+                + "; " + qualitySummary(s.quality) + "; options "
+                + suggestionOptions(s, request, run).join(QLatin1Char(' ')).toStdString() + "\n";
+    }
+    return text;
+}
+
+QJsonArray suggestionsArray(const Advice& advice, const PlanRequest& request, const PlanSession& run)
+{
+    QJsonArray suggestions;
+    for (const PlanSuggestion& s : advice.suggestions) {
+        QJsonObject item;
+        item.insert(QStringLiteral("options"), QJsonArray::fromStringList(suggestionOptions(s, request, run)));
+        QStringList changes;
+        for (const std::string& change : s.changes)
+            changes << QString::fromStdString(change);
+        item.insert(QStringLiteral("changes"), QJsonArray::fromStringList(changes));
+        item.insert(QStringLiteral("error_hz"), s.plan.errorHz);
+        item.insert(QStringLiteral("quality"), qualityObject(s.quality));
+        suggestions.append(item);
+    }
+    return suggestions;
 }
 
 } // namespace vantrel

@@ -10,6 +10,8 @@
 
 #include "chip_check.h"
 #include "frequency_plan.h"
+#include "plan_advisor.h"
+#include "plan_quality.h"
 #include "plan_options.h"
 #include "plan_session.h"
 #include "register_decode.h"
@@ -39,8 +41,9 @@ QByteArray jsonText(const QJsonObject& object);
 // plan packs otherwise ("read_back_differences").
 void addReadBack(QJsonObject& object, const PlanSession& run, const RegisterSet& read);
 
-// vantrel-plan --json: planObject, with addReadBack after a decode.
-QByteArray planJson(const PlanSession& run, const PlanRequest& request);
+// vantrel-plan --json: planObject with "quality", addReadBack after a
+// decode, and with `advice` "suggestions" and "current_plan_cleanest".
+QByteArray planJson(const PlanSession& run, const PlanRequest& request, const Advice* advice = nullptr);
 
 // The datasheet limits the plan breaks, as the window's chip-check strip lists them.
 std::vector<ChipLimitBreak> chipLimits(const PlanSession& run);
@@ -48,5 +51,34 @@ std::vector<ChipLimitBreak> chipLimits(const PlanSession& run);
 std::vector<std::string> chipAdviceOf(const PlanSession& run);
 
 const char* outcomeName(PlanOutcome outcome);
+
+// How the numbers of a quality object are given: as computed, or rounded as
+// the text shows them (vantrel-ctl's lines).
+enum class JsonNumbers { Exact, AsShown };
+// "pfd_mhz", "in_band_floor_dbc_hz", "flicker_10khz_dbc_hz",
+// "in_band_10khz_dbc_hz", "boundary_spur_offset_khz" (null when none),
+// "boundary_spur_in_loop", "fractional_spur_interval_khz" (null when none,
+// "dithered" in low spur mode), "pfd_spur_offset_mhz", "loop_bandwidth_khz".
+QJsonObject qualityObject(const PlanQuality& quality, JsonNumbers numbers = JsonNumbers::Exact);
+// The object, or null for a plan without figures.
+QJsonValue qualityValue(const std::optional<PlanQuality>& quality, JsonNumbers numbers = JsonNumbers::Exact);
+
+// The run's figures with the request's loop bandwidth; none when it stopped.
+std::optional<PlanQuality> qualityOf(const PlanSession& run, const PlanRequest& request);
+// vantrel-plan --quality: the figures as lines after the listing.
+std::string qualityReport(const PlanSession& run, const PlanRequest& request);
+
+// vantrel-plan --advise: the advisor over the run's settings as they stand.
+Advice adviseRun(const PlanSession& run, const PlanRequest& request);
+// The options that give a suggestion when added after the request's own:
+// ["--rdiv", "4", "--doubler"]. When a press rewrote the step (--force-d,
+// --best-fraction), the step it gave comes first ("--resolution", TEXT).
+QStringList suggestionOptions(const PlanSuggestion& suggestion, const PlanRequest& request, const PlanSession& run);
+// Whether the request pressed something that rewrites the step after R changes.
+bool stepWasPressed(const PlanRequest& request);
+// The advice as text: the current plan, the status and each suggestion.
+std::string adviceReport(const Advice& advice, const PlanRequest& request, const PlanSession& run);
+// "suggestions": each with "options", "changes", "error_hz" and "quality".
+QJsonArray suggestionsArray(const Advice& advice, const PlanRequest& request, const PlanSession& run);
 
 } // namespace vantrel

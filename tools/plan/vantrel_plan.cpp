@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "ee_report.h"
 #include "plan_options.h"
@@ -51,9 +52,19 @@ int main(int argc, char* argv[])
         write(stderr, "vantrel-plan: " + note.toUtf8() + "\n");
 
     const vantrel::PlanSession run = vantrel::runPlanRequest(*parsed.request);
+    std::optional<vantrel::Advice> advice;
+    if (parsed.request->advise > 0) {
+        advice = vantrel::adviseRun(run, *parsed.request);
+        // A press rewrote the step for the R given: the suggestions keep the
+        // step it gave, which pressing again after another R would not.
+        if (vantrel::stepWasPressed(*parsed.request))
+            write(stderr, "vantrel-plan: the suggestions' options begin with the step --force-d or --best-fraction "
+                          "gave (--resolution " + QByteArray::fromStdString(run.settings().resolutionText)
+                              + "): give them without --force-d and --best-fraction\n");
+    }
     bool eeFailed = false;
     if (parsed.request->json) {
-        write(stdout, vantrel::planJson(run, *parsed.request));
+        write(stdout, vantrel::planJson(run, *parsed.request, advice ? &*advice : nullptr));
     } else {
         if (parsed.request->ee.any()) {
             const vantrel::EeReport ee = vantrel::runEeRequest(parsed.request->ee, run);
@@ -65,6 +76,10 @@ int main(int argc, char* argv[])
         } else {
             write(stdout, QByteArray::fromStdString(vantrel::planText(run)));
         }
+        if (parsed.request->quality)
+            write(stdout, "\n" + QByteArray::fromStdString(vantrel::qualityReport(run, *parsed.request)));
+        if (advice)
+            write(stdout, "\n" + QByteArray::fromStdString(vantrel::adviceReport(*advice, *parsed.request, run)));
         for (const vantrel::PlanWarning warning : run.result().warnings)
             write(stderr, "warning: " + QByteArray::fromStdString(vantrel::warningText(warning)) + "\n");
         for (const vantrel::ChipLimitBreak& item : vantrel::chipLimits(run))
