@@ -5,6 +5,7 @@
 #include <QToolTip>
 
 #include "focus_mark.h"
+#include "quality_text.h"
 #include "widget_colours.h"
 
 namespace {
@@ -62,6 +63,12 @@ void ChipCheckStrip::showCheck(const vantrel::ChipCheck& check)
     if (!notes.isEmpty()) {
         text += QStringLiteral(" \u00B7 ") + notes.join(QStringLiteral(" \u00B7 "));
         lines << QStringLiteral("Chip options: ") + notes.join(QStringLiteral(", "));
+    }
+    // The plan's quality figures, for a plan that has them.
+    if (check.quality) {
+        lines << QString() << QStringLiteral("Plan quality. ") + QString::fromLatin1(vantrel::kQualityEstimateNote);
+        for (const vantrel::QualityLine& line : vantrel::qualityLines(*check.quality))
+            lines << QString::fromStdString(line.label + ": " + line.value);
     }
     setText(text);
     setToolTip(lines.join(QLatin1Char('\n')));

@@ -3,8 +3,9 @@
 // first broken limit and how many more, every one with its advice in the
 // tool tip and the accessible description. The datasheet's advice that is
 // no limit is counted beside it, and after it come the chip options worth a
-// glance ("RF output off"). Reached by Tab; Enter or Space then shows the
-// tool tip, so the details need no mouse.
+// glance ("RF output off"). The tool tip ends with the plan's quality
+// figures. Reached by Tab; Enter or Space then shows the tool tip, so the
+// details need no mouse.
 #pragma once
 
 #include <QLabel>

@@ -187,7 +187,7 @@ void ControlPanel::clearMuxButtons()
 
 void ControlPanel::recalculate()
 {
-    if (m_awaitingBoardSet || m_holdingPlan)
+    if (m_awaitingBoardSet || m_holdingPlan || m_applyingSuggestion)
         return;
     eeDataWindow()->hide();
     m_ui->TrackDivider->setEnabled(true);
@@ -197,15 +197,25 @@ void ControlPanel::recalculate()
     // Kept before any control is written: a write of FoutText while tracking
     // runs this again, nested, and the nested run must start from this plan.
     m_plan = result.values;
+    m_planOutcome = result.outcome;
     m_planStopReason = fromStd(planStopReason(result));
     showPlanResult(result);
-    emit chipChecked(checkChip(settings, result));
+    emit chipChecked(checkChip(settings, result, m_loopBandwidth));
 }
 
 ChipCheck ControlPanel::checkControls() const
 {
     const Settings settings = readSettings();
-    return checkChip(settings, computePlan(settings, m_plan));
+    return checkChip(settings, computePlan(settings, m_plan), m_loopBandwidth);
+}
+
+void ControlPanel::setLoopBandwidth(const LoopBandwidth& loop)
+{
+    if (loop == m_loopBandwidth)
+        return;
+    m_loopBandwidth = loop;
+    emit loopBandwidthChanged(m_loopBandwidth);
+    recalculate();
 }
 
 bool ControlPanel::recalculateForSet(const QString& refused)

@@ -8,12 +8,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "board_commands.h"
 #include "chip_check.h"
 #include "chip_options.h"
 #include "compact_style.h"
 #include "frequency_plan.h"
+#include "plan_advisor.h"
+#include "plan_quality.h"
 #include "plan_values.h"
 #include "register_layout.h"
 #include "settings.h"
@@ -81,12 +84,28 @@ public:
     bool followsDatasheet() const { return m_followDatasheet; }
     void setFollowDatasheet(bool on);
 
+    // The loop bandwidth the quality figures assume (a setting of the Plan
+    // Quality window, kept in settings files); a change checks the plan again.
+    const vantrel::LoopBandwidth& loopBandwidth() const { return m_loopBandwidth; }
+    void setLoopBandwidth(const vantrel::LoopBandwidth& loop);
+    // What the plan advisor needs of the panel as it stands: the controls,
+    // the last plan, the loop bandwidth, and the chip options a tick of
+    // Integer N would bring.
+    vantrel::AdviceRequest adviceRequest() const;
+    // Makes a suggestion's changes through the controls' handlers, as a user
+    // would, holding the plan until they are all in place and keeping the
+    // step as it stands (the handlers of Ref Divider and Integer N rewrite
+    // it); then runs the plan once (control_panel_advice.cpp). Refused, with
+    // a message, while the board's stored set is awaited.
+    bool applySuggestion(const vantrel::PlanChange& change);
+
 signals:
     // After every run of the plan that is not held off (a decode ends in one).
     void chipChecked(const vantrel::ChipCheck& check);
     // Whenever the chip options change, from the menu, a decode or a file.
     void chipOptionsChanged(const vantrel::ChipOptions& options);
     void followDatasheetChanged(bool on);
+    void loopBandwidthChanged(const vantrel::LoopBandwidth& loop);
     // The board's port opened, or closed for whatever reason.
     void portOpenChanged(bool open);
     // The window was asked to close while lines are on their way to the
@@ -172,6 +191,11 @@ private:
     // True while a decode or an opened settings file writes the controls:
     // their handlers must not recalculate from half-written settings.
     bool m_holdingPlan = false;
+    // True while a suggestion's changes are written: the plan runs once they all are.
+    bool m_applyingSuggestion = false;
     vantrel::ChipOptions m_chipOptions;
     bool m_followDatasheet = false;
+    vantrel::LoopBandwidth m_loopBandwidth;
+    // How the last run ended; none before the first.
+    std::optional<vantrel::PlanOutcome> m_planOutcome;
 };

@@ -15,6 +15,7 @@ PanelSettings ControlPanel::panelSettings() const
     panel.forceDText = m_ui->ForceD->text().toStdString();
     panel.portText = m_ui->CPNo->text().toStdString();
     panel.followDatasheet = m_followDatasheet;
+    panel.loopBandwidth = m_loopBandwidth;
     return panel;
 }
 
@@ -33,7 +34,8 @@ PanelSettings ControlPanel::panelSettings() const
 //     chosen yet: no user can clear them, so there is no handler to follow.
 //     Then the chip options, after the button: a MUXOUT code among them
 //     clears the buttons; and "Follow the Datasheet for the Mode", after
-//     IntN, so that the file's options stand as they are.
+//     IntN, so that the file's options stand as they are; and the loop
+//     bandwidth, which changes no plan.
 //  4. The scroll bars OutDivCont (its handler moves the plan's divider),
 //     ChrgPump and Pwr, each handler rewriting its label.
 //  5. The texts FrText (which turns white when it changes), FoutText,
@@ -76,6 +78,11 @@ void ControlPanel::applySettings(const PanelSettings& panel)
         }
         takeChipOptions(s.chip);
         setFollowDatasheet(panel.followDatasheet);
+        // No control of the panel: the plan quality window follows the signal.
+        if (panel.loopBandwidth != m_loopBandwidth) {
+            m_loopBandwidth = panel.loopBandwidth;
+            emit loopBandwidthChanged(m_loopBandwidth);
+        }
 
         ui.OutDivCont->setSettingValue(s.outDivCont);
         ui.ChrgPump->setSettingValue(s.chrgPump);

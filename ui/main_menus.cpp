@@ -62,6 +62,7 @@ MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& fil
     // after a separator of their own: addSweepWindow.
 
     addChipMenu(bar, window);
+    addPlanMenu(bar, window);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     connect(addAction(help, "KeyboardShortcuts", QStringLiteral("&Keyboard Shortcuts"), QKeySequence()),
@@ -162,8 +163,8 @@ void MainMenus::showShortcuts()
     QStringList lines{QStringLiteral("Menus")};
     for (const QAction* action : std::as_const(m_withShortcuts))
         lines << action->shortcut().toString(QKeySequence::NativeText) + QStringLiteral("   ") + action->iconText();
-    lines << QStringLiteral("Alt+F, Alt+B, Alt+C, Alt+H   the File, Board, Chip and Help menus; in a menu, the "
-                            "underlined letter picks an entry")
+    lines << QStringLiteral("Alt+F, Alt+B, Alt+C, Alt+P, Alt+H   the File, Board, Chip, Plan and Help menus; in a "
+                            "menu, the underlined letter picks an entry")
           << QString() << QStringLiteral("The panel")
           << QStringLiteral("Tab, Shift+Tab   the next or previous control, in the panel's order from "
                             "\"Wanted F out\" to the chip-limits strip; they leave the results and reply boxes too")

@@ -1,5 +1,6 @@
 // The menu bar of the program's window: settings files (File), the register
-// set on the clipboard (Board), the chip options (Chip) and help (Help). Every box and file dialog
+// set on the clipboard (Board), the chip options (Chip), the plan's quality
+// and the advisor (Plan) and help (Help). Every box and file dialog
 // goes through the collaborators it is handed, so nothing here blocks a test,
 // and a settings file or a pasted set is applied whole or not at all.
 #pragma once
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include "chip_options_window.h"
+#include "plan_quality_window.h"
 
 class ControlPanel;
 class FileChooser;
@@ -34,6 +36,10 @@ public:
     void addSweepWindow(SweepWindow& sweepWindow);
     // The options window, once "Options…" has opened it; null before.
     ChipOptionsWindow* chipOptionsWindow() const { return m_chipOptions.data(); }
+    // The Plan menu, for entries built on the plan's figures.
+    QMenu* planMenu() const { return m_plan; }
+    // The Plan Quality window, once "Plan Quality…" has opened it; null before.
+    PlanQualityWindow* planQualityWindow() const { return m_planQuality.data(); }
 
 private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text, const QKeySequence& shortcut);
@@ -52,6 +58,9 @@ private:
     // Datasheet for the Mode".
     void addChipMenu(QMenuBar* bar, MainWindow& window);
     void openChipOptions(MainWindow& window);
+    // The Plan menu (plan_menu.cpp): "Plan Quality…".
+    void addPlanMenu(QMenuBar* bar, MainWindow& window);
+    void openPlanQuality(MainWindow& window);
 
     MainWindow& m_window;
     ControlPanel& m_panel;
@@ -61,4 +70,6 @@ private:
     QList<QAction*> m_withShortcuts;
     // Created on first use; whoever closes it for good may delete it.
     QPointer<ChipOptionsWindow> m_chipOptions;
+    QMenu* m_plan = nullptr;
+    QPointer<PlanQualityWindow> m_planQuality;
 };

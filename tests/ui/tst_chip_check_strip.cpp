@@ -58,12 +58,16 @@ void TestChipCheckStrip::followsThePlan()
     QCOMPARE(w.strip()->text(), QStringLiteral("INT 73 below 75 for prescaler 8/9"));
     const vantrel::Colour amber = w.background();
     QVERIFY(amber != green);
-    QCOMPARE(w.strip()->toolTip(), QStringLiteral("INT 73 below 75 for prescaler 8/9: clear Prescalar 8/9 "
-                                                  "(VCO up to 3600 MHz) or lower the PFD"));
+    // The limits first; the plan's quality figures follow after a blank line.
+    QCOMPARE(w.strip()->toolTip().section(QStringLiteral("\n\n"), 0, 0),
+             QStringLiteral("INT 73 below 75 for prescaler 8/9: clear Prescalar 8/9 "
+                            "(VCO up to 3600 MHz) or lower the PFD"));
+    QVERIFY(w.strip()->toolTip().contains(QStringLiteral("\n\nPlan quality. ")));
+    QVERIFY(w.strip()->toolTip().contains(QStringLiteral("\nIn-band noise at 10 kHz: -105.5 dBc/Hz\n")));
 
     w.d.type("FoutText", QStringLiteral("2190")); // INT 73 and a VCO below 2200
     QCOMPARE(w.strip()->text(), QStringLiteral("INT 73 below 75 for prescaler 8/9 (+1 more)"));
-    QCOMPARE(w.strip()->toolTip().split(QLatin1Char('\n')).size(), 2);
+    QCOMPARE(w.strip()->toolTip().section(QStringLiteral("\n\n"), 0, 0).split(QLatin1Char('\n')).size(), 2);
     QVERIFY(w.strip()->toolTip().contains(QStringLiteral("VCO 2190 MHz below 2200 MHz: press Auto Set >>")));
     QCOMPARE(w.strip()->accessibleDescription(), w.strip()->toolTip());
 
