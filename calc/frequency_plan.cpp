@@ -231,4 +231,15 @@ PlanResult computePlan(const Settings& s, const PlanValues& previous)
     return result;
 }
 
+const char* planOutcomeName(PlanOutcome outcome)
+{
+    switch (outcome) {
+    case PlanOutcome::Complete: return "complete";
+    case PlanOutcome::NoPfd: return "no-pfd";
+    case PlanOutcome::ModLimit: return "mod-limit";
+    case PlanOutcome::Refused: return "refused";
+    }
+    return "";
+}
+
 } // namespace vantrel

@@ -51,4 +51,8 @@ PlanResult computePlanValues(const Settings& settings, const PlanValues& previou
 
 std::string warningText(PlanWarning warning);
 
+// "complete", "no-pfd", "mod-limit", "refused": how a run ended, as the
+// tools print it.
+const char* planOutcomeName(PlanOutcome outcome);
+
 } // namespace vantrel

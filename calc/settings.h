@@ -36,6 +36,8 @@ struct Settings {
 
     // Every bit of the words the controls above do not hold.
     ChipOptions chip;
+
+    bool operator==(const Settings&) const = default;
 };
 
 } // namespace vantrel

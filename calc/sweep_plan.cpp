@@ -1,6 +1,7 @@
 #include "sweep_plan.h"
 
 #include <cmath>
+#include <utility>
 
 #include "chip_check.h"
 #include "line_end.h"
@@ -30,18 +31,30 @@ std::string planProblem(const PlanSession& session)
     return reason.empty() ? reason : "no plan: " + reason;
 }
 
+PlanSession planAtFrequency(Settings settings, double mhz, const Presses& presses)
+{
+    settings.trackDivider = false;
+    settings.foutText = frequencyText(mhz);
+    PlanSession session(std::move(settings));
+    session.press(presses);
+    return session;
+}
+
+std::vector<std::string> limitSummaries(const PlanSession& session)
+{
+    std::vector<std::string> summaries;
+    for (const ChipLimitBreak& item : checkChipLimits(session.settings(), session.result()))
+        summaries.push_back(item.summary);
+    return summaries;
+}
+
 std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, const Settings& settings,
                                      const Presses& presses, bool strict, const LoopBandwidth& loop)
 {
     std::vector<SweepStepPlan> steps;
     steps.reserve(points.size());
-    Settings stepSettings = settings;
-    // Each step sets the output frequency: tracking the VCO would keep it instead.
-    stepSettings.trackDivider = false;
     for (const SweepPoint& point : points) {
-        stepSettings.foutText = frequencyText(point.mhz);
-        PlanSession session(stepSettings);
-        session.press(presses);
+        const PlanSession session = planAtFrequency(settings, point.mhz, presses);
 
         SweepStepPlan step;
         step.point = point;
@@ -51,8 +64,7 @@ std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, cons
             step.set = plan.registers;
             step.errorHz = plan.errorHz;
             step.plannedMHz = plan.fout + plan.errorHz / 1000000;
-            for (const ChipLimitBreak& item : checkChipLimits(session.settings(), session.result()))
-                step.limits.push_back(item.summary);
+            step.limits = limitSummaries(session);
             step.quality = planQuality(session.settings(), session.result(), loop);
             if (strict && !step.limits.empty())
                 step.problem = "breaks a chip limit: " + step.limits.front();

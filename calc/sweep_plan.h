@@ -35,6 +35,16 @@ std::string planStopReason(const PlanResult& result);
 // Why a plan cannot go out ("no plan: MOD ..."); empty for a complete one.
 std::string planProblem(const PlanSession& session);
 
+// The plan of one output frequency as every sweep step and band-map point
+// gets it: `settings` with only the output's text changed and tracking off
+// (each point sets the output; tracking would keep the VCO instead), one
+// run, then the presses.
+PlanSession planAtFrequency(Settings settings, double mhz, const Presses& presses);
+
+// The summaries of the chip limits the session's plan breaks, as a step's
+// list and a band-map point show them.
+std::vector<std::string> limitSummaries(const PlanSession& session);
+
 // Each point planned on its own, from `settings` as they are, so that no
 // step depends on the one before. A plan that stops or is refused is a
 // problem; so is one that breaks a chip limit when `strict`. Each complete

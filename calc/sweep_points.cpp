@@ -38,7 +38,7 @@ std::string lineError(int line, std::string_view what) { return "line " + std::t
 
 } // namespace
 
-SweepPoints linearSweep(double start, double stop, double step)
+SweepPoints linearSweep(double start, double stop, double step, RangeNames names)
 {
     if (!std::isfinite(start) || !std::isfinite(stop) || !std::isfinite(step))
         return failure("START, STOP and STEP must be numbers");
@@ -52,8 +52,10 @@ SweepPoints linearSweep(double start, double stop, double step)
     if (count > static_cast<double>(kMaxSweepPoints)) {
         // A count too large to write plainly (or infinite, for a step that
         // vanishes against the span) is only said to be too many.
-        const std::string many = count < 1e15 ? plainNumber(count) + " steps, " : std::string();
-        return failure("the sweep would have " + many + "more than " + std::to_string(kMaxSweepPoints) + " steps");
+        const std::string members(names.members);
+        const std::string many = count < 1e15 ? plainNumber(count) + " " + members + ", " : std::string();
+        return failure("the " + std::string(names.range) + " would have " + many + "more than "
+                       + std::to_string(kMaxSweepPoints) + " " + members);
     }
     SweepPoints sweep;
     sweep.points.reserve(static_cast<std::size_t>(count));

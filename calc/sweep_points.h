@@ -25,12 +25,28 @@ struct SweepPoints {
     bool ok() const { return error.empty(); }
 };
 
+// A range of output frequencies: start, stop and the step between them.
+struct FrequencyRange {
+    double startMHz = 0;
+    double stopMHz = 0;
+    double stepMHz = 0; // may be negative, from a start above the stop
+
+    bool operator==(const FrequencyRange&) const = default;
+};
+
 // A sweep holds at most this many points; more is taken for a typing slip.
 inline constexpr std::size_t kMaxSweepPoints = 100'000;
 
+// What the errors of a range call it and its members: a sweep of steps, a
+// band scan of points.
+struct RangeNames {
+    std::string_view range = "sweep";
+    std::string_view members = "steps";
+};
+
 // start, start + step, ... up to stop (included when it is reached within
 // rounding). The step may be negative, from a start above the stop.
-SweepPoints linearSweep(double startMHz, double stopMHz, double stepMHz);
+SweepPoints linearSweep(double startMHz, double stopMHz, double stepMHz, RangeNames names = {});
 
 // One frequency a line, in MHz or with a unit ("2403 MHz", "2.403G"),
 // optionally ",MS" for that line's dwell in milliseconds. Blank lines, text

@@ -5,12 +5,14 @@
 
 #include <limits>
 
+#include "band_scan_text.h"
 #include "chip_options.h"
 #include "frequency_units.h"
 #include "hex_codec.h"
 #include "number_format.h"
 #include "number_reader.h"
 #include "settings_file.h"
+#include "sweep_points.h"
 
 namespace vantrel {
 namespace {
@@ -486,6 +488,56 @@ QStringList withAdviseCount(const QStringList& arguments)
     return given;
 }
 
+QStringList withoutScanRange(const QStringList& arguments, QStringList& range)
+{
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        kept << arguments[i];
+        if (i == 0)
+            continue;
+        if (arguments[i] == QLatin1String("--")) {
+            kept << arguments.mid(i + 1);
+            break;
+        }
+        if (arguments[i] != QLatin1String("--scan"))
+            continue;
+        range = arguments.mid(i + 1, 3);
+        i += range.size();
+    }
+    return kept;
+}
+
+namespace {
+
+// The scan's range from its three texts, each in MHz or with a unit, read
+// as strictly as vantrel-ctl's sweep reads them; with the options that make
+// no sense for it refused.
+std::optional<QString> readScanRange(const QCommandLineParser& parser, const QStringList& texts, PlanRequest& request)
+{
+    if (texts.size() != 3)
+        return QStringLiteral("--scan takes START STOP STEP, in MHz or with a unit");
+    const char* const names[] = {"START", "STOP", "STEP"};
+    double values[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        const FrequencyReading reading = readFrequency(texts[i].toStdString(), FrequencyUnit::MHz);
+        if (!reading.value)
+            return QStringLiteral("--scan: %1 \"%2\" %3: give a number, in MHz or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
+                .arg(QString::fromLatin1(names[i]), texts[i], QString::fromStdString(reading.error));
+        values[i] = *reading.value;
+    }
+    // Each point sets the output; the rest would be of one plan, not of a scan.
+    for (const char* excluded : {"fout", "decode", "advise", "quality", "ee", "append", "block", "strict"}) {
+        if (parser.isSet(QString::fromLatin1(excluded)))
+            return QStringLiteral("--scan and --%1 exclude each other: the scan plans each point's output and "
+                                  "prints one line per point with its figures and limits")
+                .arg(QString::fromLatin1(excluded));
+    }
+    request.scan = FrequencyRange{values[0], values[1], values[2]};
+    return std::nullopt;
+}
+
+} // namespace
+
 ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -518,6 +570,15 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
     valueOptions << QStringLiteral("decode") << QStringLiteral("append") << QStringLiteral("block")
                  << QStringLiteral("advise");
     parser.addOption(QCommandLineOption(
+        QStringLiteral("scan"),
+        QStringLiteral("START STOP STEP: plan every output from START to STOP by STEP (MHz, or with a unit as "
+                       "2.4G or 100k; STEP may be negative), each as a sweep step is planned, and print one CSV "
+                       "line per point after a header: %1. With --json, one JSON object per line with the same "
+                       "keys. At most %2 points. Give the other options as for one plan; --auto-divider presses "
+                       "\"Auto Set >>\" at each point.")
+            .arg(QString::fromLatin1(kBandScanColumns))
+            .arg(kMaxSweepPoints)));
+    parser.addOption(QCommandLineOption(
         QStringLiteral("decode"),
         QStringLiteral("Decode six register words as \"INIT from EE\" loads a set read back from the board: the "
                        "other options give the controls as they stand before (the reference above all, which the "
@@ -532,7 +593,9 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         parsed.usageError = true;
         return parsed;
     };
-    if (!parser.parse(withoutOptionsBeforeSettings(withAdviseCount(arguments), valueOptions)))
+    QStringList scanRange;
+    const QStringList given = withoutScanRange(arguments, scanRange);
+    if (!parser.parse(withoutOptionsBeforeSettings(withAdviseCount(given), valueOptions)))
         return fail(parser.errorText());
     if (parser.isSet(help)) {
         parsed.message = parser.helpText();
@@ -558,6 +621,10 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
     if (const std::optional<QString> eeError = readEeOptions(parser, request.ee))
         return fail(*eeError);
     request.quality = parser.isSet(QStringLiteral("quality"));
+    if (parser.isSet(QStringLiteral("scan"))) {
+        if (const std::optional<QString> scanError = readScanRange(parser, scanRange, request))
+            return fail(*scanError);
+    }
     if (parser.isSet(QStringLiteral("advise"))) {
         const QString count = parser.value(QStringLiteral("advise"));
         const std::optional<int> n = wholeNumberIn(count, 1, kMostSuggestions);

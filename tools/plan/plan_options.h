@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "band_scan.h"
 #include "chip_options.h"
 #include "ee_options.h"
 #include "plan_advisor.h"
@@ -48,6 +49,7 @@ struct PlanRequest {
     LoopBandwidth loopBandwidth;        // --loop-bandwidth, or the settings file's
     bool quality = false;               // vantrel-plan --quality: the figures after the listing
     int advise = 0;                     // vantrel-plan --advise N: how many suggestions; 0 for none
+    std::optional<FrequencyRange> scan;      // vantrel-plan --scan START STOP STEP
     // For --advise: the chip options the settings get with Integer N cleared
     // [0] or ticked [1] by an option given after the others.
     std::array<ChipOptions, 2> chipForMode;
@@ -86,6 +88,11 @@ QStringList withoutOptionsBeforeSettings(const QStringList& arguments, const QSt
 // "--advise" with no number after it takes the default count: the
 // arguments with its value made explicit ("--advise=5").
 QStringList withAdviseCount(const QStringList& arguments);
+
+// "--scan" takes three values, START STOP STEP, which may begin with "-" (a
+// negative step): the arguments with the three taken out, and them in
+// `range`; fewer than three after it leave `range` short.
+QStringList withoutScanRange(const QStringList& arguments, QStringList& range);
 
 // vantrel-plan's whole command line.
 ParsedCommandLine parsePlanCommandLine(const QStringList& arguments);

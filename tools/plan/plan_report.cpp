@@ -14,16 +14,7 @@
 
 namespace vantrel {
 
-const char* outcomeName(PlanOutcome outcome)
-{
-    switch (outcome) {
-    case PlanOutcome::Complete: return "complete";
-    case PlanOutcome::NoPfd: return "no-pfd";
-    case PlanOutcome::ModLimit: return "mod-limit";
-    case PlanOutcome::Refused: return "refused";
-    }
-    return "";
-}
+const char* outcomeName(PlanOutcome outcome) { return planOutcomeName(outcome); }
 
 PlanSession runPlanRequest(const PlanRequest& request)
 {

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <optional>
 
+#include "band_scan_text.h"
 #include "ee_report.h"
 #include "plan_options.h"
 #include "plan_report.h"
+#include "scan_report.h"
 
 namespace {
 
@@ -25,6 +27,23 @@ int checkedStdout(int status)
     const QByteArray why = errno != 0 ? QByteArray(std::strerror(errno)) : QByteArray("write error");
     write(stderr, "vantrel-plan: cannot write to standard output: " + why + "\n");
     return 1;
+}
+
+// --scan: a header and one line per point, or JSON lines. A range that is
+// none, or of too many points, is a usage error that prints nothing.
+int printScan(const vantrel::PlanRequest& request)
+{
+    const vantrel::BandScan scan = vantrel::runScanRequest(request);
+    if (!scan.ok()) {
+        write(stderr, "vantrel-plan: --scan: " + QByteArray::fromStdString(scan.error)
+                          + "\nTry 'vantrel-plan --help'.\n");
+        return 2;
+    }
+    if (!request.json)
+        write(stdout, QByteArray(vantrel::kBandScanColumns) + '\n');
+    for (const vantrel::BandPoint& point : scan.points)
+        write(stdout, vantrel::scanLine(point, request.json));
+    return checkedStdout(0);
 }
 
 } // namespace
@@ -50,6 +69,9 @@ int main(int argc, char* argv[])
     }
     for (const QString& note : parsed.request->notes)
         write(stderr, "vantrel-plan: " + note.toUtf8() + "\n");
+
+    if (parsed.request->scan)
+        return printScan(*parsed.request);
 
     const vantrel::PlanSession run = vantrel::runPlanRequest(*parsed.request);
     std::optional<vantrel::Advice> advice;

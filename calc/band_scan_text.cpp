@@ -1,0 +1,96 @@
+#include "band_scan_text.h"
+
+#include "frequency_units.h"
+#include "number_format.h"
+#include "quality_text.h"
+
+namespace vantrel {
+namespace {
+
+// A field as CSV wants it: quoted, with its quotes doubled, when it holds a
+// separator, a quote or a line end.
+std::string csvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string wholeText(double value) { return plainNumber(value); }
+
+} // namespace
+
+std::string scanNumber(double value) { return exactDecimalText(value + 0.0); }
+
+std::string limitsText(const BandPoint& point)
+{
+    std::string text;
+    for (const std::string& summary : point.limits)
+        text += (text.empty() ? "" : "; ") + summary;
+    return text;
+}
+
+std::string bandScanCsvLine(const BandPoint& point)
+{
+    std::string line = scanNumber(point.foutMHz) + ',' + planOutcomeName(point.outcome) + ',';
+    if (point.complete()) {
+        line += scanNumber(point.errorHz) + ',' + scanNumber(point.pfdMHz) + ',' + scanNumber(point.n) + ','
+                + scanNumber(point.frac) + ',' + scanNumber(point.mod) + ',';
+    } else {
+        line += ",,,,,";
+    }
+    if (const std::optional<PlanQuality>& q = point.quality) {
+        if (const std::optional<double> offset = q->boundarySpurOffset())
+            line += scanNumber(*offset);
+        line += ',';
+        line += q->boundarySpurOffset() && q->boundarySpurInLoop ? "true," : "false,";
+        line += scanNumber(q->inBand10kHzDbcHz) + ',';
+    } else {
+        line += ",,,";
+    }
+    return line + csvField(limitsText(point));
+}
+
+std::string bandScanCsv(const BandScan& scan)
+{
+    std::string text = std::string(kBandScanColumns) + '\n';
+    for (const BandPoint& point : scan.points)
+        text += bandScanCsvLine(point) + '\n';
+    return text;
+}
+
+std::string bandPointTip(const BandPoint& point)
+{
+    std::string tip = plainNumber(point.foutMHz) + " MHz: ";
+    if (!point.complete()) {
+        tip += "no plan: " + point.stopReason;
+    } else {
+        tip += "error " + formatMask(point.errorHz, "###0.0#") + " Hz\n";
+        tip += "R " + wholeText(point.r) + ", INT " + wholeText(point.n) + ", FRAC " + wholeText(point.frac)
+               + ", MOD " + wholeText(point.mod) + "; PFD " + formatMask(point.pfdMHz, kPfdMHzMask)
+               + " MHz, O/P divider " + wholeText(point.outDiv) + ", VCO " + plainNumber(point.vcoMHz) + " MHz";
+        if (const std::optional<PlanQuality>& q = point.quality) {
+            tip += "\nInteger-boundary spur: ";
+            if (q->boundarySpurOffset())
+                tip += "at " + boundarySpurText(*q)
+                       + (q->boundarySpurInLoop ? ", inside the loop bandwidth" : ", outside the loop bandwidth");
+            else
+                tip += boundarySpurText(*q);
+            tip += "\nIn-band noise at 10 kHz: " + noiseText(q->inBand10kHzDbcHz);
+        }
+    }
+    tip += "\nChip limits:";
+    if (point.limits.empty())
+        return tip + " none";
+    for (const std::string& summary : point.limits)
+        tip += "\n  " + summary;
+    return tip;
+}
+
+} // namespace vantrel
