@@ -11,6 +11,24 @@
 
 namespace vantrel {
 
+PointFigures::PointFigures(const PlanQuality& quality)
+    : inBand10kHzDbcHz(quality.inBand10kHzDbcHz)
+    , boundary(quality.boundary)
+    , boundarySpurOffsetKHz(quality.boundarySpurOffsetKHz)
+    , boundarySpurInLoop(quality.boundarySpurInLoop)
+{
+}
+
+PlanQuality PointFigures::asQuality() const
+{
+    PlanQuality quality;
+    quality.inBand10kHzDbcHz = inBand10kHzDbcHz;
+    quality.boundary = boundary;
+    quality.boundarySpurOffsetKHz = boundarySpurOffsetKHz;
+    quality.boundarySpurInLoop = boundarySpurInLoop;
+    return quality;
+}
+
 FrequencyRange dividerOutputRange(int k)
 {
     k = std::clamp(k, 0, kMaxOutDivIndex);
@@ -46,7 +64,8 @@ BandScan scanBand(const FrequencyRange& range, const Settings& settings, const P
             point.mod = p.denom;
             point.outDiv = p.outDiv;
             point.vcoMHz = p.vco;
-            point.quality = planQuality(session.settings(), result, loop);
+            if (const std::optional<PlanQuality> quality = planQuality(session.settings(), result, loop))
+                point.quality = PointFigures(*quality);
         }
         point.limits = limitSummaries(session);
         scan.points.push_back(std::move(point));

@@ -18,6 +18,28 @@
 
 namespace vantrel {
 
+// The quality figures a point keeps of its plan's (planQuality): the in-band
+// noise and the integer-boundary spur, what the map draws and the scan's
+// lines give; a scan of 100,000 points keeps no more than these.
+struct PointFigures {
+    double inBand10kHzDbcHz = 0;
+    BoundarySpur boundary = BoundarySpur::IntegerN;
+    double boundarySpurOffsetKHz = 0; // with a boundary spur (Present)
+    bool boundarySpurInLoop = false;  // with a boundary spur: its offset below the loop bandwidth
+
+    PointFigures() = default;
+    explicit PointFigures(const PlanQuality& quality);
+
+    std::optional<double> boundarySpurOffset() const
+    {
+        return boundary == BoundarySpur::Present ? std::optional<double>(boundarySpurOffsetKHz) : std::nullopt;
+    }
+    // A spur inside the loop bandwidth, which the loop filter leaves as it is.
+    bool spurInLoop() const { return boundary == BoundarySpur::Present && boundarySpurInLoop; }
+    // These figures as a PlanQuality (the others zero), for its texts.
+    PlanQuality asQuality() const;
+};
+
 struct BandPoint {
     double foutMHz = 0; // the output as the point's box reads it
     PlanOutcome outcome = PlanOutcome::Complete;
@@ -32,7 +54,7 @@ struct BandPoint {
     double mod = 0;  // MOD; 0 in integer-N
     double outDiv = 0;
     double vcoMHz = 0;
-    std::optional<PlanQuality> quality; // a complete plan's figures
+    std::optional<PointFigures> quality; // a complete plan's figures
     std::vector<std::string> limits;    // summaries of the chip limits broken, stopped or not
 
     bool complete() const { return outcome == PlanOutcome::Complete; }

@@ -45,11 +45,11 @@ std::string bandScanCsvLine(const BandPoint& point)
     } else {
         line += ",,,,,";
     }
-    if (const std::optional<PlanQuality>& q = point.quality) {
+    if (const std::optional<PointFigures>& q = point.quality) {
         if (const std::optional<double> offset = q->boundarySpurOffset())
             line += scanNumber(*offset);
         line += ',';
-        line += q->boundarySpurOffset() && q->boundarySpurInLoop ? "true," : "false,";
+        line += q->spurInLoop() ? "true," : "false,";
         line += scanNumber(q->inBand10kHzDbcHz) + ',';
     } else {
         line += ",,,";
@@ -75,13 +75,13 @@ std::string bandPointTip(const BandPoint& point)
         tip += "R " + wholeText(point.r) + ", INT " + wholeText(point.n) + ", FRAC " + wholeText(point.frac)
                + ", MOD " + wholeText(point.mod) + "; PFD " + formatMask(point.pfdMHz, kPfdMHzMask)
                + " MHz, O/P divider " + wholeText(point.outDiv) + ", VCO " + plainNumber(point.vcoMHz) + " MHz";
-        if (const std::optional<PlanQuality>& q = point.quality) {
+        if (const std::optional<PointFigures>& q = point.quality) {
             tip += "\nInteger-boundary spur: ";
             if (q->boundarySpurOffset())
-                tip += "at " + boundarySpurText(*q)
-                       + (q->boundarySpurInLoop ? ", inside the loop bandwidth" : ", outside the loop bandwidth");
+                tip += "at " + boundarySpurText(q->asQuality())
+                       + (q->spurInLoop() ? ", inside the loop bandwidth" : ", outside the loop bandwidth");
             else
-                tip += boundarySpurText(*q);
+                tip += boundarySpurText(q->asQuality());
             tip += "\nIn-band noise at 10 kHz: " + noiseText(q->inBand10kHzDbcHz);
         }
     }

@@ -205,6 +205,12 @@ PlanResult computePlanValues(const Settings& s, const PlanValues& previous)
 PlanResult computePlan(const Settings& s, const PlanValues& previous)
 {
     PlanResult result = computePlanValues(s, previous);
+    addPlanTexts(s, result);
+    return result;
+}
+
+void addPlanTexts(const Settings& s, PlanResult& result)
+{
     // The texts of the values as the run left them: none of these values
     // changes after the point where the window would show it.
     const PlanValues& p = result.values;
@@ -228,7 +234,6 @@ PlanResult computePlan(const Settings& s, const PlanValues& previous)
         break;
     }
     }
-    return result;
 }
 
 const char* planOutcomeName(PlanOutcome outcome)

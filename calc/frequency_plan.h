@@ -48,6 +48,9 @@ PlanResult computePlan(const Settings& settings, const PlanValues& previous);
 // with no labels, tracked text or listing. For searches that plan thousands
 // of settings and show few of them.
 PlanResult computePlanValues(const Settings& settings, const PlanValues& previous);
+// The texts of a run made by computePlanValues with `settings`: computePlan
+// is the two in turn.
+void addPlanTexts(const Settings& settings, PlanResult& result);
 
 std::string warningText(PlanWarning warning);
 

@@ -6,8 +6,9 @@
 
 namespace vantrel {
 
-PlanSession::PlanSession(Settings settings, const PlanValues& start)
+PlanSession::PlanSession(Settings settings, const PlanValues& start, PlanTexts texts)
     : m_settings(std::move(settings))
+    , m_texts(texts)
 {
     m_result.values = start;
     recalculate();
@@ -15,7 +16,22 @@ PlanSession::PlanSession(Settings settings, const PlanValues& start)
 
 void PlanSession::recalculate()
 {
+    if (m_texts == PlanTexts::None) {
+        m_result = computePlanValues(m_settings, m_result.values);
+        return;
+    }
     m_result = computePlan(m_settings, m_result.values);
+    takeTexts();
+}
+
+void PlanSession::addTexts()
+{
+    addPlanTexts(m_settings, m_result);
+    takeTexts();
+}
+
+void PlanSession::takeTexts()
+{
     if (m_result.trackedFoutText)
         m_settings.foutText = *m_result.trackedFoutText;
     if (m_result.listingText)

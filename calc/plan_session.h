@@ -24,10 +24,14 @@ struct Presses {
     bool bestFraction = false;         // "Calc. Best F/D"
 };
 
+// Whether each run of a session makes the texts the window shows (labels,
+// listing), or only the values, for the many plans of a sweep or a band scan.
+enum class PlanTexts { EveryRun, None };
+
 class PlanSession {
 public:
     // The controls hold `settings`; the plan runs once from `start`.
-    explicit PlanSession(Settings settings, const PlanValues& start = {});
+    explicit PlanSession(Settings settings, const PlanValues& start = {}, PlanTexts texts = PlanTexts::EveryRun);
 
     const Settings& settings() const { return m_settings; }
     const PlanResult& result() const { return m_result; }
@@ -37,6 +41,8 @@ public:
     Colour listingColour() const { return m_listingColour; }
 
     void recalculate();
+    // The texts of the last run, in a session whose runs make none.
+    void addTexts();
 
     // "Auto Set >>".
     void pressAutoSet();
@@ -57,10 +63,13 @@ public:
     void rebuildAround(const Settings& settings, const PlanValues& decoded);
 
 private:
+    // What the run's texts change: the tracked output's text, the results box.
+    void takeTexts();
     void setResolutionText(const std::string& text);
     void setDivider(int k);
 
     Settings m_settings;
+    PlanTexts m_texts = PlanTexts::EveryRun;
     PlanResult m_result;
     std::string m_listing;
     Colour m_listingColour = kBlack;

@@ -35,8 +35,12 @@ PlanSession planAtFrequency(Settings settings, double mhz, const Presses& presse
 {
     settings.trackDivider = false;
     settings.foutText = frequencyText(mhz);
-    PlanSession session(std::move(settings));
+    // Thousands of points are planned at a time, and a point shows no
+    // listing: a stopped plan's texts alone are read, for its reason.
+    PlanSession session(std::move(settings), {}, PlanTexts::None);
     session.press(presses);
+    if (session.result().outcome != PlanOutcome::Complete)
+        session.addTexts();
     return session;
 }
 

@@ -38,7 +38,8 @@ std::string planProblem(const PlanSession& session);
 // The plan of one output frequency as every sweep step and band-map point
 // gets it: `settings` with only the output's text changed and tracking off
 // (each point sets the output; tracking would keep the VCO instead), one
-// run, then the presses.
+// run, then the presses. The runs make the values alone, and the texts of
+// the last one only when it stopped (planStopReason reads them).
 PlanSession planAtFrequency(Settings settings, double mhz, const Presses& presses);
 
 // The summaries of the chip limits the session's plan breaks, as a step's

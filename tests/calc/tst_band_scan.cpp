@@ -23,7 +23,7 @@ BandPoint completePoint()
     p.mod = 4000;
     p.outDiv = 1;
     p.vcoMHz = 2320.5;
-    PlanQuality q;
+    PointFigures q;
     q.inBand10kHzDbcHz = -99.04;
     q.boundary = BoundarySpur::Present;
     q.boundarySpurOffsetKHz = 500;

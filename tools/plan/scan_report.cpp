@@ -25,10 +25,10 @@ QJsonObject scanPointObject(const BandPoint& point)
     object.insert(QStringLiteral("int"), planNumber(point.n));
     object.insert(QStringLiteral("frac"), planNumber(point.frac));
     object.insert(QStringLiteral("mod"), planNumber(point.mod));
-    const std::optional<PlanQuality>& q = point.quality;
+    const std::optional<PointFigures>& q = point.quality;
     const std::optional<double> offset = q ? q->boundarySpurOffset() : std::nullopt;
     object.insert(QStringLiteral("boundary_spur_offset_khz"), offset ? QJsonValue(*offset) : none);
-    object.insert(QStringLiteral("boundary_spur_in_loop"), q ? QJsonValue(offset && q->boundarySpurInLoop) : none);
+    object.insert(QStringLiteral("boundary_spur_in_loop"), q ? QJsonValue(q->spurInLoop()) : none);
     object.insert(QStringLiteral("in_band_10khz_dbc_hz"), q ? QJsonValue(q->inBand10kHzDbcHz) : none);
     QJsonArray limits;
     for (const std::string& summary : point.limits)
