@@ -39,6 +39,10 @@ ROWS = [
     ("Open a settings file to updated listing", "openSettingsToListing", "time", None, 2e-3, "ms"),
     ("Paste to decoded window", "pasteToDecodedWindow", "time", None, 1e-3, "ms"),
     ("Open the chip options window (median)", "openChipOptionsWindow", "time", None, 50e-3, "ms"),
+    ("Band scan, 35-4400 MHz by 1 MHz (4,366 points)", "bandScanCompute", "time", None, 30e-3, "ms"),
+    ("Band map drawn, 4,366 points", "bandMapDraw", "time", None, 300e-3, "ms"),
+    ("Settings change to redrawn band map", "bandMapFollowsSettings", "time", None, 400e-3, "ms"),
+    ("Band map memory, 100,000 points", "bandMapMemory100k", "heap_growth_kB", None, 50 * 1024, "MB"),
 ]
 
 

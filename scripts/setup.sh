@@ -5,7 +5,8 @@ set -euo pipefail
 
 vantrel_packages=(
     cmake ninja-build g++ pkg-config locales libbenchmark-dev
-    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins libgl-dev fonts-liberation2 fonts-liberation
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev qt6-qpa-plugins libgl-dev fonts-liberation2
+    fonts-liberation
     clang libclang-rt-14-dev desktop-file-utils
 )
 # Only ./lint.sh needs these.

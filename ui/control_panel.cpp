@@ -283,6 +283,17 @@ void ControlPanel::closeEvent(QCloseEvent* event)
     QApplication::quit();
 }
 
+bool ControlPanel::setWantedOutput(const QString& mhzText, bool autoSet)
+{
+    if (m_awaitingBoardSet)
+        return false;
+    foutTextClick();
+    m_ui->FoutText->setText(mhzText);
+    if (autoSet)
+        autoDivClick();
+    return true;
+}
+
 void ControlPanel::foutTextClick()
 {
     // A frequency typed next is the wanted output, not one tracked from the VCO.

@@ -99,6 +99,12 @@ public:
     // a message, while the board's stored set is awaited.
     bool applySuggestion(const vantrel::PlanChange& change);
 
+    // Puts `mhzText` into "Wanted F out" as a user clicking into the box and
+    // typing it would (which clears "Track Fout with Divider"), then, with
+    // `autoSet`, presses "Auto Set >>". Refused (false) while the board's
+    // stored set is awaited, which would overwrite it.
+    bool setWantedOutput(const QString& mhzText, bool autoSet);
+
 signals:
     // After every run of the plan that is not held off (a decode ends in one).
     void chipChecked(const vantrel::ChipCheck& check);

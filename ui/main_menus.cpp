@@ -84,6 +84,7 @@ QAction* MainMenus::addAction(QMenu* menu, const char* objectName, const QString
 
 void MainMenus::addSweepWindow(SweepWindow& sweepWindow)
 {
+    m_sweepWindow = &sweepWindow;
     m_board->addSeparator();
     // Non-modal and one of it: the entry brings the same window forward.
     const auto showSweepWindow = [&sweepWindow] {

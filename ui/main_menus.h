@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QString>
 
+#include "band_map_window.h"
 #include "chip_options_window.h"
 #include "plan_quality_window.h"
 
@@ -40,6 +41,8 @@ public:
     QMenu* planMenu() const { return m_plan; }
     // The Plan Quality window, once "Plan Quality…" has opened it; null before.
     PlanQualityWindow* planQualityWindow() const { return m_planQuality.data(); }
+    // The Band Map window, once "Band Map…" has opened it; null before.
+    BandMapWindow* bandMapWindow() const { return m_bandMap.data(); }
 
 private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text, const QKeySequence& shortcut);
@@ -58,9 +61,10 @@ private:
     // Datasheet for the Mode".
     void addChipMenu(QMenuBar* bar, MainWindow& window);
     void openChipOptions(MainWindow& window);
-    // The Plan menu (plan_menu.cpp): "Plan Quality…".
+    // The Plan menu (plan_menu.cpp): "Plan Quality…" and "Band Map…".
     void addPlanMenu(QMenuBar* bar, MainWindow& window);
     void openPlanQuality(MainWindow& window);
+    void openBandMap(MainWindow& window);
 
     MainWindow& m_window;
     ControlPanel& m_panel;
@@ -72,4 +76,7 @@ private:
     QPointer<ChipOptionsWindow> m_chipOptions;
     QMenu* m_plan = nullptr;
     QPointer<PlanQualityWindow> m_planQuality;
+    QPointer<BandMapWindow> m_bandMap;
+    // The sweep window, whose last range the band map opens on.
+    QPointer<SweepWindow> m_sweepWindow;
 };

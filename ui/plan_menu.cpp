@@ -1,19 +1,23 @@
 // The Plan menu of the program's window: the Plan Quality window, with the
-// plan's figures and the advisor.
+// plan's figures and the advisor, and the Band Map window.
 #include "main_menus.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 
+#include "band_map_window.h"
 #include "main_window.h"
 #include "plan_quality_window.h"
+#include "sweep_window.h"
 
 void MainMenus::addPlanMenu(QMenuBar* bar, MainWindow& window)
 {
     m_plan = bar->addMenu(QStringLiteral("&Plan"));
     connect(addAction(m_plan, "PlanQuality", QStringLiteral("Plan &Quality…"), QKeySequence()), &QAction::triggered,
             this, [this, &window] { openPlanQuality(window); });
+    connect(addAction(m_plan, "BandMap", QStringLiteral("&Band Map…"), QKeySequence()), &QAction::triggered, this,
+            [this, &window] { openBandMap(window); });
 }
 
 void MainMenus::openPlanQuality(MainWindow& window)
@@ -24,4 +28,15 @@ void MainMenus::openPlanQuality(MainWindow& window)
     m_planQuality->show();
     m_planQuality->raise();
     m_planQuality->activateWindow();
+}
+
+void MainMenus::openBandMap(MainWindow& window)
+{
+    // One of it, opening on the range last swept, else on the divider's.
+    if (!m_bandMap)
+        m_bandMap = new BandMapWindow(m_panel, m_messages, m_files,
+                                      m_sweepWindow ? m_sweepWindow->lastRange() : std::nullopt, &window);
+    m_bandMap->show();
+    m_bandMap->raise();
+    m_bandMap->activateWindow();
 }

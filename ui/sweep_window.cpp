@@ -202,7 +202,7 @@ void SweepWindow::updateStartButton()
     m_browse->setEnabled(!running && !sweep);
 }
 
-std::optional<SweepPoints> SweepWindow::readPoints()
+std::optional<SweepPoints> SweepWindow::readPoints(std::optional<FrequencyRange>& range)
 {
     SweepPoints points;
     if (m_sweepMode->isChecked()) {
@@ -218,6 +218,7 @@ std::optional<SweepPoints> SweepWindow::readPoints()
             }
         }
         points = linearSweep(*values[0], *values[1], *values[2]);
+        range = FrequencyRange{*values[0], *values[1], *values[2]};
     } else {
         // A FIFO or a device would hold the window until something is written to it.
         const QFileInfo info(m_hopFile->text());
@@ -243,7 +244,8 @@ void SweepWindow::start()
 {
     if (m_runner.isRunning() || !m_link.isOpen() || m_commands.isBusy())
         return;
-    const std::optional<SweepPoints> points = readPoints();
+    std::optional<FrequencyRange> range;
+    const std::optional<SweepPoints> points = readPoints(range);
     if (!points)
         return;
     // The settings of this moment: the sweep does not follow later edits.
@@ -256,6 +258,8 @@ void SweepWindow::start()
             return;
         }
     }
+    if (range)
+        m_lastRange = range;
     std::vector<SweepStep> steps = SweepRunner::stepsOf(planned, std::chrono::milliseconds(m_dwell->value()));
     m_planned = std::move(planned);
     m_passes = m_loop->isChecked() ? 0 : m_repeat->value();

@@ -49,6 +49,9 @@ public:
     ~SweepWindow() override;
 
     bool isRunning() const { return m_runner.isRunning(); }
+    // The range of the last sweep started from Start, Stop and Step; none
+    // before one, or when only hop files have run.
+    const std::optional<vantrel::FrequencyRange>& lastRange() const { return m_lastRange; }
 
     void start();
     void stop();
@@ -74,7 +77,8 @@ protected:
 private:
     void buildControls();
     void updateStartButton();
-    std::optional<vantrel::SweepPoints> readPoints();
+    // The points of the sweep or hop file; the range, for a sweep, in `range`.
+    std::optional<vantrel::SweepPoints> readPoints(std::optional<vantrel::FrequencyRange>& range);
     void onStepStarted(int pass, int step, const QStringList& lines, std::chrono::nanoseconds at);
     void onEnded(const QString& status, const QString& state);
     void showMessage(const QString& text);
@@ -88,6 +92,7 @@ private:
     FileChooser& m_files;
     vantrel::SweepRunner m_runner;
     std::vector<vantrel::SweepStepPlan> m_planned;
+    std::optional<vantrel::FrequencyRange> m_lastRange;
     int m_passes = 1;
     int m_stepsStarted = 0;
     QElapsedTimer m_sinceStart;

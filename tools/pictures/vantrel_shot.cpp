@@ -1,7 +1,7 @@
 // vantrel-shot: renders the program's window into a PNG file, as it looks at
 // start or after the output frequency has been typed, the sweep window in the
-// middle of a sweep, and the chip options window with a board's set read
-// back, for the README.
+// middle of a sweep, the chip options window with a board's set read back,
+// and the band map over a range, for the README.
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
@@ -13,12 +13,14 @@
 
 #include <cstdio>
 
+#include "band_map_window.h"
 #include "board_commands.h"
 #include "chip_options_window.h"
 #include "control_panel.h"
 #include "main_menus.h"
 #include "register_set_text.h"
 #include "file_chooser.h"
+#include "frequency_units.h"
 #include "main_window.h"
 #include "sweep_window.h"
 #include "serial_link.h"
@@ -61,6 +63,10 @@ int main(int argc, char* argv[])
                       QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("fout"), QStringLiteral("Type TEXT into the output frequency box first."),
                       QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("ref"), QStringLiteral("Type TEXT into the reference box (Ref In) first."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("resolution"),
+                      QStringLiteral("Type TEXT into the output step box (Hz) first."), QStringLiteral("TEXT")});
     parser.addOption({QStringLiteral("sweep-window"),
                       QStringLiteral("Write a picture of the sweep window to FILE (PNG), two seconds into a sweep "
                                      "from 2400 to 2410 MHz on the board at --port."),
@@ -75,11 +81,21 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("words"),
                       QStringLiteral("Six words, in any form Paste Register Set takes, loaded before --chip-options."),
                       QStringLiteral("WORDS")});
+    parser.addOption({QStringLiteral("band-map"),
+                      QStringLiteral("Write a picture of the band map window (Plan, Band Map…) to FILE (PNG), over "
+                                     "--band START,STOP,STEP."),
+                      QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("band"),
+                      QStringLiteral("The band map's range, MHz: START,STOP,STEP (default: the divider's range)."),
+                      QStringLiteral("RANGE")});
+    parser.addOption({QStringLiteral("loop-bandwidth"),
+                      QStringLiteral("The loop bandwidth in kHz the figures assume (default: assumed)."),
+                      QStringLiteral("KHZ")});
     parser.process(app);
     if (!parser.isSet(QStringLiteral("screenshot")) && !parser.isSet(QStringLiteral("sweep-window"))
-        && !parser.isSet(QStringLiteral("chip-options"))) {
-        std::fprintf(stderr, "vantrel-shot: --screenshot FILE, --sweep-window FILE or --chip-options FILE is "
-                             "required\n");
+        && !parser.isSet(QStringLiteral("chip-options")) && !parser.isSet(QStringLiteral("band-map"))) {
+        std::fprintf(stderr, "vantrel-shot: --screenshot FILE, --sweep-window FILE, --chip-options FILE or "
+                             "--band-map FILE is required\n");
         return 2;
     }
 
@@ -90,9 +106,12 @@ int main(int argc, char* argv[])
     ControlPanel panel(messages, link, commands);
     MainWindow window(panel, messages, files);
     window.show();
-    if (parser.isSet(QStringLiteral("fout"))) {
-        auto* fout = panel.findChild<QLineEdit*>(QStringLiteral("FoutText"));
-        fout->setText(parser.value(QStringLiteral("fout")));
+    // The reference first: the step box's handlers follow it.
+    const std::pair<const char*, const char*> typed[] = {
+        {"ref", "FrText"}, {"resolution", "ResolutionText"}, {"fout", "FoutText"}};
+    for (const auto& [option, box] : typed) {
+        if (parser.isSet(QLatin1String(option)))
+            panel.findChild<QLineEdit*>(QLatin1String(box))->setText(parser.value(QLatin1String(option)));
     }
     if (parser.isSet(QStringLiteral("screenshot")) && !save(window.grab().toImage(), parser.value(QStringLiteral("screenshot"))))
         return 1;
@@ -109,6 +128,32 @@ int main(int argc, char* argv[])
         window.findChild<QAction*>(QStringLiteral("ChipOptions"))->trigger();
         ChipOptionsWindow* options = window.menus()->chipOptionsWindow();
         if (!save(options->grab().toImage(), parser.value(QStringLiteral("chip-options"))))
+            return 1;
+    }
+    if (parser.isSet(QStringLiteral("loop-bandwidth"))) {
+        const vantrel::FrequencyReading loop = vantrel::readFrequency(
+            parser.value(QStringLiteral("loop-bandwidth")).toStdString(), vantrel::FrequencyUnit::kHz);
+        if (!loop.value || !vantrel::isLoopBandwidth(*loop.value)) {
+            std::fprintf(stderr, "vantrel-shot: --loop-bandwidth: not a bandwidth in kHz\n");
+            return 2;
+        }
+        panel.setLoopBandwidth(vantrel::LoopBandwidth{*loop.value});
+    }
+    if (parser.isSet(QStringLiteral("band-map"))) {
+        window.findChild<QAction*>(QStringLiteral("BandMap"))->trigger();
+        BandMapWindow* map = window.menus()->bandMapWindow();
+        if (parser.isSet(QStringLiteral("band"))) {
+            const QStringList range = parser.value(QStringLiteral("band")).split(QLatin1Char(','));
+            const char* const boxes[] = {"BandStart", "BandStop", "BandStep"};
+            if (range.size() != 3) {
+                std::fprintf(stderr, "vantrel-shot: --band takes START,STOP,STEP\n");
+                return 2;
+            }
+            for (int i = 0; i < 3; ++i)
+                map->findChild<QLineEdit*>(QLatin1String(boxes[i]))->setText(range[i].trimmed());
+        }
+        map->scanNow();
+        if (!save(map->grab().toImage(), parser.value(QStringLiteral("band-map"))))
             return 1;
     }
     if (!parser.isSet(QStringLiteral("sweep-window")))
