@@ -124,6 +124,14 @@ BandMapView::BandMapView(QWidget* parent)
     m_outputLine = new QLineSeries;
     m_outputLine->setName(QStringLiteral("Panel's output"));
     m_outputLine->setPen(QPen(Qt::black, 1, Qt::DotLine));
+    m_broken->setObjectName(QStringLiteral("BrokenShade"));
+    m_brokenUpper->setObjectName(QStringLiteral("BrokenShadeTop"));
+    m_stopped->setObjectName(QStringLiteral("StoppedShade"));
+    m_stoppedUpper->setObjectName(QStringLiteral("StoppedShadeTop"));
+    m_offsets->setObjectName(QStringLiteral("OffsetPoints"));
+    m_noise->setObjectName(QStringLiteral("NoisePoints"));
+    m_loopLine->setObjectName(QStringLiteral("LoopBandwidthLine"));
+    m_outputLine->setObjectName(QStringLiteral("OutputLine"));
     // Shades first, so that the points and lines are drawn over them.
     for (QAbstractSeries* series : std::initializer_list<QAbstractSeries*>{m_broken, m_stopped, m_offsets, m_noise,
                                                                           m_loopLine, m_outputLine}) {
