@@ -1,7 +1,7 @@
 // vantrel-shot: renders the program's window into a PNG file, as it looks at
 // start or after the output frequency has been typed, the sweep window in the
-// middle of a sweep, and the chip options window with a board's set read
-// back, for the README.
+// middle of a sweep, the chip options window with a board's set read back,
+// and the Plan Quality window with the advisor's list, for the README.
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,11 +12,13 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <utility>
 
 #include "board_commands.h"
 #include "chip_options_window.h"
 #include "control_panel.h"
 #include "main_menus.h"
+#include "plan_quality_window.h"
 #include "register_set_text.h"
 #include "file_chooser.h"
 #include "main_window.h"
@@ -72,14 +74,23 @@ int main(int argc, char* argv[])
                       QStringLiteral("Write a picture of the chip options window (Chip, Options…) to FILE (PNG), "
                                      "after the set given by --words has been loaded as a set read back."),
                       QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("rdiv"), QStringLiteral("Type TEXT into the Ref Divider box first."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("resolution"),
+                      QStringLiteral("Type TEXT into the resolution box, after the Ref Divider and the output."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("plan-quality"),
+                      QStringLiteral("Write a picture of the Plan Quality window (Plan, Plan Quality…) to FILE (PNG), "
+                                     "with the advisor's list for the settings given."),
+                      QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("words"),
                       QStringLiteral("Six words, in any form Paste Register Set takes, loaded before --chip-options."),
                       QStringLiteral("WORDS")});
     parser.process(app);
     if (!parser.isSet(QStringLiteral("screenshot")) && !parser.isSet(QStringLiteral("sweep-window"))
-        && !parser.isSet(QStringLiteral("chip-options"))) {
-        std::fprintf(stderr, "vantrel-shot: --screenshot FILE, --sweep-window FILE or --chip-options FILE is "
-                             "required\n");
+        && !parser.isSet(QStringLiteral("chip-options")) && !parser.isSet(QStringLiteral("plan-quality"))) {
+        std::fprintf(stderr, "vantrel-shot: --screenshot FILE, --sweep-window FILE, --chip-options FILE or "
+                             "--plan-quality FILE is required\n");
         return 2;
     }
 
@@ -90,9 +101,12 @@ int main(int argc, char* argv[])
     ControlPanel panel(messages, link, commands);
     MainWindow window(panel, messages, files);
     window.show();
-    if (parser.isSet(QStringLiteral("fout"))) {
-        auto* fout = panel.findChild<QLineEdit*>(QStringLiteral("FoutText"));
-        fout->setText(parser.value(QStringLiteral("fout")));
+    // Typed in this order: a new Ref Divider rewrites the resolution.
+    const std::pair<const char*, const char*> boxes[] = {
+        {"rdiv", "Rdivider"}, {"fout", "FoutText"}, {"resolution", "ResolutionText"}};
+    for (const auto& [option, box] : boxes) {
+        if (parser.isSet(QLatin1String(option)))
+            panel.findChild<QLineEdit*>(QLatin1String(box))->setText(parser.value(QLatin1String(option)));
     }
     if (parser.isSet(QStringLiteral("screenshot")) && !save(window.grab().toImage(), parser.value(QStringLiteral("screenshot"))))
         return 1;
@@ -109,6 +123,13 @@ int main(int argc, char* argv[])
         window.findChild<QAction*>(QStringLiteral("ChipOptions"))->trigger();
         ChipOptionsWindow* options = window.menus()->chipOptionsWindow();
         if (!save(options->grab().toImage(), parser.value(QStringLiteral("chip-options"))))
+            return 1;
+    }
+    if (parser.isSet(QStringLiteral("plan-quality"))) {
+        window.findChild<QAction*>(QStringLiteral("PlanQuality"))->trigger();
+        PlanQualityWindow* quality = window.menus()->planQualityWindow();
+        quality->adviseNow();
+        if (!save(quality->grab().toImage(), parser.value(QStringLiteral("plan-quality"))))
             return 1;
     }
     if (!parser.isSet(QStringLiteral("sweep-window")))
