@@ -39,6 +39,9 @@ ROWS = [
     ("Open a settings file to updated listing", "openSettingsToListing", "time", None, 2e-3, "ms"),
     ("Paste to decoded window", "pasteToDecodedWindow", "time", None, 1e-3, "ms"),
     ("Open the chip options window (median)", "openChipOptionsWindow", "time", None, 50e-3, "ms"),
+    ("Plan quality figures on top of the plan", "qualityOnTopOfPlan", "figures_seconds", None, 1e-6, "us"),
+    ("Keystroke to listing, strip and Plan Quality", "keystrokeToQualityWindow", "time", None, 0.3e-3, "ms"),
+    ("Plan advisor, whole search, worst case", "planAdvisor", "time", None, 20e-3, "ms"),
 ]
 
 
