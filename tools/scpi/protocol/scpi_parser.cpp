@@ -390,7 +390,7 @@ std::optional<double> scaledNumber(std::string_view mantissa, int shift)
 
 Error failure(int code, std::string info) { return Error{code, std::move(info)}; }
 
-std::string quotedToken(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string quotedToken(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 struct Suffix {
     std::string_view name;
