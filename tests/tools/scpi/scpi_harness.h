@@ -25,6 +25,8 @@ struct ScpiProcess {
 
     bool start(const QStringList& arguments)
     {
+        // It says where it listens on stderr.
+        process.setReadChannel(QProcess::StandardError);
         process.start(QStringLiteral(VANTREL_SCPI_EXE), arguments + QStringList{"--listen", "127.0.0.1:0"});
         if (!process.waitForStarted(kWaitMs))
             return false;
