@@ -11,7 +11,9 @@ ScpiServer::ScpiServer(ScpiInstrument& instrument, QObject* parent)
     , m_instrument(instrument)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &ScpiServer::onNewConnection);
-    connect(&m_instrument, &ScpiInstrument::changed, this, &ScpiServer::pump);
+    // Queued: the next command never starts from inside the port's or the
+    // sender's own signal, where a reopened port or a new send would nest.
+    connect(&m_instrument, &ScpiInstrument::changed, this, &ScpiServer::pump, Qt::QueuedConnection);
 }
 
 bool ScpiServer::listen(const QHostAddress& address, quint16 port, QString& error)
