@@ -110,7 +110,7 @@ struct Server {
             buffer += client.readAll();
         }
         const qsizetype end = buffer.indexOf('\n');
-        const QByteArray line = buffer.left(end);
+        QByteArray line = buffer.left(end);
         buffer.remove(0, end + 1);
         return line;
     }

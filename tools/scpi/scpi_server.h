@@ -27,11 +27,11 @@ class ScpiInstrument;
 class ScpiServer : public QObject {
     Q_OBJECT
 public:
-    static constexpr qsizetype kMaxLine = 64 * 1024;
+    static constexpr qsizetype kMaxLine = qsizetype{64} * 1024;
     // A client whose lines wait in such numbers is read no further until
     // they are done, so that a flood cannot fill the memory.
     static constexpr int kMaxQueuedLines = 256;
-    static constexpr qint64 kMaxUnsentAnswers = 1024 * 1024;
+    static constexpr qint64 kMaxUnsentAnswers = qint64{1024} * 1024;
 
     explicit ScpiServer(ScpiInstrument& instrument, QObject* parent = nullptr);
 

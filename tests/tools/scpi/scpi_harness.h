@@ -91,7 +91,7 @@ struct ScpiClient {
             buffer += socket.readAll();
         }
         const qsizetype end = buffer.indexOf('\n');
-        const QByteArray line = buffer.left(end);
+        QByteArray line = buffer.left(end);
         buffer.remove(0, end + 1);
         return line;
     }

@@ -39,7 +39,7 @@ QStringList expectedLines(const Expected& expected, const QStringList& options)
     QStringList lines;
     QStringList previous;
     for (const QStringList& item : expected) {
-        const QString kind = item.first();
+        const QString& kind = item.first();
         const QStringList words = kind == "words" ? item.mid(1) : planWords(options + item.mid(1));
         if (words.size() != 6)
             return {"vantrel-plan gave no words for " + item.join(' ')};
