@@ -303,8 +303,9 @@ void TestVantrelScpi::aStopEndsOnAWholeSet()
     QCOMPARE(seen, whole);
 }
 
-// The port goes away (the board's end of it closes): the next command hears
-// -310 with the reason, and one that needs the port opens it again.
+// The port goes away mid-sweep (the board's end of it closes): nothing
+// waits for it, the next command hears -310 with the reason, and one that
+// needs the port opens it again.
 void TestVantrelScpi::aLostPortIsSaidAndOpenedAgain()
 {
     QTemporaryDir dir;
@@ -318,17 +319,25 @@ void TestVantrelScpi::aLostPortIsSaidAndOpenedAgain()
     QVERIFY(client.connectTo(server.port));
     QCOMPARE(client.query("FREQ 2.4GHZ;*OPC?"), QByteArray("1"));
 
-    first.reset(); // the board and its pseudo-terminal gone
+    // The board and its pseudo-terminal gone at any instant of a sweep.
+    client.send("FREQ:STAR 2400MHZ;STOP 2410MHZ;STEP 1MHZ;:FREQ:MODE SWE;:INIT");
+    const quint32 seed = QRandomGenerator::global()->generate();
+    const int afterMs = static_cast<int>(QRandomGenerator(seed).bounded(1500u));
+    qInfo("seed %u: the board goes %d ms into the sweep", seed, afterMs);
+    QTest::qWait(afterMs);
+    first.reset();
     const auto said = [&server](const char* text) {
         server.err += server.process.readAllStandardError();
         return server.err.contains(text);
     };
     QTRY_VERIFY_WITH_TIMEOUT(said("Lost the port"), kWaitMs);
+    QCOMPARE(client.query("*OPC?"), QByteArray("1"));
     const QByteArray lost = client.query("SYST:ERR?");
     QVERIFY2(lost.startsWith("-310,\"System error;Lost the port " + link.toLocal8Bit()), lost.constData());
 
     // No port to open: said, and nothing else changes.
-    QCOMPARE(client.query("FREQ 2.5GHZ;*OPC?"), QByteArray("1"));
+    QCOMPARE(client.query("FREQ:MODE CW;:FREQ 2.5GHZ;*OPC?"), QByteArray("1"));
+    QVERIFY(client.query("SYST:ERR?").startsWith("-310,\"System error;Cannot open"));
     QVERIFY(client.query("SYST:ERR?").startsWith("-310,\"System error;Cannot open"));
 
     Board second;
