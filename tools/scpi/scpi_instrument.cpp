@@ -184,13 +184,6 @@ bool ScpiInstrument::ensurePort()
     return false;
 }
 
-bool ScpiInstrument::pendingOperation()
-{
-    if (m_commands.isBusy() || m_commands.isInitPending())
-        return true;
-    return m_runner.isRunning();
-}
-
 bool ScpiInstrument::ready(const ProgramUnit& unit)
 {
     if (isWire(unit, m_mode)) {
@@ -235,7 +228,6 @@ bool ScpiInstrument::wireIdle() const { return !m_commands.isBusy() && !m_runner
 
 void ScpiInstrument::shutDown()
 {
-    m_shuttingDown = true;
     if (m_runner.isRunning() && !m_runnerStopping) {
         m_runnerStopping = true;
         m_runner.stop();

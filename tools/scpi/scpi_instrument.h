@@ -73,7 +73,6 @@ private:
     void adopt(const Settings& settings, const PlanSession& session, const RegisterSet& set);
     bool ensurePort();
     void sendSet(const RegisterSet& set);
-    bool pendingOperation();
     void afterWire();
 
     Range frequencyRange() const;
@@ -120,7 +119,6 @@ private:
     std::optional<quint64> m_opcFromStep;
     quint64 m_stepsSent = 0;
     bool m_recallPending = false;
-    bool m_shuttingDown = false;
 };
 
 } // namespace vantrel
