@@ -24,6 +24,51 @@ void add(std::vector<ChipLimitBreak>& breaks, ChipLimit limit, std::string name,
     breaks.push_back(std::move(item));
 }
 
+// "a", "a, or b", "a, b, or c": the cures of one break, any of which will do.
+std::string anyOf(const std::vector<std::string>& cures)
+{
+    std::string text;
+    for (std::size_t i = 0; i < cures.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == cures.size() ? ", or " : ", ";
+        text += cures[i];
+    }
+    return text;
+}
+
+// The whole-and-fractional N the counters divide by; INT and the PFD are
+// inversely proportional, so it tells how far a change of the PFD moves INT.
+double totalN(const PlanValues& p) { return p.denom > 0 ? p.n + p.fract / p.denom : p.n; }
+
+// The changes of the reference path that lower the PFD enough to bring an
+// INT of `n` up to `minInt` on their own. Only changes the user can still
+// make are named: Ref Divide/2 not when it is ticked already.
+std::vector<std::string> pfdLowerings(const Settings& s, const PlanValues& p, double n, double minInt)
+{
+    std::vector<std::string> means;
+    if (s.refDbl && 2 * n >= minInt)
+        means.push_back("clear Ref Doubler");
+    if (p.r < kMaxR && n > 0 && p.r * minInt / n <= kMaxR)
+        means.push_back("a larger Ref Divider");
+    if (!s.refDiv2 && 2 * n >= minInt)
+        means.push_back("tick Ref Divide/2");
+    return means;
+}
+
+// Whether some O/P divider other than the present one puts `foutMHz` into
+// the VCO's range (tracking keeps the VCO instead, so no divider moves it).
+bool anotherDividerFits(const Settings& s, double foutMHz)
+{
+    if (s.trackDivider)
+        return false;
+    for (int k = 0; k <= kMaxOutDivIndex; ++k) {
+        const double vco = foutMHz * double(1 << k);
+        if (k != s.outDivCont && vco >= kMinVcoMHz && vco <= kMaxVcoMHz)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::vector<ChipLimitBreak> checkChipLimits(const Settings& s, const PlanResult& result)
@@ -53,15 +98,32 @@ std::vector<ChipLimitBreak> checkChipLimits(const Settings& s, const PlanResult&
         const double minInt = s.prescale8 ? kMinInt89 : kMinInt45;
         if (p.n < minInt) {
             const std::string prescaler = s.prescale8 ? "8/9" : "4/5";
-            const bool canClearPrescaler = s.prescale8 && p.vco <= kMaxVcoForPrescaler45MHz;
+            // Clearing 8/9 cures only an INT that 4/5 takes, at a VCO 4/5 may run.
+            const bool canClearPrescaler = s.prescale8 && p.vco <= kMaxVcoForPrescaler45MHz && p.n >= kMinInt45;
+            const std::vector<std::string> lowerings = pfdLowerings(s, p, totalN(p), minInt);
+            std::string advice;
+            if (canClearPrescaler)
+                advice = lowerings.empty() ? "clear Prescalar 8/9 (VCO up to 3600 MHz)"
+                                           : "clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD";
+            else
+                advice = lowerings.empty() ? "lower the reference in Ref In" : "lower the PFD: " + anyOf(lowerings);
             add(breaks, ChipLimit::IntMin, "INT", p.n, "",
                 "at least " + amount(minInt) + " with prescaler " + prescaler, "below " + amount(minInt) + " for prescaler " + prescaler,
-                canClearPrescaler ? "clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD"
-                                  : "lower the PFD: a larger Ref Divider, or tick Ref Divide/2");
+                advice);
         }
-        if (p.n > kMaxInt)
+        if (p.n > kMaxInt) {
+            // Raising the PFD by a factor f divides INT by f.
+            const double n = totalN(p);
+            std::vector<std::string> raisings;
+            if (p.r > 1 && n / p.r <= kMaxInt)
+                raisings.push_back("a smaller Ref Divider");
+            if (s.refDiv2 && n / 2 <= kMaxInt)
+                raisings.push_back("clear Ref Divide/2");
+            if (!s.refDbl && refIn <= kMaxRefInDoubledMHz && n / 2 <= kMaxInt)
+                raisings.push_back("tick Ref Doubler");
             add(breaks, ChipLimit::IntMax, "INT", p.n, "", "at most " + amount(kMaxInt), "above " + amount(kMaxInt),
-                "raise the PFD: a smaller Ref Divider");
+                raisings.empty() ? "raise the reference in Ref In" : "raise the PFD: " + anyOf(raisings));
+        }
 
         // Integer-N off, or a FRAC left beside it, is fractional mode.
         const bool fractional = !s.intN || p.fract != 0;
@@ -88,9 +150,18 @@ std::vector<ChipLimitBreak> checkChipLimits(const Settings& s, const PlanResult&
                 "enter a Ref Divider of " + amount(kMinR) + " to " + amount(kMaxR));
     }
 
-    if (p.fcomp > kMaxPfdMHz)
+    if (p.fcomp > kMaxPfdMHz) {
+        std::vector<std::string> lowerings;
+        if (p.r < kMaxR && p.fcomp * p.r / kMaxR <= kMaxPfdMHz)
+            lowerings.push_back("raise the Ref Divider");
+        if (!s.refDiv2 && p.fcomp / 2 <= kMaxPfdMHz)
+            lowerings.push_back("tick Ref Divide/2");
+        if (s.refDbl && p.fcomp / 2 <= kMaxPfdMHz)
+            lowerings.push_back("clear Ref Doubler");
         add(breaks, ChipLimit::Pfd, "PFD", p.fcomp, "MHz", "at most " + withUnit(kMaxPfdMHz, "MHz"),
-            "above " + withUnit(kMaxPfdMHz, "MHz"), "raise the Ref Divider, or tick Ref Divide/2");
+            "above " + withUnit(kMaxPfdMHz, "MHz"),
+            lowerings.empty() ? "lower the reference in Ref In" : anyOf(lowerings));
+    }
 
     if (result.outcome == PlanOutcome::Complete) {
         const double clockKHz = p.fcomp / p.bandSelect * 1000;
@@ -102,10 +173,20 @@ std::vector<ChipLimitBreak> checkChipLimits(const Settings& s, const PlanResult&
                     + " or less: the divider stops at " + amount(kMaxBandSelect));
     }
 
-    if (p.vco < kMinVcoMHz || p.vco > kMaxVcoMHz)
+    if (p.vco < kMinVcoMHz || p.vco > kMaxVcoMHz) {
+        // Auto Set >> takes the output as typed, and only 35 to 4400 MHz.
+        const double typedFout = readLeadingNumber(s.foutText);
+        std::vector<std::string> cures;
+        if (typedFout >= kMinOutputMHz && typedFout <= kMaxOutputMHz)
+            cures.push_back("press Auto Set >>");
+        if (anotherDividerFits(s, p.fout))
+            cures.push_back("choose another O/P divider");
         add(breaks, ChipLimit::Vco, "VCO", p.vco, "MHz", amount(kMinVcoMHz) + " to " + amount(kMaxVcoMHz) + " MHz",
             p.vco < kMinVcoMHz ? "below " + withUnit(kMinVcoMHz, "MHz") : "above " + withUnit(kMaxVcoMHz, "MHz"),
-            "press Auto Set >>, or choose another O/P divider");
+            cures.empty() ? "enter a Wanted F out of " + amount(kMinOutputMHz) + " to "
+                                + withUnit(kMaxOutputMHz, "MHz") + " and press Auto Set >>"
+                          : anyOf(cures));
+    }
     if (p.vco > kMaxVcoForPrescaler45MHz && !s.prescale8)
         add(breaks, ChipLimit::Prescaler45, "VCO", p.vco, "MHz",
             "at most " + withUnit(kMaxVcoForPrescaler45MHz, "MHz") + " with prescaler 4/5",

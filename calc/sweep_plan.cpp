@@ -13,15 +13,21 @@ std::string firstLine(const std::string& text) { return text.substr(0, text.find
 
 } // namespace
 
+std::string planStopReason(const PlanResult& result)
+{
+    switch (result.outcome) {
+    case PlanOutcome::Complete: return {};
+    case PlanOutcome::NoPfd: return "the comparison frequency is below 0.001 MHz";
+    case PlanOutcome::ModLimit:
+    case PlanOutcome::Refused: return firstLine(result.listingText.value_or(std::string()));
+    }
+    return "the plan stopped";
+}
+
 std::string planProblem(const PlanSession& session)
 {
-    switch (session.result().outcome) {
-    case PlanOutcome::Complete: return {};
-    case PlanOutcome::NoPfd: return "no plan: the comparison frequency is below 0.001 MHz";
-    case PlanOutcome::ModLimit:
-    case PlanOutcome::Refused: return "no plan: " + firstLine(session.result().listingText.value_or(std::string()));
-    }
-    return "no plan";
+    const std::string reason = planStopReason(session.result());
+    return reason.empty() ? reason : "no plan: " + reason;
 }
 
 std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, const Settings& settings,

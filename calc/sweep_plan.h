@@ -26,6 +26,10 @@ struct SweepStepPlan {
     bool usable() const { return problem.empty(); }
 };
 
+// Why a plan stopped, the first line of what it shows instead of the
+// listing ("More than 12 bits needed for fractional registers"); empty for a
+// complete one.
+std::string planStopReason(const PlanResult& result);
 // Why a plan cannot go out ("no plan: MOD ..."); empty for a complete one.
 std::string planProblem(const PlanSession& session);
 

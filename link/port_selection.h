@@ -25,15 +25,16 @@ inline constexpr PortNaming kPlatformNaming = PortNaming::ListedPorts;
 
 struct PortRequest {
     enum class Kind {
-        Nothing, // reads as 0 or not a number: the button does nothing
+        Nothing, // empty, or a number reading as 0: the button does nothing
         Number,
         Path,
+        Name, // text that is neither ("abc", "ttyS0", "COM3"): said to be no port
     };
     Kind kind = Kind::Nothing;
     // The leading number rounded half to even; empty when it does not fit 16 bits.
     std::optional<std::int16_t> number;
     std::string path;
-    std::string text; // the text as typed, for messages
+    std::string text; // the text as typed, for messages (a Name's without blanks around)
 
     friend bool operator==(const PortRequest&, const PortRequest&) = default;
 };

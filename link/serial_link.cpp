@@ -1,5 +1,7 @@
 #include "serial_link.h"
 
+#include "port_open_failure.h"
+
 namespace vantrel {
 
 namespace {
@@ -30,7 +32,7 @@ OpenOutcome SerialLink::open(const QString& device)
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite))
-        return {false, QStringLiteral("Cannot open %1: %2").arg(device, m_port.errorString())};
+        return {false, portOpenMessage(device, diagnosePortOpen(device, m_port.error(), m_port.errorString()))};
     m_port.clearError();
     m_watching = true;
     emit openChanged(true);

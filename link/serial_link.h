@@ -22,7 +22,7 @@ inline constexpr char kRefusedLineText[] = "the port refused a line";
 
 struct OpenOutcome {
     bool opened = false;
-    QString message; // why not, e.g. "Cannot open COM3: Access denied"
+    QString message; // why not, and what to do: "Cannot open /dev/ttyUSB0: permission denied. ..."
 };
 
 class SerialLink : public QObject {
@@ -35,6 +35,8 @@ public:
     OpenOutcome open(const QString& device);
     void close();
     bool isOpen() const;
+    // The port last opened, as it was named to open(); kept after it closes.
+    const QString& device() const { return m_device; }
 
     // False when the port is not open or refused the bytes.
     bool write(const QByteArray& bytes);

@@ -11,6 +11,9 @@ vantrel_packages=(
 )
 # Only ./lint.sh needs these.
 vantrel_lint_packages=(clang-tidy cppcheck)
+# The core built for Windows (MinGW-w64) and run under Wine, by test.sh
+# through scripts/windows-core.sh.
+vantrel_windows_packages=(g++-mingw-w64-x86-64-posix wine64)
 
 vantrel_install_missing() {
     local missing=()

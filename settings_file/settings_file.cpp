@@ -1,6 +1,7 @@
 #include "settings_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
@@ -10,6 +11,12 @@
 #include <array>
 #include <cmath>
 #include <utility>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "chip.h"
 #include "number_format.h"
@@ -230,6 +237,9 @@ QByteArray settingsFileText(const PanelSettings& panel)
 
 SettingsFileReading parseSettingsFile(const QByteArray& text)
 {
+    // Said plainly rather than as JSON's "illegal value at byte 0".
+    if (text.trimmed().isEmpty())
+        return failure(QStringLiteral("the file is empty"));
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -284,11 +294,60 @@ SettingsFileReading parseSettingsFile(const QByteArray& text)
     return reading;
 }
 
-SettingsFileReading readSettingsFile(const QString& path)
+namespace {
+
+// Opens `path` for reading when it is a regular file; otherwise, or when it
+// cannot be opened, says why.
+QString openRegularFile(QFile& file, const QString& path)
 {
-    QFile file(path);
+#ifdef Q_OS_UNIX
+    // Opened without waiting and checked on the open descriptor, so that a
+    // FIFO cannot block the open itself, nor be swapped in after a check of
+    // the name. O_NONBLOCK changes nothing for a regular file's reads.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return QStringLiteral("it cannot be read (%1)").arg(qt_error_string(errno));
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const bool folder = S_ISDIR(status.st_mode);
+        const bool pipe = S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode);
+        ::close(fd);
+        if (folder)
+            return QStringLiteral("it is a folder, not a file");
+        return pipe ? QStringLiteral("it is a pipe, not a regular file")
+                    : QStringLiteral("it is a device, not a regular file");
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return QStringLiteral("it cannot be read (%1)").arg(file.errorString());
+    }
+    return {};
+#else
+    const QFileInfo info(path);
+    if (info.exists() && info.isDir())
+        return QStringLiteral("it is a folder, not a file");
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("it is a device, not a regular file");
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
-        return failure(QStringLiteral("it cannot be read (%1)").arg(file.errorString()));
+        return QStringLiteral("it cannot be read (%1)").arg(file.errorString());
+    return {};
+#endif
+}
+
+} // namespace
+
+SettingsFileReading readSettingsFile(const QString& path, SettingsSource source)
+{
+    QFile file;
+    if (source == SettingsSource::RegularFileOnly) {
+        if (const QString why = openRegularFile(file, path); !why.isEmpty())
+            return failure(why);
+    } else {
+        file.setFileName(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return failure(QStringLiteral("it cannot be read (%1)").arg(file.errorString()));
+    }
     // One byte more than allowed tells a file that is too large, even one
     // whose size the system does not know beforehand.
     const QByteArray text = file.read(kMaxSettingsFileBytes + 1);

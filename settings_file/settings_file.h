@@ -40,7 +40,13 @@ struct SettingsFileReading {
 QByteArray settingsFileText(const PanelSettings& settings);
 SettingsFileReading parseSettingsFile(const QByteArray& text);
 
-SettingsFileReading readSettingsFile(const QString& path);
+// What readSettingsFile takes. The window reads regular files only: a FIFO
+// or a device chosen by mistake would hold its event loop for as long as
+// nothing is written to it. A command-line tool may read a pipe
+// ("--settings /dev/stdin") and wait for it.
+enum class SettingsSource { AnyFile, RegularFileOnly };
+
+SettingsFileReading readSettingsFile(const QString& path, SettingsSource source = SettingsSource::AnyFile);
 // Empty when written; otherwise why not, and the file is left as it was.
 QString writeSettingsFile(const QString& path, const PanelSettings& settings);
 

@@ -1,7 +1,10 @@
 #include "chip_check_strip.h"
 
+#include <QKeyEvent>
 #include <QStringList>
+#include <QToolTip>
 
+#include "focus_mark.h"
 #include "widget_colours.h"
 
 namespace {
@@ -46,4 +49,26 @@ void ChipCheckStrip::showBreaks(const std::vector<vantrel::ChipLimitBreak>& brea
         setRoleColour(this, QPalette::WindowText, colour(80, 40, 0));
     }
     setAccessibleDescription(toolTip());
+}
+
+void ChipCheckStrip::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (hasFocus())
+        paintFocusMark(*this);
+}
+
+void ChipCheckStrip::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        // Under the strip, where the pointer's tool tip would be.
+        QToolTip::showText(mapToGlobal(QPoint(0, height())), toolTip(), this);
+        event->accept();
+        return;
+    default:
+        QLabel::keyPressEvent(event);
+    }
 }

@@ -7,10 +7,12 @@
 #include "compact_style.h"
 #include "ee_listing.h"
 #include "eedata_window.h"
+#include "line_end.h"
 #include "message_sink.h"
 #include "panel_actions.h"
 #include "register_file.h"
 #include "shown_text.h"
+#include "sweep_plan.h"
 #include "ui_control_panel.h"
 #include "widget_colours.h"
 #include "window_icon.h"
@@ -139,8 +141,27 @@ void ControlPanel::recalculate()
     // Kept before any control is written: a write of FoutText while tracking
     // runs this again, nested, and the nested run must start from this plan.
     m_plan = result.values;
+    m_planStopReason = fromStd(planStopReason(result));
     showPlanResult(result);
     emit chipLimitsChecked(checkChipLimits(settings, result));
+}
+
+std::vector<ChipLimitBreak> ControlPanel::checkControls() const
+{
+    const Settings settings = readSettings();
+    return checkChipLimits(settings, computePlan(settings, m_plan));
+}
+
+bool ControlPanel::recalculateForSet(const QString& refused)
+{
+    recalculate();
+    if (m_planStopReason.isEmpty())
+        return true;
+    const QString text =
+        QStringLiteral("%1: the settings give no complete plan (%2).").arg(refused, m_planStopReason);
+    appendToText1(text + QString::fromLatin1(kCrLf));
+    m_messages.showMessage(text);
+    return false;
 }
 
 QWidget* ControlPanel::lastInTabOrder() const { return m_ui->IntN; }
@@ -177,6 +198,18 @@ bool ControlPanel::eventFilter(QObject* watched, QEvent* event)
 
 void ControlPanel::closeEvent(QCloseEvent* event)
 {
+    // A set or a sweep step on its way to the board goes out whole first
+    // (at most 1.2 s for Write EE): the chip or its EEPROM never keeps half.
+    if (m_commandBusy || m_boardHeld) {
+        event->ignore();
+        if (!m_closeWhenIdle) {
+            m_closeWhenIdle = true;
+            appendToText1(QStringLiteral("Closing once the lines under way have gone out whole")
+                          + QString::fromLatin1(kCrLf));
+            emit closeWaitsForBoard();
+        }
+        return;
+    }
     // Closing the panel ends the program, with the EE Data window open or not.
     if (m_eeData)
         m_eeData->close();
@@ -264,7 +297,10 @@ void ControlPanel::nmCalcClick()
 
 void ControlPanel::picEEdataClick()
 {
-    recalculate();
+    // A stopped plan leaves the last complete plan's words in place: they
+    // must not go into a listing the board's firmware is built from.
+    if (!recalculateForSet(QStringLiteral("PIC EE Data made no listing")))
+        return;
     EEdataWindow* window = eeDataWindow();
     window->show();
     // The reference as typed, in the bytes of the user's own encoding.

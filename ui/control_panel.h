@@ -46,6 +46,15 @@ public:
     EEdataWindow* eeDataWindow();
 
     void recalculate();
+    // The chip check of the controls as they stand, without running the plan
+    // or writing anything: for the strip before the first event.
+    std::vector<vantrel::ChipLimitBreak> checkControls() const;
+    // Runs the plan and tells whether its set may leave the window. A plan
+    // that stopped leaves the words of an earlier run in place, which must
+    // not go to the board or the clipboard as if they were these settings':
+    // then `refused` ("Write EE sent nothing") is shown with the plan's
+    // reason, in Text1 and a message, and the answer is false.
+    bool recalculateForSet(const QString& refused);
 
     // The last control in the tab order, for a window that adds controls after it.
     QWidget* lastInTabOrder() const;
@@ -56,9 +65,20 @@ public:
     // Text the board sent meanwhile, lines without a register word, for the reply box.
     void showBoardReplies(const QString& text);
 
+    bool portIsOpen() const;
+    // Closes the port and brings the port selection back, so that another
+    // port can be chosen. Refused, with a message saying why, while a
+    // command paces its lines, a sweep runs or the board's set is awaited.
+    bool closePort();
+
 signals:
     // After every run of the plan that is not held off (a decode ends in one).
     void chipLimitsChecked(const std::vector<vantrel::ChipLimitBreak>& breaks);
+    // The board's port opened, or closed for whatever reason.
+    void portOpenChanged(bool open);
+    // The window was asked to close while lines are on their way to the
+    // board; it closes once they are out. A sweep should stop after its step.
+    void closeWaitsForBoard();
 
 public:
     // Loads a register set read back from the board into the controls and
@@ -123,11 +143,14 @@ private:
     vantrel::BoardCommands& m_commands;
     QPointer<EEdataWindow> m_eeData;
     vantrel::PlanValues m_plan;
+    // Why the last run stopped; empty after a complete one.
+    QString m_planStopReason;
     // From "INIT from EE" until the board's set is loaded or given up: the
     // plan does not follow the controls meanwhile.
     bool m_awaitingBoardSet = false;
     bool m_commandBusy = false;
     bool m_boardHeld = false;
+    bool m_closeWhenIdle = false; // a close waits for the board's lines
     // True while a decode or an opened settings file writes the controls:
     // their handlers must not recalculate from half-written settings.
     bool m_holdingPlan = false;

@@ -6,6 +6,7 @@
 
 #include "board_commands.h"
 #include "line_end.h"
+#include "message_sink.h"
 #include "port_selection.h"
 #include "serial_link.h"
 #include "shown_text.h"
@@ -32,6 +33,7 @@ void ControlPanel::connectBoardHandlers()
             [this](int, quint32, const QString& line) { registerWordReceived(line); });
     connect(&m_link, &SerialLink::decodeRequested, this, &ControlPanel::decodeRequested);
     connect(&m_link, &SerialLink::portLost, this, &ControlPanel::portLost);
+    connect(&m_link, &SerialLink::openChanged, this, &ControlPanel::portOpenChanged);
 }
 
 void ControlPanel::refreshPortToolTip()
@@ -77,14 +79,16 @@ void ControlPanel::showPortSelection(const QString& why)
 
 void ControlPanel::sendAllClick()
 {
-    recalculate();
+    if (!recalculateForSet(QStringLiteral("Set all Registers sent nothing")))
+        return;
     // The set of this moment goes out, whatever the controls do meanwhile.
     m_commands.sendAll(m_plan.registers);
 }
 
 void ControlPanel::writeAllClick()
 {
-    recalculate();
+    if (!recalculateForSet(QStringLiteral("Write EE sent nothing")))
+        return;
     m_commands.writeAll(m_plan.registers);
 }
 
@@ -110,9 +114,40 @@ void ControlPanel::holdBoardCommands(bool held)
 
 void ControlPanel::updateBoardButtons()
 {
-    // Commands never interleave on the wire, nor with a sweep.
-    for (QWidget* button : {m_ui->SendAll, m_ui->WriteAll, m_ui->SetAll, m_ui->Init})
+    // Commands never interleave on the wire, nor with a sweep; a sweep may
+    // run with its window closed, so the buttons say why they are grey.
+    const QString why = m_boardHeld ? QStringLiteral("A sweep is using the port (Board, Sweep…)") : QString();
+    for (QWidget* button : {m_ui->SendAll, m_ui->WriteAll, m_ui->SetAll, m_ui->Init}) {
         button->setEnabled(!m_commandBusy && !m_boardHeld);
+        button->setToolTip(why);
+    }
+    // A close that waited for the board ends now, from the event loop, not
+    // from inside the signal that told of the end.
+    if (m_closeWhenIdle && !m_commandBusy && !m_boardHeld)
+        QMetaObject::invokeMethod(this, [this] { window()->close(); }, Qt::QueuedConnection);
+}
+
+bool ControlPanel::portIsOpen() const { return m_link.isOpen(); }
+
+bool ControlPanel::closePort()
+{
+    if (!m_link.isOpen())
+        return false;
+    QString busy;
+    if (m_boardHeld)
+        busy = QStringLiteral("a sweep is running; stop it first (Board, Sweep…)");
+    else if (m_commandBusy)
+        busy = QStringLiteral("a command is sending its lines");
+    else if (m_awaitingBoardSet)
+        busy = QStringLiteral("the board's stored register set is being read back (INIT from EE)");
+    if (!busy.isEmpty()) {
+        m_messages.showMessage(QStringLiteral("The port stays open: %1.").arg(busy));
+        return false;
+    }
+    const QString device = m_link.device();
+    m_link.close();
+    showPortSelection(QStringLiteral("Closed the port %1").arg(device));
+    return true;
 }
 
 void ControlPanel::showBoardReplies(const QString& text)

@@ -1,6 +1,9 @@
 #include "eedata_window.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
+
+#include <algorithm>
 
 #include "shown_text.h"
 
@@ -23,9 +26,37 @@ EEdataWindow::EEdataWindow(QWidget* parent)
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The design's face, as the panel's (which maps it to a face at hand);
+    // a wider default face cut the first line off at the box's edge.
+    m_text->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    // Tab would type into the listing; the box is the window's only
+    // control, so there is nowhere to move to, and the key does nothing.
+    m_text->installEventFilter(this);
+}
+
+bool EEdataWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_text && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void EEdataWindow::setListing(const QString& listing)
 {
     m_text->setPlainText(shownText(listing));
+    // Should the face at hand still be too wide for a line, the window grows
+    // so that every line shows whole (the box has no scroll bars).
+    const QFontMetrics metrics(m_text->font());
+    int widest = 0;
+    for (const QString& line : m_text->toPlainText().split(QLatin1Char('\n')))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const int margins = 2 * int(m_text->document()->documentMargin()) + 2 * m_text->frameWidth() + 2;
+    const int needed = std::max(px(4455), widest + margins);
+    if (needed != m_text->width()) {
+        m_text->resize(needed, m_text->height());
+        setFixedSize(px(4680) - px(4455) + needed, height());
+    }
 }

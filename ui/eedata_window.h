@@ -14,6 +14,9 @@ public:
     void setListing(const QString& listing);
     QPlainTextEdit* text() const { return m_text; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QPlainTextEdit* m_text;
 };

@@ -15,6 +15,7 @@
 #include "message_sink.h"
 #include "register_set_text.h"
 #include "settings_file.h"
+#include "sweep_window.h"
 
 using namespace vantrel;
 
@@ -28,6 +29,7 @@ QString nativePath(const QString& path) { return QDir::toNativeSeparators(path);
 
 MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& files)
     : QObject(&window)
+    , m_window(window)
     , m_panel(window.panel())
     , m_messages(messages)
     , m_files(files)
@@ -35,29 +37,34 @@ MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& fil
     QMenuBar* bar = window.menuBar();
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    connect(addAction(file, "OpenSettings", QStringLiteral("Open Settings…"), QKeySequence(Qt::CTRL | Qt::Key_O)),
+    connect(addAction(file, "OpenSettings", QStringLiteral("&Open Settings…"), QKeySequence(Qt::CTRL | Qt::Key_O)),
             &QAction::triggered, this, &MainMenus::openSettings);
-    connect(addAction(file, "SaveSettingsAs", QStringLiteral("Save Settings As…"),
+    connect(addAction(file, "SaveSettingsAs", QStringLiteral("&Save Settings As…"),
                       QKeySequence(Qt::CTRL | Qt::Key_S)),
             &QAction::triggered, this, &MainMenus::saveSettingsAs);
     file->addSeparator();
     // As closing the window: the panel's close ends the program.
-    connect(addAction(file, "Quit", QStringLiteral("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered,
+    connect(addAction(file, "Quit", QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered,
             &window, &QWidget::close);
 
     m_board = bar->addMenu(QStringLiteral("&Board"));
-    connect(addAction(m_board, "CopyRegisterSet", QStringLiteral("Copy Register Set"), QKeySequence()),
+    connect(addAction(m_board, "CopyRegisterSet", QStringLiteral("&Copy Register Set"), QKeySequence()),
             &QAction::triggered, this, &MainMenus::copyRegisterSet);
-    connect(addAction(m_board, "PasteRegisterSet", QStringLiteral("Paste Register Set"),
+    connect(addAction(m_board, "PasteRegisterSet", QStringLiteral("&Paste Register Set"),
                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)),
             &QAction::triggered, this, &MainMenus::pasteRegisterSet);
+    m_board->addSeparator();
+    QAction* closePort = addAction(m_board, "ClosePort", QStringLiteral("C&lose Port"), QKeySequence());
+    connect(closePort, &QAction::triggered, this, &MainMenus::closePort);
+    closePort->setEnabled(m_panel.portIsOpen());
+    connect(&m_panel, &ControlPanel::portOpenChanged, closePort, &QAction::setEnabled);
     // Entries that drive the board itself (the sweep window's) follow here,
     // after a separator of their own: addSweepWindow.
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    connect(addAction(help, "KeyboardShortcuts", QStringLiteral("Keyboard Shortcuts"), QKeySequence()),
+    connect(addAction(help, "KeyboardShortcuts", QStringLiteral("&Keyboard Shortcuts"), QKeySequence()),
             &QAction::triggered, this, &MainMenus::showShortcuts);
-    connect(addAction(help, "AboutVantrel", QStringLiteral("About Vantrel"), QKeySequence()), &QAction::triggered,
+    connect(addAction(help, "AboutVantrel", QStringLiteral("&About Vantrel"), QKeySequence()), &QAction::triggered,
             this, &MainMenus::showAbout);
 }
 
@@ -72,16 +79,19 @@ QAction* MainMenus::addAction(QMenu* menu, const char* objectName, const QString
     return action;
 }
 
-void MainMenus::addSweepWindow(QWidget& sweepWindow)
+void MainMenus::addSweepWindow(SweepWindow& sweepWindow)
 {
     m_board->addSeparator();
     // Non-modal and one of it: the entry brings the same window forward.
-    connect(addAction(m_board, "Sweep", QStringLiteral("Sweep…"), QKeySequence()), &QAction::triggered, this,
-            [&sweepWindow] {
-                sweepWindow.show();
-                sweepWindow.raise();
-                sweepWindow.activateWindow();
-            });
+    const auto showSweepWindow = [&sweepWindow] {
+        sweepWindow.show();
+        sweepWindow.raise();
+        sweepWindow.activateWindow();
+    };
+    connect(addAction(m_board, "Sweep", QStringLiteral("&Sweep…"), QKeySequence()), &QAction::triggered, this,
+            showSweepWindow);
+    connect(&sweepWindow, &SweepWindow::unseenStateChanged, &m_window, &MainWindow::showSweepState);
+    connect(&m_window, &MainWindow::sweepStateClicked, this, showSweepWindow);
 }
 
 bool MainMenus::readBackPending()
@@ -100,7 +110,7 @@ void MainMenus::openSettings()
         return;
     // Read before anything is checked against the window: the dialog ran its
     // own event loop, in which the board may have been asked for its set.
-    const SettingsFileReading reading = readSettingsFile(path);
+    const SettingsFileReading reading = readSettingsFile(path, SettingsSource::RegularFileOnly);
     if (!reading.settings) {
         m_messages.showMessage(QStringLiteral("The settings were not opened from %1: %2. Nothing was changed.")
                                    .arg(nativePath(path), reading.error));
@@ -124,8 +134,9 @@ void MainMenus::saveSettingsAs()
 void MainMenus::copyRegisterSet()
 {
     // As the board buttons do: the set of the controls as they stand, even
-    // before any of them has been touched.
-    m_panel.recalculate();
+    // before any of them has been touched, and none while they give no plan.
+    if (!m_panel.recalculateForSet(QStringLiteral("Copy Register Set copied nothing")))
+        return;
     QGuiApplication::clipboard()->setText(QString::fromStdString(registerSetText(m_panel.plan().registers)));
 }
 
@@ -142,18 +153,25 @@ void MainMenus::pasteRegisterSet()
     m_panel.decodeInput(*reading.set);
 }
 
+void MainMenus::closePort() { m_panel.closePort(); }
+
 void MainMenus::showShortcuts()
 {
     QStringList lines{QStringLiteral("Menus")};
     for (const QAction* action : std::as_const(m_withShortcuts))
-        lines << action->shortcut().toString(QKeySequence::NativeText) + QStringLiteral("   ") + action->text();
-    lines << QStringLiteral("Alt+F, Alt+B, Alt+H   the File, Board and Help menus") << QString()
-          << QStringLiteral("The panel")
+        lines << action->shortcut().toString(QKeySequence::NativeText) + QStringLiteral("   ") + action->iconText();
+    lines << QStringLiteral("Alt+F, Alt+B, Alt+H   the File, Board and Help menus; in a menu, the underlined "
+                            "letter picks an entry")
+          << QString() << QStringLiteral("The panel")
           << QStringLiteral("Tab, Shift+Tab   the next or previous control, in the panel's order from "
-                            "\"Wanted F out\" to the chip-limits strip")
+                            "\"Wanted F out\" to the chip-limits strip; they leave the results and reply boxes too")
           << QStringLiteral("Up, Down, Page Up, Page Down   step the focused scroll bar (O/P Divider, "
                             "Charge Pump, O/P Power) by one; Up raises it")
-          << QStringLiteral("Space   tick or clear the focused check box, press the focused button");
+          << QStringLiteral("Up, Down   move among the MUX O/P buttons (selecting the next one once one is "
+                            "selected)")
+          << QStringLiteral("Space   tick or clear the focused check box, select the focused MUX O/P button, "
+                            "press the focused button")
+          << QStringLiteral("Enter or Space on the chip-limits strip   show every limit broken and its advice");
     m_messages.showMessage(lines.join(QLatin1Char('\n')));
 }
 

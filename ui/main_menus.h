@@ -15,6 +15,7 @@ class MessageSink;
 class QAction;
 class QKeySequence;
 class QMenu;
+class SweepWindow;
 
 class MainMenus : public QObject {
     Q_OBJECT
@@ -24,8 +25,9 @@ public:
 
     // For entries that act on the board beyond the register set's two.
     QMenu* boardMenu() const { return m_board; }
-    // "Sweep…" in the Board menu, showing the one sweep window.
-    void addSweepWindow(QWidget& sweepWindow);
+    // "Sweep…" in the Board menu, showing the one sweep window, which the
+    // window's sweep state opens again while a sweep runs with it closed.
+    void addSweepWindow(SweepWindow& sweepWindow);
 
 private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text, const QKeySequence& shortcut);
@@ -34,12 +36,14 @@ private:
     void saveSettingsAs();
     void copyRegisterSet();
     void pasteRegisterSet();
+    void closePort();
     void showShortcuts();
     void showAbout();
     // True, with a message, while the board's stored set is read back: what
     // the user asked for would be overwritten by it, or would end the wait.
     bool readBackPending();
 
+    MainWindow& m_window;
     ControlPanel& m_panel;
     MessageSink& m_messages;
     FileChooser& m_files;

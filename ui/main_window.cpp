@@ -1,16 +1,41 @@
 #include "main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "chip_check_strip.h"
 #include "control_panel.h"
 #include "main_menus.h"
 
+namespace {
+
+// Holds the panel at its own fixed size, asking for all of it, so that the
+// window is as large as the panel wherever the screen has the room; on a
+// smaller screen the window is cut to the screen and the panel scrolls.
+class PanelScrollArea final : public QScrollArea {
+public:
+    QSize sizeHint() const override
+    {
+        const int frame = 2 * frameWidth();
+        return widget() ? widget()->size() + QSize(frame, frame) : QScrollArea::sizeHint();
+    }
+};
+
+} // namespace
+
 MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
     : QMainWindow(parent)
     , m_panel(panel)
     , m_strip(new ChipCheckStrip)
+    , m_sweepState(new QPushButton)
 {
     setWindowTitle(panel.windowTitle());
     setWindowIcon(panel.windowIcon());
@@ -18,14 +43,42 @@ MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(&panel);
-    layout->addWidget(m_strip);
+    m_scroll = new PanelScrollArea;
+    m_scroll->setObjectName(QStringLiteral("PanelScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    // Tab goes through the panel's controls, never stops on the area itself.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setWidget(&panel);
+    // A control that takes the focus is scrolled into view whole (the area's
+    // own rule shows only a text box's caret).
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (!now || !m_panel.isAncestorOf(now))
+            return;
+        const QRect control(now->mapTo(&m_panel, QPoint(0, 0)), now->size());
+        m_scroll->ensureVisible(control.center().x(), control.center().y(), control.width() / 2 + 2,
+                                control.height() / 2 + 2);
+    });
+    layout->addWidget(m_scroll);
+    auto* bottom = new QWidget;
+    auto* row = new QHBoxLayout(bottom);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(m_strip, 1);
+    row->addWidget(m_sweepState);
+    bottom->setFixedWidth(panel.width());
+    layout->addWidget(bottom);
     setCentralWidget(content);
-    m_strip->setFixedWidth(panel.width());
+    m_sweepState->setObjectName(QStringLiteral("SweepState"));
+    m_sweepState->setFixedHeight(ChipCheckStrip::kHeight);
+    m_sweepState->hide();
+    connect(m_sweepState, &QPushButton::clicked, this, &MainWindow::sweepStateClicked);
     connect(&panel, &ControlPanel::chipLimitsChecked, m_strip, &ChipCheckStrip::showBreaks);
-    // The strip comes after the panel's last control in the tab order.
+    // The strip, and the sweep state beside it, come after the panel's last
+    // control in the tab order.
     setTabOrder(panel.lastInTabOrder(), m_strip);
-    setFixedSize(sizeHint());
+    setTabOrder(m_strip, m_sweepState);
+    m_strip->showBreaks(panel.checkControls());
+    fitToScreen();
 }
 
 MainWindow::MainWindow(ControlPanel& panel, MessageSink& messages, FileChooser& files, QWidget* parent)
@@ -33,19 +86,81 @@ MainWindow::MainWindow(ControlPanel& panel, MessageSink& messages, FileChooser& 
 {
     m_menus = new MainMenus(*this, messages, files);
     // The bar adds to the height; the panel keeps its own size and place.
-    setFixedSize(sizeHint());
+    fitToScreen();
+}
+
+void MainWindow::fitToScreen()
+{
+    QSize size = sizeHint();
+    if (QScreen* shown = screen()) {
+        // The frame the window system adds; until it is known (before the
+        // window is first shown and decorated), room for a title bar.
+        QMargins frame;
+        if (const QWindow* handle = windowHandle())
+            frame = handle->frameMargins();
+        if (frame.isNull())
+            frame.setTop(style()->pixelMetric(QStyle::PM_TitleBarHeight));
+        const QSize room = shown->availableGeometry().size() - QSize(frame.left() + frame.right(),
+                                                                     frame.top() + frame.bottom());
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+        // Each scroll bar needs room beside the panel, which may take the
+        // room the other direction had.
+        const bool tall = size.height() > room.height();
+        const bool wide = size.width() + (tall ? bar : 0) > room.width();
+        if (tall)
+            size.rwidth() += bar;
+        if (wide)
+            size.rheight() += bar;
+        size = size.boundedTo(room);
+    }
+    setFixedSize(size);
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Some window systems tell the frame only once the window is up.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        fitToScreen();
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Now the window has a screen of its own and a frame; it may move to
+    // another screen later.
+    if (QWindow* handle = windowHandle()) {
+        if (!m_followsScreen) {
+            m_followsScreen = true;
+            connect(handle, &QWindow::screenChanged, this, &MainWindow::fitToScreen);
+        }
+    }
+    fitToScreen();
+}
+
+void MainWindow::showSweepState(const QString& state, const QString& details)
+{
+    m_sweepState->setText(state.isEmpty() ? QString() : state + QStringLiteral(" \u25B8"));
+    m_sweepState->setToolTip(details);
+    m_sweepState->setAccessibleDescription(details);
+    m_sweepState->setVisible(!state.isEmpty());
 }
 
 MainWindow::~MainWindow()
 {
-    // The panel lives beside the window; the layout made it a child, and a
-    // child would be deleted with the window.
+    // The panel lives beside the window; the scroll area made it a child, and
+    // a child would be deleted with the window.
+    m_scroll->takeWidget();
     m_panel.setParent(nullptr);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // The panel's own close ends the program, whatever else is open.
-    m_panel.close();
+    // The panel's own close ends the program, whatever else is open; it
+    // waits while lines are on their way to the board, and so does the window.
+    if (!m_panel.close()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }

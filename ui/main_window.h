@@ -1,6 +1,8 @@
 // The program's top-level window: the menu bar, the control panel with its
-// fixed layout, and under it the chip-check strip; the window is the panel's
-// size plus the bar and the strip.
+// fixed layout, and under it the chip-check strip, beside which a sweep
+// running with its window closed shows its state; the window is the panel's
+// size plus the bar and the strip, or as large as the screen allows with
+// the panel scrolling inside.
 #pragma once
 
 #include <QMainWindow>
@@ -10,6 +12,8 @@ class ControlPanel;
 class FileChooser;
 class MainMenus;
 class MessageSink;
+class QPushButton;
+class QScrollArea;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -24,14 +28,31 @@ public:
 
     ControlPanel& panel() const { return m_panel; }
     ChipCheckStrip* chipCheckStrip() const { return m_strip; }
+    QPushButton* sweepStateButton() const { return m_sweepState; }
+    // The state of a sweep whose window is closed, beside the strip, with
+    // `details` in its tool tip; an empty state takes it away.
+    void showSweepState(const QString& state, const QString& details);
     // Null for a window without menus.
     MainMenus* menus() const { return m_menus; }
 
+signals:
+    // The sweep state was pressed: the sweep window should open.
+    void sweepStateClicked();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The whole window where the screen has room for it; otherwise as much
+    // as the screen holds, the panel scrolling inside.
+    void fitToScreen();
+
     ControlPanel& m_panel;
+    QScrollArea* m_scroll = nullptr;
+    bool m_followsScreen = false;
     ChipCheckStrip* m_strip;
+    QPushButton* m_sweepState;
     MainMenus* m_menus = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "setting_scroll_bar.h"
 
+#include "focus_mark.h"
+
 SettingScrollBar::SettingScrollBar(QWidget* parent)
     : QScrollBar(Qt::Vertical, parent)
 {
@@ -16,3 +18,10 @@ SettingScrollBar::SettingScrollBar(QWidget* parent)
 int SettingScrollBar::settingValue() const { return maximum() - value(); }
 
 void SettingScrollBar::setSettingValue(int value) { setValue(maximum() - value); }
+
+void SettingScrollBar::paintEvent(QPaintEvent* event)
+{
+    QScrollBar::paintEvent(event);
+    if (hasFocus())
+        paintFocusMark(*this);
+}

@@ -15,6 +15,11 @@ public:
     // Raises settingChanged only when the value really changes.
     void setSettingValue(int value);
 
+protected:
+    // A scroll bar shows no focus of its own in most styles; a user moving
+    // through the panel with Tab must see where the arrow keys will act.
+    void paintEvent(QPaintEvent* event) override;
+
 signals:
     // When the value has changed: on an arrow or track click, on release of
     // the thumb (not while it is dragged), or from code.

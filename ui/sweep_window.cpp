@@ -1,14 +1,19 @@
 #include "sweep_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 
@@ -16,6 +21,7 @@
 
 #include "board_commands.h"
 #include "control_panel.h"
+#include "duration_text.h"
 #include "file_chooser.h"
 #include "message_sink.h"
 #include "number_format.h"
@@ -28,6 +34,25 @@ namespace {
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
 
 double seconds(std::chrono::nanoseconds at) { return std::chrono::duration<double>(at).count(); }
+
+// The sweep's values named by this window's labels: the engine names them
+// as the command line does (START, STOP, STEP).
+QString inWindowTerms(QString text)
+{
+    const std::pair<const char*, const char*> names[] = {
+        {"START", "Start MHz"}, {"STOP", "Stop MHz"}, {"STEP", "Step MHz"}};
+    for (const auto& [option, label] : names)
+        text.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(QLatin1String(option))), QLatin1String(label));
+    return text;
+}
+
+// An error in Hz as the list shows it, to the hundredth; a small negative
+// one that rounds to nothing shows as 0.0, not -0.0.
+QString errorText(double errorHz)
+{
+    const double hundredths = std::round(errorHz * 100) / 100;
+    return fromStd(formatMask(hundredths == 0 ? 0.0 : hundredths, "###0.0#"));
+}
 
 } // namespace
 
@@ -49,6 +74,8 @@ SweepWindow::SweepWindow(ControlPanel& panel, SerialLink& link, BoardCommands& c
 
     connect(m_startButton, &QPushButton::clicked, this, &SweepWindow::start);
     connect(m_stopButton, &QPushButton::clicked, this, &SweepWindow::stop);
+    // The program is closing: the step under way goes out whole, then it ends.
+    connect(&m_panel, &ControlPanel::closeWaitsForBoard, this, &SweepWindow::stop);
     connect(m_browse, &QPushButton::clicked, this, [this] {
         const QString name = m_files.openFileName(QStringLiteral("Hop file"),
                                                   QStringLiteral("Hop lists (*.txt *.hop);;All files (*)"));
@@ -63,18 +90,20 @@ SweepWindow::SweepWindow(ControlPanel& panel, SerialLink& link, BoardCommands& c
     connect(&m_runner, &SweepRunner::finished, this, [this] {
         onEnded(QStringLiteral("Done: %1 step(s) in %2 s")
                     .arg(m_stepsStarted)
-                    .arg(fromStd(formatMask(seconds(std::chrono::nanoseconds(m_sinceStart.nsecsElapsed())), "0.0"))));
+                    .arg(fromStd(formatMask(seconds(std::chrono::nanoseconds(m_sinceStart.nsecsElapsed())), "0.0"))),
+                QStringLiteral("Sweep done"));
     });
     connect(&m_runner, &SweepRunner::stopped, this, [this](int pass, int step) {
         QString where = QStringLiteral("Stopped after step %1 of %2").arg(step + 1).arg(m_planned.size());
         if (m_passes != 1)
             where += QStringLiteral(", pass %1").arg(pass);
-        onEnded(where);
+        onEnded(where, QStringLiteral("Sweep stopped"));
     });
     // The panel says the same of a lost port in its reply box.
     connect(&m_runner, &SweepRunner::failed, this, [this](const QString& reason, const QString& lastLine) {
         onEnded(reason + QStringLiteral("; the last line out was ")
-                + (lastLine.isEmpty() ? QStringLiteral("none") : lastLine));
+                    + (lastLine.isEmpty() ? QStringLiteral("none") : lastLine),
+                QStringLiteral("Sweep failed"));
     });
     updateStartButton();
 }
@@ -177,24 +206,34 @@ std::optional<SweepPoints> SweepWindow::readPoints()
 {
     SweepPoints points;
     if (m_sweepMode->isChecked()) {
-        const std::optional<double> start = strictNumber(m_start->text().toStdString());
-        const std::optional<double> stop = strictNumber(m_stop->text().toStdString());
-        const std::optional<double> step = strictNumber(m_step->text().toStdString());
-        if (!start || !stop || !step) {
-            m_messages.showMessage(QStringLiteral("Start, stop and step must be frequencies in MHz"));
+        std::optional<double> values[3];
+        const std::pair<QLineEdit*, const char*> boxes[] = {
+            {m_start, "Start MHz"}, {m_stop, "Stop MHz"}, {m_step, "Step MHz"}};
+        for (int i = 0; i < 3; ++i) {
+            values[i] = strictNumber(boxes[i].first->text().toStdString());
+            if (!values[i]) {
+                showMessage(QStringLiteral("%1 must be a number (it is \"%2\")")
+                                .arg(QLatin1String(boxes[i].second), boxes[i].first->text()));
+                return std::nullopt;
+            }
+        }
+        points = linearSweep(*values[0], *values[1], *values[2]);
+    } else {
+        // A FIFO or a device would hold the window until something is written to it.
+        const QFileInfo info(m_hopFile->text());
+        if (info.exists() && !info.isFile()) {
+            showMessage(QStringLiteral("Cannot read the hop file %1: it is not a regular file").arg(m_hopFile->text()));
             return std::nullopt;
         }
-        points = linearSweep(*start, *stop, *step);
-    } else {
         QFile file(m_hopFile->text());
         if (!file.open(QIODevice::ReadOnly)) {
-            m_messages.showMessage(QStringLiteral("Cannot read the hop file %1: %2").arg(m_hopFile->text(), file.errorString()));
+            showMessage(QStringLiteral("Cannot read the hop file %1: %2").arg(m_hopFile->text(), file.errorString()));
             return std::nullopt;
         }
         points = parseHopList(file.readAll().toStdString());
     }
     if (!points.ok()) {
-        m_messages.showMessage(fromStd(points.error));
+        showMessage(inWindowTerms(fromStd(points.error)));
         return std::nullopt;
     }
     return points;
@@ -211,7 +250,7 @@ void SweepWindow::start()
     std::vector<SweepStepPlan> planned = planSweep(points->points, m_panel.panelSettings().settings, {}, false);
     for (std::size_t i = 0; i < planned.size(); ++i) {
         if (!planned[i].usable()) {
-            m_messages.showMessage(QStringLiteral("Step %1 (%2 MHz): %3; nothing was sent")
+            showMessage(QStringLiteral("Step %1 (%2 MHz): %3; nothing was sent")
                                        .arg(i + 1)
                                        .arg(fromStd(plainNumber(planned[i].point.mhz)), fromStd(planned[i].problem)));
             return;
@@ -221,6 +260,8 @@ void SweepWindow::start()
     m_planned = std::move(planned);
     m_passes = m_loop->isChecked() ? 0 : m_repeat->value();
     m_stepsStarted = 0;
+    m_secondStepAt = {};
+    m_state = QStringLiteral("Sweep starting");
     m_list->setRowCount(0);
     m_status->clear();
     if (m_passes == 0) {
@@ -246,34 +287,54 @@ void SweepWindow::stop() { m_runner.stop(); }
 void SweepWindow::onStepStarted(int pass, int step, const QStringList& lines, std::chrono::nanoseconds at)
 {
     ++m_stepsStarted;
+    if (m_stepsStarted == 2)
+        m_secondStepAt = at;
     m_panel.showBoardReplies(m_link.takePendingText());
     const SweepStepPlan& planned = m_planned[static_cast<std::size_t>(step)];
-    if (m_list->rowCount() >= kMaxListedSteps)
+    // The list follows the steps only while the user has not scrolled away
+    // from its end to read an earlier one.
+    QScrollBar* scroll = m_list->verticalScrollBar();
+    const bool following = scroll->value() == scroll->maximum();
+    if (m_list->rowCount() >= kMaxListedSteps) {
         m_list->removeRow(0);
+        if (!following)
+            scroll->setValue(scroll->value() - 1); // the rows in view stay in view
+    }
     const int row = m_list->rowCount();
     m_list->insertRow(row);
     const QString number = m_passes == 1 ? QString::number(step + 1) : QStringLiteral("%1.%2").arg(pass).arg(step + 1);
     QString limits;
     for (const std::string& limit : planned.limits)
         limits += (limits.isEmpty() ? QString() : QStringLiteral("; ")) + fromStd(limit);
-    const QString cells[] = {number, fromStd(plainNumber(planned.point.mhz)),
-                             fromStd(formatMask(planned.errorHz, "###0.0#")), QString::number(lines.size()), limits};
+    const QString cells[] = {number, fromStd(plainNumber(planned.point.mhz)), errorText(planned.errorHz),
+                             QString::number(lines.size()), limits};
     for (int column = 0; column < 5; ++column)
         m_list->setItem(row, column, new QTableWidgetItem(cells[column]));
-    m_list->scrollToBottom();
+    // The cell is often too narrow for every limit the step breaks.
+    m_list->item(row, 4)->setToolTip(limits);
+    if (following)
+        m_list->scrollToBottom();
 
     QString progress = QStringLiteral("Step %1 of %2").arg(step + 1).arg(m_planned.size());
     if (m_passes != 1)
         progress += QStringLiteral(", pass %1").arg(pass);
     if (m_passes != 0) {
         m_progress->setValue(std::min(m_stepsStarted, m_progress->maximum()));
-        if (const std::optional<long long> left = secondsLeft(at, m_stepsStarted, m_progress->maximum()))
-            progress += QStringLiteral(", about %1 s left").arg(*left);
+        // Paced by the steps since the second, which began at m_secondStepAt.
+        if (m_stepsStarted >= 2) {
+            if (const std::optional<long long> left =
+                    secondsLeft(at - m_secondStepAt, m_stepsStarted - 1, m_progress->maximum() - 1))
+                progress += QStringLiteral(", about %1 left").arg(fromStd(durationText(*left)));
+        }
     }
     m_status->setText(progress);
+    m_state = QStringLiteral("Sweep step %1 of %2").arg(step + 1).arg(m_planned.size());
+    if (m_passes != 1)
+        m_state += QStringLiteral(", pass %1").arg(pass);
+    tellUnseen(m_state);
 }
 
-void SweepWindow::onEnded(const QString& status)
+void SweepWindow::onEnded(const QString& status, const QString& state)
 {
     m_panel.showBoardReplies(m_link.takePendingText());
     m_panel.holdBoardCommands(false);
@@ -282,4 +343,63 @@ void SweepWindow::onEnded(const QString& status)
         m_progress->setRange(0, 1);
     updateStartButton();
     emit runningChanged(false);
+    // A sweep kept running unseen tells its end, until the window is seen.
+    if (m_runningUnseen)
+        tellUnseen(state);
+}
+
+void SweepWindow::showMessage(const QString& text) { m_messages.showMessageOver(this, text); }
+
+void SweepWindow::tellUnseen(const QString& state)
+{
+    if (m_runningUnseen && !isVisible())
+        emit unseenStateChanged(state, m_status->text());
+}
+
+void SweepWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_runner.isRunning()) {
+        const int answer = m_messages.ask(
+            this,
+            QStringLiteral("The sweep is still running. Stop it, or keep it running with this window closed? "
+                           "While it runs unseen, its state shows under the panel, and a click there opens "
+                           "this window again."),
+            {QStringLiteral("Stop"), QStringLiteral("Keep running"), QStringLiteral("Cancel")}, kCancelAnswer);
+        if (answer == kCancelAnswer) {
+            event->ignore();
+            return;
+        }
+        if (answer == kStopAnswer)
+            stop();
+        else
+            m_runningUnseen = true;
+    }
+    event->accept();
+}
+
+void SweepWindow::keyPressEvent(QKeyEvent* event)
+{
+    // As closing the window, with the same question while a sweep runs.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void SweepWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_runningUnseen) {
+        m_runningUnseen = false;
+        emit unseenStateChanged(QString(), QString());
+    }
+}
+
+void SweepWindow::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (m_runningUnseen && m_runner.isRunning())
+        emit unseenStateChanged(m_state, m_status->text());
 }

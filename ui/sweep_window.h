@@ -1,7 +1,9 @@
 // The sweep window: a sweep (start, stop, step) or a hop file from the
 // panel's settings with only the output frequency changed, sent through the
 // same engine as vantrel-ctl's sweep, with a progress bar and a live list
-// of the steps. The panel's board buttons are held while it runs.
+// of the steps. The panel's board buttons are held while it runs. Closing it
+// while a sweep runs asks whether to stop the sweep or keep it running
+// unseen; meanwhile the window tells its state for the main window to show.
 #pragma once
 
 #include <QElapsedTimer>
@@ -17,6 +19,10 @@ class ControlPanel;
 class FileChooser;
 class MessageSink;
 class QCheckBox;
+class QCloseEvent;
+class QHideEvent;
+class QKeyEvent;
+class QShowEvent;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -47,15 +53,33 @@ public:
     void start();
     void stop();
 
+    // The answers when the window is closed while a sweep runs.
+    static constexpr int kStopAnswer = 0;
+    static constexpr int kKeepRunningAnswer = 1;
+    static constexpr int kCancelAnswer = 2;
+
 signals:
     void runningChanged(bool running);
+    // While a sweep runs, or has ended, with this window hidden: `state`, a
+    // few words for the main window ("Sweep step 3 of 11"), and `details`,
+    // the window's own status line. Both empty once the window is seen.
+    void unseenStateChanged(const QString& state, const QString& details);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void buildControls();
     void updateStartButton();
     std::optional<vantrel::SweepPoints> readPoints();
     void onStepStarted(int pass, int step, const QStringList& lines, std::chrono::nanoseconds at);
-    void onEnded(const QString& status);
+    void onEnded(const QString& status, const QString& state);
+    void showMessage(const QString& text);
+    // The state for the main window, when this window is hidden.
+    void tellUnseen(const QString& state);
 
     ControlPanel& m_panel;
     vantrel::SerialLink& m_link;
@@ -67,6 +91,13 @@ private:
     int m_passes = 1;
     int m_stepsStarted = 0;
     QElapsedTimer m_sinceStart;
+    // When the second step began: the time left is paced by the steps from
+    // there on, the first one sending a whole set however few the rest send.
+    std::chrono::nanoseconds m_secondStepAt{0};
+    // The user closed the window and kept the sweep running: its end is
+    // told to the main window too.
+    bool m_runningUnseen = false;
+    QString m_state; // "Sweep step 3 of 11", for the main window
 
     QRadioButton* m_sweepMode = nullptr;
     QRadioButton* m_hopMode = nullptr;

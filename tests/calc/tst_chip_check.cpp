@@ -3,11 +3,13 @@
 #include <QtTest>
 
 #include "chip_check.h"
+#include "plan_session.h"
 #include "worked_examples.h"
 
 using namespace vantrel;
 
 Q_DECLARE_METATYPE(vantrel::Settings)
+Q_DECLARE_METATYPE(vantrel::ChipLimit)
 
 namespace {
 
@@ -32,6 +34,69 @@ QStringList names(const std::vector<ChipLimitBreak>& breaks)
     return list;
 }
 
+// The broken limits after the panel's runs of `settings` and `presses`.
+std::vector<ChipLimitBreak> breaksAfter(const Settings& settings, const Presses& presses = {})
+{
+    PlanSession session(settings);
+    session.press(presses);
+    return checkChipLimits(session.settings(), session.result());
+}
+
+const ChipLimitBreak* find(const std::vector<ChipLimitBreak>& breaks, ChipLimit limit)
+{
+    for (const ChipLimitBreak& item : breaks) {
+        if (item.limit == limit)
+            return &item;
+    }
+    return nullptr;
+}
+
+// The single changes an advice text names: "lower the PFD: a larger Ref
+// Divider, or tick Ref Divide/2" names two.
+QStringList curesIn(QString advice)
+{
+    for (const char* lead : {"lower the PFD: ", "raise the PFD: "}) {
+        if (advice.startsWith(QLatin1String(lead)))
+            advice.remove(0, int(qstrlen(lead)));
+    }
+    return advice.split(QRegularExpression(QStringLiteral(", or |, | or ")));
+}
+
+// Whether making the change `cure` names to `settings` mends `limit`; for
+// "choose another O/P divider", whether some other divider does.
+bool cures(const QString& cure, Settings s, ChipLimit limit)
+{
+    Presses presses;
+    if (cure == QLatin1String("choose another O/P divider")) {
+        for (int k = 0; k <= 6; ++k) {
+            Settings moved = s;
+            moved.outDivCont = k;
+            if (k != s.outDivCont && !find(breaksAfter(moved), limit))
+                return true;
+        }
+        return false;
+    }
+    if (cure.startsWith(QLatin1String("clear Prescalar 8/9")))
+        s.prescale8 = false;
+    else if (cure == QLatin1String("lower the PFD") || cure == QLatin1String("a larger Ref Divider")
+             || cure == QLatin1String("raise the Ref Divider"))
+        s.rdividerText = "1023";
+    else if (cure == QLatin1String("a smaller Ref Divider"))
+        s.rdividerText = "1";
+    else if (cure == QLatin1String("tick Ref Divide/2") || cure == QLatin1String("clear Ref Divide/2"))
+        s.refDiv2 = !s.refDiv2;
+    else if (cure == QLatin1String("tick Ref Doubler") || cure == QLatin1String("clear Ref Doubler"))
+        s.refDbl = !s.refDbl;
+    else if (cure == QLatin1String("press Auto Set >>"))
+        presses.autoSet = true;
+    else if (cure.startsWith(QLatin1String("enter a Wanted F out of 35 to 4400 MHz"))) {
+        s.foutText = "1000";
+        presses.autoSet = true;
+    } else
+        qFatal("no change known for \"%s\"", qPrintable(cure));
+    return !find(breaksAfter(s, presses), limit);
+}
+
 } // namespace
 
 class TestChipCheck : public QObject {
@@ -40,6 +105,8 @@ private slots:
     void eachSideOfEachBound_data();
     void eachSideOfEachBound();
     void anItemSaysWhatAndWhatToDo();
+    void theAdviceCures_data();
+    void theAdviceCures();
     void fracOutsideItsRange();
     void stoppedPlansAreCheckedOnWhatTheyComputed();
 };
@@ -133,6 +200,77 @@ void TestChipCheck::anItemSaysWhatAndWhatToDo()
     QVERIFY(!highBreaks.empty());
     QCOMPARE(highBreaks[0].summary, std::string("INT 74 below 75 for prescaler 8/9"));
     QVERIFY(highBreaks[0].advice.find("Prescalar") == std::string::npos);
+}
+
+void TestChipCheck::theAdviceCures_data()
+{
+    QTest::addColumn<Settings>("settings");
+    QTest::addColumn<ChipLimit>("limit");
+    QTest::addColumn<QString>("advice");
+
+    QTest::addRow("INT 73 with 8/9") << typed("30", "2200", "100000") << ChipLimit::IntMin
+                                     << "clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD";
+    // 4/5 needs INT 23: clearing 8/9 cannot mend INT 7 or 3, nor can halving the PFD.
+    Settings s = typed("250", "2200", "100000", "1");
+    s.refDiv2 = true; // PFD 125: INT 17
+    QTest::addRow("INT 17 with 8/9, Ref Divide/2 ticked") << s << ChipLimit::IntMin
+                                                          << "lower the PFD: a larger Ref Divider";
+    s = typed("250", "2200", "100000", "1"); // PFD 250: INT 8
+    QTest::addRow("INT 8 with 8/9") << s << ChipLimit::IntMin << "lower the PFD: a larger Ref Divider";
+    s.prescale8 = false;
+    QTest::addRow("INT 8 with 4/5") << s << ChipLimit::IntMin << "lower the PFD: a larger Ref Divider";
+    s.frText = "180"; // INT 12: halving the PFD gives 24
+    QTest::addRow("INT 12 with 4/5")
+        << s << ChipLimit::IntMin << "lower the PFD: a larger Ref Divider, or tick Ref Divide/2";
+    s = typed("30", "2300", "100000");
+    s.refDbl = true; // PFD 60: INT 38
+    QTest::addRow("INT 38 with 8/9 and the doubler, VCO 2300")
+        << s << ChipLimit::IntMin
+        << "clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD";
+    s.prescale8 = false;
+    s.foutText = "1200";
+    s.outDivCont = 0; // VCO 1200 below range, INT 20
+    QTest::addRow("INT 20 with 4/5 and the doubler")
+        << s << ChipLimit::IntMin << "lower the PFD: clear Ref Doubler, a larger Ref Divider, or tick Ref Divide/2";
+
+    QTest::addRow("INT above 65535") << typed("10", "2400", "100", "300") << ChipLimit::IntMax
+                                     << "raise the PFD: a smaller Ref Divider, or tick Ref Doubler";
+
+    s = typed("100", "2400", "100000");
+    QTest::addRow("PFD 100") << s << ChipLimit::Pfd << "raise the Ref Divider";
+    s = typed("50", "2400", "100000");
+    QTest::addRow("PFD 50") << s << ChipLimit::Pfd << "raise the Ref Divider, or tick Ref Divide/2";
+    s.refDiv2 = true;
+    s.refDbl = true;
+    s.frText = "33"; // 33 x 2 / 2
+    QTest::addRow("PFD 33, Ref Divide/2 ticked") << s << ChipLimit::Pfd
+                                                 << "raise the Ref Divider, or clear Ref Doubler";
+    s.refDiv2 = false;
+    s.frText = "20"; // 20 x 2 = 40
+    QTest::addRow("PFD 40, doubled") << s << ChipLimit::Pfd
+                                     << "raise the Ref Divider, tick Ref Divide/2, or clear Ref Doubler";
+
+    QTest::addRow("VCO below range") << typed("10", "1000", "100000") << ChipLimit::Vco
+                                     << "press Auto Set >>, or choose another O/P divider";
+    s = typed("10", "34.5", "100000");
+    s.outDivCont = 5; // 1104 MHz; divider 64 puts it at 2208, but Auto Set >> refuses 34.5
+    QTest::addRow("VCO below range, output 34.5") << s << ChipLimit::Vco << "choose another O/P divider";
+    s = typed("10", "20", "100000");
+    QTest::addRow("VCO below range, output 20")
+        << s << ChipLimit::Vco << "enter a Wanted F out of 35 to 4400 MHz and press Auto Set >>";
+}
+
+void TestChipCheck::theAdviceCures()
+{
+    QFETCH(Settings, settings);
+    QFETCH(ChipLimit, limit);
+    QFETCH(QString, advice);
+    const std::vector<ChipLimitBreak> breaks = breaksAfter(settings);
+    const ChipLimitBreak* item = find(breaks, limit);
+    QVERIFY(item);
+    QCOMPARE(QString::fromStdString(item->advice), advice);
+    for (const QString& cure : curesIn(advice))
+        QVERIFY2(cures(cure, settings, limit), qPrintable(cure));
 }
 
 // No plan of the panel leaves FRAC at MOD or above any more; a plan that did

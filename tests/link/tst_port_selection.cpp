@@ -13,6 +13,8 @@ class TestPortSelection : public QObject {
 private slots:
     void choice_data();
     void choice();
+    void aNameSaysWhatToType_data();
+    void aNameSaysWhatToType();
     void toolTipListsPortsByNumber();
 };
 
@@ -41,8 +43,9 @@ void TestPortSelection::choice_data()
     QTest::addRow("COM: 3.5 rounds to even 4") << "3.5" << com << true << "COM4";
     QTest::addRow("COM: zero does nothing") << "0" << com << false << "";
     QTest::addRow("COM: empty does nothing") << "" << com << false << "";
-    QTest::addRow("COM: a name does nothing") << "COM3" << com << false << "";
-    QTest::addRow("COM: a path does nothing") << "/dev/pts/5" << com << false << "";
+    // A name used to do nothing; now it says what to type.
+    QTest::addRow("COM: a name is an error") << "COM3" << com << true << "";
+    QTest::addRow("COM: a path is an error") << "/dev/pts/5" << com << true << "";
     // Used to strand the window silently; now it is a message.
     QTest::addRow("COM: beyond 16 bits is an error") << "40000" << com << true << "";
     QTest::addRow("COM: negative is an error") << "-2" << com << true << "";
@@ -55,7 +58,7 @@ void TestPortSelection::choice_data()
     QTest::addRow("listed: beyond the list is an error") << "5" << listed << true << "";
     QTest::addRow("listed: zero does nothing") << "0" << listed << false << "";
     QTest::addRow("listed: empty does nothing") << "" << listed << false << "";
-    QTest::addRow("listed: a name does nothing") << "COM3" << listed << false << "";
+    QTest::addRow("listed: a name is an error") << "COM3" << listed << true << "";
     QTest::addRow("listed: a path") << "/dev/pts/5" << listed << true << "/dev/pts/5";
     QTest::addRow("listed: a path with blanks around") << "  /dev/pts/5 " << listed << true << "/dev/pts/5";
 }
@@ -73,6 +76,36 @@ void TestPortSelection::choice()
     QCOMPARE(target.error.isEmpty(), !chosen || !device.isEmpty());
     if (!target.error.isEmpty())
         QVERIFY2(target.error.startsWith("Cannot open port "), qPrintable(target.error));
+}
+
+void TestPortSelection::aNameSaysWhatToType_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<PortNaming>("naming");
+    QTest::addColumn<QString>("error");
+    const QString numbers = "a number picks a port the system lists (1 for the first; the box's tool tip lists them)";
+    QTest::addRow("a listed port's name") << " ttyUSB1 " << PortNaming::ListedPorts
+                                          << "Cannot open port ttyUSB1: type its number, 3, or its path, /dev/ttyUSB1";
+    QTest::addRow("a device's name, not listed")
+        << "ttyACM0" << PortNaming::ListedPorts << "Cannot open port ttyACM0: type the device's path, /dev/ttyACM0; " + numbers;
+    QTest::addRow("any other name") << "abc" << PortNaming::ListedPorts
+                                    << "Cannot open port abc: type a port number or a device path such as "
+                                       "/dev/ttyUSB0; " + numbers;
+    QTest::addRow("COM3 on Windows") << "com3" << PortNaming::ComNumbers
+                                     << "Cannot open port com3: type the port's number, 3 for COM3";
+    QTest::addRow("a name on Windows") << "abc" << PortNaming::ComNumbers
+                                       << "Cannot open port abc: type the port's number, such as 3 for COM3";
+}
+
+void TestPortSelection::aNameSaysWhatToType()
+{
+    QFETCH(QString, text);
+    QFETCH(PortNaming, naming);
+    QFETCH(QString, error);
+    const vantrel::PortTarget target =
+        vantrel::resolvePort(vantrel::readPortRequest(text.toStdString(), naming), naming, kPorts);
+    QVERIFY(target.chosen);
+    QCOMPARE(target.error, error);
 }
 
 void TestPortSelection::toolTipListsPortsByNumber()

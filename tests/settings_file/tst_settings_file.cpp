@@ -9,7 +9,13 @@
 
 #include "settings_file.h"
 
+#ifdef Q_OS_UNIX
+#include "unblocking_fifo.h"
+#endif
+
 using vantrel::PanelSettings;
+
+Q_DECLARE_METATYPE(vantrel::SettingsSource)
 
 namespace {
 
@@ -67,6 +73,8 @@ private slots:
     void refusesAFaultyFile_data();
     void refusesAFaultyFile();
     void filesThatCannotBeRead();
+    void whatIsNoSettingsFile_data();
+    void whatIsNoSettingsFile();
     void aFailedSaveSaysWhy();
 };
 
@@ -174,6 +182,57 @@ void TestSettingsFile::filesThatCannotBeRead()
     const vantrel::SettingsFileReading tooLarge = vantrel::readSettingsFile(large.fileName());
     QVERIFY(!tooLarge.settings);
     QCOMPARE(tooLarge.error, QStringLiteral("it is larger than 1048576 bytes, too large for a settings file"));
+}
+
+void TestSettingsFile::whatIsNoSettingsFile_data()
+{
+    // The window takes regular files only; a tool may read a pipe.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<vantrel::SettingsSource>("source");
+    QTest::addColumn<QString>("error");
+    const auto regular = vantrel::SettingsSource::RegularFileOnly;
+    QTest::addRow("an empty file") << "empty" << regular << "the file is empty";
+    QTest::addRow("an empty file, for a tool") << "empty" << vantrel::SettingsSource::AnyFile << "the file is empty";
+    QTest::addRow("blank lines only") << "blank" << regular << "the file is empty";
+    QTest::addRow("a folder") << "folder" << regular << "it is a folder, not a file";
+#ifdef Q_OS_UNIX
+    // Both used to hold the window: the FIFO until a writer came, /dev/zero
+    // until a megabyte of zeros had been read and refused as too large.
+    QTest::addRow("a FIFO") << "fifo" << regular << "it is a pipe, not a regular file";
+    QTest::addRow("a device") << "/dev/zero" << regular << "it is a device, not a regular file";
+#endif
+}
+
+void TestSettingsFile::whatIsNoSettingsFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(vantrel::SettingsSource, source);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    QString path = dir.filePath(kind);
+    if (kind == QLatin1String("empty") || kind == QLatin1String("blank")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kind == QLatin1String("blank") ? " \r\n\n" : "");
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir(dir.path()).mkdir(kind));
+    } else if (kind.startsWith(QLatin1Char('/'))) {
+        path = kind;
+    }
+#ifdef Q_OS_UNIX
+    std::optional<UnblockingFifo> fifo;
+    if (kind == QLatin1String("fifo")) {
+        fifo.emplace(path);
+        QVERIFY(fifo->isMade());
+    }
+#endif
+    const vantrel::SettingsFileReading reading = vantrel::readSettingsFile(path, source);
+    QVERIFY(!reading.settings);
+    QCOMPARE(reading.error, error);
+#ifdef Q_OS_UNIX
+    if (fifo)
+        QVERIFY2(!fifo->wasNeeded(), "the read waited for a writer");
+#endif
 }
 
 void TestSettingsFile::aFailedSaveSaysWhy()

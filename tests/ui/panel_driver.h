@@ -20,8 +20,24 @@
 
 class RecordingSink final : public MessageSink {
 public:
-    void showMessage(const QString& text) override { messages << text; }
+    void showMessage(const QString& text) override { showMessageOver(nullptr, text); }
+    void showMessageOver(QWidget* window, const QString& text) override
+    {
+        messages << text;
+        shownOver << window;
+    }
+    // Answers with `answer` when it is among the answers offered, else as dismissed.
+    int ask(QWidget* window, const QString& text, const QStringList& answers, int cancel) override
+    {
+        questions << text;
+        shownOver << window;
+        const qsizetype chosen = answers.indexOf(answer);
+        return chosen < 0 ? cancel : int(chosen);
+    }
     QStringList messages;
+    QStringList questions;
+    QList<QWidget*> shownOver; // for each message and question, the window it was shown over
+    QString answer;
 };
 
 class PanelDriver {

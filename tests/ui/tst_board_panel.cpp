@@ -2,6 +2,8 @@
 // pseudo-terminal, or a pseudo-terminal played by the test for the failures.
 #include <QtTest>
 
+#include <QTemporaryDir>
+
 #include "board_harness.h"
 #include "panel_driver.h"
 
@@ -38,6 +40,10 @@ private slots:
     void decodeTakesTheSetOfItsOwnLine();
     void repliesAndUserData();
     void boardStoppedMidCommand();
+    void portMessagesSayWhatToDo_data();
+    void portMessagesSayWhatToDo();
+    void noSetFromAPlanThatStopped_data();
+    void noSetFromAPlanThatStopped();
 };
 
 void TestBoardPanel::initTestCase()
@@ -214,6 +220,88 @@ void TestBoardPanel::boardStoppedMidCommand()
     QVERIFY(!d.get<QWidget>("WriteAll")->isVisible());
     QVERIFY(!text1(d).isEmpty());
     QVERIFY(commandButtonsEnabled(d)); // ready for the next port
+}
+
+void TestBoardPanel::portMessagesSayWhatToDo_data()
+{
+    // What is typed ("file" a regular file, "held" a port another program
+    // has), and what the reply box then says.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("says");
+    QTest::addRow("a name") << "abc" << "Cannot open port abc: type a port number or a device path such as /dev/ttyUSB0";
+    QTest::addRow("a device's name") << "ttyS0" << "/dev/ttyS0";
+    QTest::addRow("a regular file") << "file" << "is not a serial port (a regular file)";
+    QTest::addRow("/dev/null") << "/dev/null" << "is not a serial port";
+    QTest::addRow("a port another program holds") << "held" << "another program has it (the lock file ";
+}
+
+// Each used to end in nothing or in the system's bare words.
+void TestBoardPanel::portMessagesSayWhatToDo()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    TestPty pty;
+    vantrel::SerialLink holder;
+    if (typed == QLatin1String("file")) {
+        typed = dir.filePath(QStringLiteral("settings.json"));
+        QFile file(typed);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else if (typed == QLatin1String("held")) {
+        typed = pty.path();
+        QVERIFY(holder.open(typed).opened);
+    }
+    PanelDriver d;
+    openPort(d, typed);
+    QVERIFY2(text1(d).contains(says), qPrintable(text1(d)));
+    QVERIFY(d.get<QWidget>("SetCP")->isVisible());
+    QVERIFY(d.get<QWidget>("CPNo")->isVisible());
+    QVERIFY(!d.get<QWidget>("SendAll")->isVisible());
+}
+
+void TestBoardPanel::noSetFromAPlanThatStopped_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("refusal");
+    QTest::addRow("Set all Registers") << "SendAll" << "Set all Registers sent nothing";
+    QTest::addRow("SetAll") << "SetAll" << "Set all Registers sent nothing";
+    QTest::addRow("Write EE") << "WriteAll" << "Write EE sent nothing";
+}
+
+// The words of the last complete plan stay in place when a plan stops; they
+// used to go out as if they were the settings' own.
+void TestBoardPanel::noSetFromAPlanThatStopped()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, refusal);
+    Board board;
+    QVERIFY(board.start({QStringLiteral("--log")}));
+    PanelDriver d;
+    openPort(d, board.path());
+    // As found: divider 16, then a 60 MHz PFD, and Auto Set >> back to divider 1.
+    d.type("FoutText", QStringLiteral("2320.5"));
+    d.arrows("OutDivCont", true, 4);
+    d.type("FrText", QStringLiteral("30"));
+    d.click("RefDbl");
+    d.click("AutoDiv");
+    QVERIFY(d.listing().startsWith(QStringLiteral("More than 12 bits needed for fractional registers")));
+    d.sink.messages.clear();
+
+    d.click(button.toLatin1().constData());
+    const QString text = refusal + QStringLiteral(": the settings give no complete plan "
+                                                  "(More than 12 bits needed for fractional registers).");
+    QCOMPARE(d.sink.messages, QStringList{text});
+    QCOMPARE(text1(d), text + QLatin1Char('\n'));
+    QVERIFY(commandButtonsEnabled(d));
+
+    // The read-back is still allowed, and a plan that completes goes out.
+    d.click("Init");
+    QTRY_COMPARE_WITH_TIMEOUT(lineTexts(board.logLines()), QStringList{"INIT"}, kCommandWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(d.panel.initFlag(), 0, kCommandWaitMs);
+    QVERIFY(!d.listing().startsWith(QStringLiteral("More than 12 bits")));
+    d.click(button.toLatin1().constData());
+    QTRY_VERIFY_WITH_TIMEOUT(board.logLines().size() > 1, kCommandWaitMs);
+    QCOMPARE(d.sink.messages.size(), 1);
 }
 
 QTEST_MAIN(TestBoardPanel)

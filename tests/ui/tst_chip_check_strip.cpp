@@ -35,9 +35,14 @@ void TestChipCheckStrip::theWindowGrowsByTheStrip()
     QCOMPARE(w.d.panel.size(), QSize(433, 552));
     QCOMPARE(w.d.panel.pos(), QPoint(0, 0));
     QCOMPARE(w.window.size(), QSize(433, 552 + ChipCheckStrip::kHeight));
-    QCOMPARE(w.strip()->geometry(), QRect(0, 552, 433, ChipCheckStrip::kHeight));
+    QCOMPARE(QRect(w.strip()->mapTo(&w.window, QPoint(0, 0)), w.strip()->size()),
+             QRect(0, 552, 433, ChipCheckStrip::kHeight));
     QCOMPARE(w.window.windowTitle(), QStringLiteral("Vantrel"));
-    QCOMPARE(w.strip()->text(), QString()); // no plan has run yet
+    // No plan has run yet, but the strip tells the state of the start
+    // settings (it used to stay blank until the first keystroke) ...
+    QCOMPARE(w.strip()->text(), QStringLiteral("Within chip limits"));
+    // ... without running the plan, whose results box stays empty.
+    QCOMPARE(w.d.listing(), QString());
 }
 
 void TestChipCheckStrip::followsThePlan()

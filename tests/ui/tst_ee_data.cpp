@@ -37,6 +37,7 @@ private slots:
     void clearedBoxWritesNothing();
     void failuresAreReportedAndLoseNothing_data();
     void failuresAreReportedAndLoseNothing();
+    void aPlanThatStoppedListsNothing();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -65,6 +66,19 @@ void TestEEData::listingInItsWindow()
     QCOMPARE(window->text()->objectName(), QStringLiteral("EEtext"));
     QCOMPARE(window->text()->geometry(), QRect(8, 8, 297, 281));
     QCOMPARE(window->text()->toPlainText(), kListing);
+    // Every line whole in the box, the first one (the longest) included.
+    const QFontMetrics metrics(window->text()->font());
+    const int room = window->text()->viewport()->width() - 2 * int(window->text()->document()->documentMargin());
+    for (const QString& line : kListing.split(QLatin1Char('\n')))
+        QVERIFY2(metrics.horizontalAdvance(line) <= room, qPrintable(line));
+    // In a face too wide for the box the window grows to the line.
+    const QString wide = QStringLiteral(";  Fout = 2320.123456789012MHz      Ref = 10.000000000000MHz  ") + kListing;
+    window->setListing(wide);
+    QVERIFY(window->width() > 312);
+    QVERIFY(metrics.horizontalAdvance(wide.section(QLatin1Char('\n'), 0, 0))
+            <= window->text()->viewport()->width() - 2 * int(window->text()->document()->documentMargin()));
+    window->setListing(kListing);
+    QCOMPARE(window->size(), QSize(312, 329));
 
     d.arrow("Pwr", false); // any recalculation hides it
     QVERIFY(!window->isVisible());
@@ -145,6 +159,25 @@ void TestEEData::failuresAreReportedAndLoseNothing()
     QCOMPARE(fileBytes(path), QByteArray("; kept\r\n"));
     QVERIFY(d.panel.eeDataWindow()->isVisible());
     QVERIFY(d.panel.eeDataWindow()->text()->toPlainText().startsWith(QStringLiteral(";  R = 1")));
+}
+
+// The words of the last complete plan used to be listed, and appended to
+// the firmware's source, as if they were the stopped plan's.
+void TestEEData::aPlanThatStoppedListsNothing()
+{
+    PanelDriver d;
+    d.firstExampleOptions();
+    d.click("GenRegFile");
+    d.click("PicEEdata");
+    QCOMPARE(fileBytes(QStringLiteral("4351SynthReg.txt")), block(0));
+    d.type("ResolutionText", QStringLiteral("2441.40625"));
+    QVERIFY(d.listing().startsWith(QStringLiteral("More than 12 bits")));
+    d.click("PicEEdata");
+    QCOMPARE(d.sink.messages.size(), 1);
+    QVERIFY2(d.sink.messages.first().startsWith(QStringLiteral("PIC EE Data made no listing: the settings give no "
+                                                               "complete plan")),
+             qPrintable(d.sink.messages.first()));
+    QCOMPARE(fileBytes(QStringLiteral("4351SynthReg.txt")), block(0));
 }
 
 QTEST_MAIN(TestEEData)

@@ -18,6 +18,7 @@
 
 #ifdef Q_OS_UNIX
 #include "board_harness.h"
+#include "unblocking_fifo.h"
 #endif
 
 namespace {
@@ -132,8 +133,11 @@ private slots:
     void noMuxButtonInTheFile();
     void aBadSettingsFileChangesNothing_data();
     void aBadSettingsFileChangesNothing();
+    void noSettingsFileToRead_data();
+    void noSettingsFileToRead();
     void aFailedSaveSaysWhy();
     void copyPutsTheWordsOnTheClipboard();
+    void noCopyFromAPlanThatStopped();
     void pasteDecodesAsTheBoardsSet_data();
     void pasteDecodesAsTheBoardsSet();
     void aBadPasteChangesNothing_data();
@@ -143,6 +147,8 @@ private slots:
     void help_data();
     void help();
     void nothingWhileTheBoardsSetIsAwaited();
+    void closePortBringsTheSelectionBack();
+    void everyEntryHasAnAccessLetter();
 };
 
 void TestMainWindowMenus::theWindowGrowsByTheBar()
@@ -277,6 +283,48 @@ void TestMainWindowMenus::aBadSettingsFileChangesNothing()
     QVERIFY(message.endsWith(QStringLiteral(". Nothing was changed.")));
 }
 
+void TestMainWindowMenus::noSettingsFileToRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::addRow("an empty file") << "empty" << "the file is empty";
+#ifdef Q_OS_UNIX
+    // Used to freeze the window until something wrote to the FIFO.
+    QTest::addRow("a FIFO") << "fifo" << "it is a pipe, not a regular file";
+#endif
+}
+
+void TestMainWindowMenus::noSettingsFileToRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.json"));
+#ifdef Q_OS_UNIX
+    std::optional<UnblockingFifo> fifo;
+    if (kind == QLatin1String("fifo"))
+        fifo.emplace(path);
+#endif
+    if (kind == QLatin1String("empty")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    MenuWindow w;
+    setUnusualState(w.d);
+    w.d.sink.messages.clear();
+    const QStringList before = everything(w.d);
+    w.files.openName = path;
+    w.trigger("OpenSettings");
+    QCOMPARE(everything(w.d), before);
+    QCOMPARE(w.d.sink.messages,
+             QStringList{QStringLiteral("The settings were not opened from %1: %2. Nothing was changed.")
+                             .arg(QDir::toNativeSeparators(path), reason)});
+#ifdef Q_OS_UNIX
+    if (fifo)
+        QVERIFY2(!fifo->wasNeeded(), "the window waited for a writer");
+#endif
+}
+
 void TestMainWindowMenus::aFailedSaveSaysWhy()
 {
     QTemporaryDir dir;
@@ -303,6 +351,21 @@ void TestMainWindowMenus::copyPutsTheWordsOnTheClipboard()
     w.trigger("CopyRegisterSet");
     QCOMPARE(QGuiApplication::clipboard()->text(),
              QStringLiteral("0x00740640\r\n0x0800FD01\r\n0x18004E42\r\n0x00000003\r\n0x0085003C\r\n0x00580005\r\n"));
+}
+
+// The words of the last complete plan stay in place when a plan stops; they
+// used to be copied as if they were the settings' own.
+void TestMainWindowMenus::noCopyFromAPlanThatStopped()
+{
+    MenuWindow w;
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    w.d.type("FrText", QStringLiteral("30")); // MOD 12000
+    w.trigger("CopyRegisterSet");
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    const QString text = QStringLiteral("Copy Register Set copied nothing: the settings give no complete plan "
+                                        "(More than 12 bits needed for fractional registers).");
+    QCOMPARE(w.d.sink.messages, QStringList{text});
+    QCOMPARE(w.d.get<QPlainTextEdit>("Text1")->toPlainText(), text + QLatin1Char('\n'));
 }
 
 void TestMainWindowMenus::pasteDecodesAsTheBoardsSet_data()
@@ -394,7 +457,9 @@ void TestMainWindowMenus::help_data()
     QTest::addRow("Keyboard Shortcuts")
         << "KeyboardShortcuts"
         << QStringList{"Ctrl+O   Open Settings…", "Ctrl+S   Save Settings As…", "Ctrl+Q   Quit",
-                       "Ctrl+Shift+V   Paste Register Set", "Tab, Shift+Tab", "Up, Down, Page Up, Page Down"};
+                       "Ctrl+Shift+V   Paste Register Set", "Tab, Shift+Tab", "Up, Down, Page Up, Page Down",
+                       "leave the results and reply boxes too", "the underlined letter",
+                       "Enter or Space on the chip-limits strip"};
     const QString versionLine = QStringLiteral("Vantrel %1\n").arg(QStringLiteral(VANTREL_VERSION));
     QTest::addRow("About Vantrel") << "AboutVantrel"
                                    << QStringList{versionLine, "ADF4351", "ADF4150", "README.md", "share/doc/vantrel"};
@@ -439,6 +504,76 @@ void TestMainWindowMenus::nothingWhileTheBoardsSetIsAwaited()
 #else
     QSKIP("needs a pseudo-terminal");
 #endif
+}
+
+// The port could not be changed once open, even for a wrong device.
+void TestMainWindowMenus::closePortBringsTheSelectionBack()
+{
+#ifdef Q_OS_UNIX
+    Board board;
+    QVERIFY(board.start({QStringLiteral("--log")}));
+    TestPty other;
+    MenuWindow w;
+    auto* close = w.window.findChild<QAction*>(QStringLiteral("ClosePort"));
+    QVERIFY(close);
+    QVERIFY(!close->isEnabled()); // no port to close
+    w.d.type("CPNo", board.path());
+    w.d.click("SetCP");
+    QVERIFY(close->isEnabled());
+
+    // Not while a command paces its lines.
+    w.d.click("WriteAll");
+    w.trigger("ClosePort");
+    QCOMPARE(w.d.sink.messages, QStringList{"The port stays open: a command is sending its lines."});
+    QTRY_COMPARE_WITH_TIMEOUT(board.logLines().size(), 12, 5000);
+    QTRY_VERIFY(w.d.get<QWidget>("Init")->isEnabled());
+    w.d.click("Init");
+    w.trigger("ClosePort");
+    QTRY_COMPARE_WITH_TIMEOUT(w.d.panel.initFlag(), 0, 5000);
+    QVERIFY(w.d.link.isOpen());
+    QCOMPARE(w.d.sink.messages.size(), 2);
+    QCOMPARE(w.d.sink.messages.constLast(), w.d.sink.messages.constFirst());
+
+    w.trigger("ClosePort");
+    QVERIFY(!w.d.link.isOpen());
+    QVERIFY(!close->isEnabled());
+    QVERIFY(w.d.get<QWidget>("SetCP")->isVisible());
+    QVERIFY(w.d.get<QWidget>("CPNo")->isVisible());
+    QVERIFY(!w.d.get<QWidget>("SendAll")->isVisible());
+    QVERIFY2(w.d.get<QPlainTextEdit>("Text1")->toPlainText().endsWith(
+                 QStringLiteral("Closed the port %1\n").arg(board.path())),
+             qPrintable(w.d.get<QPlainTextEdit>("Text1")->toPlainText()));
+    // Another port opens, and the first is free for other programs.
+    w.d.type("CPNo", other.path());
+    w.d.click("SetCP");
+    QVERIFY(w.d.get<QWidget>("SendAll")->isVisible());
+    vantrel::SerialLink again;
+    QVERIFY(again.open(board.path()).opened);
+    QCOMPARE(w.d.sink.messages.size(), 2);
+#else
+    QSKIP("needs a pseudo-terminal");
+#endif
+}
+
+// Alt and a letter reach every menu entry, no letter twice in one menu.
+void TestMainWindowMenus::everyEntryHasAnAccessLetter()
+{
+    MenuWindow w;
+    const QList<QAction*> menus = w.window.menuBar()->actions();
+    QVERIFY(!menus.isEmpty());
+    for (const QAction* menu : menus) {
+        QVERIFY2(menu->text().count(QLatin1Char('&')) == 1, qPrintable(menu->text()));
+        QSet<QChar> letters;
+        for (const QAction* entry : menu->menu()->actions()) {
+            if (entry->isSeparator())
+                continue;
+            const qsizetype at = entry->text().indexOf(QLatin1Char('&'));
+            QVERIFY2(at >= 0 && at + 1 < entry->text().size(), qPrintable(entry->text()));
+            const QChar letter = entry->text().at(at + 1).toLower();
+            QVERIFY2(!letters.contains(letter), qPrintable(entry->text()));
+            letters.insert(letter);
+        }
+    }
 }
 
 QTEST_MAIN(TestMainWindowMenus)

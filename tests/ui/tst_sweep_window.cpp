@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QMenu>
 #include <QTableWidget>
@@ -57,6 +58,42 @@ struct SweepDriver {
     SweepWindow window;
 };
 
+// The program's windows: the main window with its menus and the sweep
+// window reached from them.
+struct BothWindows {
+    BothWindows() : main(d.panel, d.sink, files), sweep(d.panel, d.link, d.commands, d.sink, files)
+    {
+        main.menus()->addSweepWindow(sweep);
+        main.show();
+        sweep.show();
+    }
+    template <typename T>
+    T* get(const char* name) const
+    {
+        T* widget = sweep.findChild<T*>(QString::fromLatin1(name));
+        if (!widget)
+            qFatal("no control named %s", name);
+        return widget;
+    }
+    // A sweep that runs for a minute at least: 2400 down to 2300 by 1 MHz.
+    void startLongSweep(const QString& port)
+    {
+        d.type("CPNo", port);
+        d.click("SetCP");
+        get<QLineEdit>("StartText")->setText(QStringLiteral("2400"));
+        get<QLineEdit>("StopText")->setText(QStringLiteral("2300"));
+        get<QLineEdit>("StepText")->setText(QStringLiteral("-1"));
+        get<QCheckBox>("LoopCheck")->setChecked(true);
+        QTest::mouseClick(get<QPushButton>("StartButton"), Qt::LeftButton);
+    }
+    QString status() const { return get<QLabel>("SweepStatus")->text(); }
+
+    PanelDriver d;
+    OneFile files;
+    MainWindow main;
+    SweepWindow sweep;
+};
+
 } // namespace
 
 class TestSweepWindow : public QObject {
@@ -69,6 +106,15 @@ private slots:
     void boardGoneMidSweep();
     void aBadHopLineSendsNothing();
     void theBoardMenuShowsIt();
+    void closingWhileItRunsAsks_data();
+    void closingWhileItRunsAsks();
+    void closingWhenIdleAsksNothing();
+    void messagesInTheWindowsTerms_data();
+    void messagesInTheWindowsTerms();
+    void theListStaysWhereTheUserScrolled();
+    void timeLeftFromTheStepsAfterTheFirst();
+    void closingTheProgramWaitsForTheBoard_data();
+    void closingTheProgramWaitsForTheBoard();
 };
 
 void TestSweepWindow::initTestCase()
@@ -196,9 +242,198 @@ void TestSweepWindow::theBoardMenuShowsIt()
     QVERIFY(!sweep.isVisible());
     QAction* entry = main.menus()->boardMenu()->findChild<QAction*>(QStringLiteral("Sweep"));
     QVERIFY(entry);
-    QCOMPARE(entry->text(), QStringLiteral("Sweep…"));
+    QCOMPARE(entry->text(), QStringLiteral("&Sweep…"));
     entry->trigger();
     QVERIFY(sweep.isVisible());
+}
+
+void TestSweepWindow::closingWhileItRunsAsks_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("byEscape");
+    QTest::addRow("Cancel") << "Cancel" << false;
+    QTest::addRow("Stop") << "Stop" << false;
+    QTest::addRow("Keep running") << "Keep running" << false;
+    QTest::addRow("Esc, then Keep running") << "Keep running" << true;
+}
+
+// Closing it used to leave a looping sweep running unseen, the panel's
+// board buttons grey with no reason.
+void TestSweepWindow::closingWhileItRunsAsks()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, byEscape);
+    Board board;
+    QVERIFY(board.start({}));
+    BothWindows w;
+    w.startLongSweep(board.path());
+    QVERIFY(w.sweep.isRunning());
+    QVERIFY(!w.d.get<QWidget>("SendAll")->toolTip().isEmpty()); // why the buttons are grey
+    QTRY_VERIFY_WITH_TIMEOUT(w.status().startsWith(QStringLiteral("Step 2 of 101")), kWaitMs);
+    // Nor can the port be closed under it.
+    w.main.findChild<QAction*>(QStringLiteral("ClosePort"))->trigger();
+    QCOMPARE(w.d.sink.messages,
+             QStringList{"The port stays open: a sweep is running; stop it first (Board, Sweep…)."});
+    QVERIFY(w.d.link.isOpen());
+
+    w.d.sink.answer = answer;
+    if (byEscape)
+        QTest::keyClick(&w.sweep, Qt::Key_Escape);
+    else
+        w.sweep.close();
+    QCOMPARE(w.d.sink.questions.size(), 1);
+    QVERIFY(w.d.sink.questions.constFirst().startsWith(QStringLiteral("The sweep is still running.")));
+    QCOMPARE(w.d.sink.shownOver.constLast(), &w.sweep);
+    QPushButton* state = w.main.sweepStateButton();
+    if (answer == QLatin1String("Cancel")) {
+        QVERIFY(w.sweep.isVisible());
+        QVERIFY(w.sweep.isRunning());
+        QVERIFY(!state->isVisible());
+        return;
+    }
+    QVERIFY(!w.sweep.isVisible());
+    if (answer == QLatin1String("Stop")) {
+        QTRY_VERIFY_WITH_TIMEOUT(!w.sweep.isRunning(), kWaitMs);
+        QVERIFY(!state->isVisible());
+        QVERIFY(w.d.get<QWidget>("SendAll")->isEnabled());
+        return;
+    }
+    // Kept running: its state shows beside the strip and follows the steps.
+    QVERIFY(w.sweep.isRunning());
+    QVERIFY(state->isVisible());
+    QVERIFY2(state->text().startsWith(QStringLiteral("Sweep step ")), qPrintable(state->text()));
+    QTRY_VERIFY_WITH_TIMEOUT(state->text().startsWith(QStringLiteral("Sweep step 4 of 101")), kWaitMs);
+    QVERIFY(state->toolTip().startsWith(QStringLiteral("Step 4 of 101")));
+    // A press opens the window again, which takes the state back.
+    QTest::mouseClick(state, Qt::LeftButton);
+    QVERIFY(w.sweep.isVisible());
+    QVERIFY(!state->isVisible());
+    QVERIFY(w.sweep.isRunning());
+    w.sweep.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.sweep.isRunning(), kWaitMs);
+}
+
+void TestSweepWindow::closingWhenIdleAsksNothing()
+{
+    BothWindows w;
+    w.sweep.close();
+    QVERIFY(!w.sweep.isVisible());
+    QCOMPARE(w.d.sink.questions, QStringList());
+    QVERIFY(!w.main.sweepStateButton()->isVisible());
+}
+
+void TestSweepWindow::messagesInTheWindowsTerms_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("stop");
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<QString>("message");
+    QTest::addRow("no step") << "2400" << "2410" << "0" << "Step MHz must not be 0";
+    QTest::addRow("a step away from the stop")
+        << "2400" << "2410" << "-1" << "Step MHz -1 leads away from Stop MHz; give it the sign of Stop MHz - Start MHz";
+    QTest::addRow("a start that is no number") << "24OO" << "2410" << "1" << "Start MHz must be a number (it is \"24OO\")";
+}
+
+// The engine names the values as the command line does (START, STOP, STEP);
+// the window has its own labels, and its boxes belong in front of it.
+void TestSweepWindow::messagesInTheWindowsTerms()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, stop);
+    QFETCH(QString, step);
+    QFETCH(QString, message);
+    TestPty pty;
+    SweepDriver w;
+    w.openPort(pty.path());
+    w.sweep(start.toLatin1().constData(), stop.toLatin1().constData(), step.toLatin1().constData());
+    QTest::mouseClick(w.get<QPushButton>("StartButton"), Qt::LeftButton);
+    QVERIFY(!w.window.isRunning());
+    QCOMPARE(w.d.sink.messages, QStringList{message});
+    QCOMPARE(w.d.sink.shownOver, QList<QWidget*>{&w.window});
+}
+
+// It used to jump to the newest step while the user read an earlier one.
+void TestSweepWindow::theListStaysWhereTheUserScrolled()
+{
+    Board board;
+    QVERIFY(board.start({}));
+    SweepDriver w;
+    w.window.resize(560, 300);
+    w.openPort(board.path());
+    w.sweep("2400", "2401.5", "0.05"); // 31 steps, 2400.15 among them
+    w.get<QCheckBox>("ChangedOnly")->setChecked(true);
+    QTest::mouseClick(w.get<QPushButton>("StartButton"), Qt::LeftButton);
+    auto* list = w.get<QTableWidget>("StepList");
+    QScrollBar* scroll = list->verticalScrollBar();
+    QTRY_VERIFY_WITH_TIMEOUT(scroll->maximum() > 2, kWaitMs);
+    QCOMPARE(scroll->value(), scroll->maximum()); // following the steps so far
+    scroll->setValue(1);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.window.isRunning(), kWaitMs);
+    QCOMPARE(list->rowCount(), 31);
+    QCOMPARE(scroll->value(), 1);
+    for (int row = 0; row < list->rowCount(); ++row) {
+        // Not "-0.0" for the tiny negative error of 2400.15 MHz.
+        QVERIFY2(!list->item(row, 2)->text().startsWith(QLatin1Char('-')), qPrintable(list->item(row, 2)->text()));
+        QCOMPARE(list->item(row, 4)->toolTip(), list->item(row, 4)->text());
+    }
+    QCOMPARE(list->item(3, 1)->text(), QStringLiteral("2400.15"));
+}
+
+// The first step sends a whole set, the rest one word each: counting it
+// made the first estimates far too long.
+void TestSweepWindow::timeLeftFromTheStepsAfterTheFirst()
+{
+    Board board;
+    QVERIFY(board.start({}));
+    SweepDriver w;
+    w.openPort(board.path());
+    w.sweep("2400", "2401", "0.1"); // 11 steps
+    w.get<QCheckBox>("ChangedOnly")->setChecked(true);
+    w.get<QSpinBox>("DwellSpin")->setValue(300); // 0.6 s for the first step, 0.3 s for each after it
+    QTest::mouseClick(w.get<QPushButton>("StartButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(w.status().startsWith(QStringLiteral("Step 3 of 11")), kWaitMs);
+    // Nine steps from the third on at 0.3 s, 2.7 s, or a little more on a
+    // busy machine; counting the first step gives 4 s and more.
+    const QRegularExpressionMatch left =
+        QRegularExpression(QStringLiteral("^Step 3 of 11, about (\\d) s left$")).match(w.status());
+    QVERIFY2(left.hasMatch(), qPrintable(w.status()));
+    QVERIFY2(left.captured(1).toInt() <= 3, qPrintable(w.status()));
+    w.window.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.window.isRunning(), kWaitMs);
+}
+
+void TestSweepWindow::closingTheProgramWaitsForTheBoard_data()
+{
+    QTest::addColumn<bool>("sweeping");
+    QTest::addColumn<int>("lines"); // what the board holds in the end
+    QTest::addRow("Write EE under way") << false << 12;
+    QTest::addRow("a sweep's first step under way") << true << 6;
+}
+
+// Quitting mid-command used to end the program at once: the EEPROM kept half
+// a store, the chip half a step.
+void TestSweepWindow::closingTheProgramWaitsForTheBoard()
+{
+    QFETCH(bool, sweeping);
+    QFETCH(int, lines);
+    Board board;
+    QVERIFY(board.start({"--log"}));
+    BothWindows w;
+    if (sweeping) {
+        w.startLongSweep(board.path());
+    } else {
+        w.d.type("CPNo", board.path());
+        w.d.click("SetCP");
+        w.d.click("WriteAll");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(board.logLines().size() >= 2, kWaitMs);
+    QVERIFY(!w.main.close());
+    QVERIFY(w.main.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!w.main.isVisible(), kWaitMs);
+    QTest::qWait(300);
+    const QStringList seen = lineTexts(board.logLines());
+    QCOMPARE(seen.size(), lines);
+    QCOMPARE(seen.last(), sweeping ? QStringLiteral("R00780000") : QStringLiteral("W"));
 }
 
 QTEST_MAIN(TestSweepWindow)

@@ -53,6 +53,7 @@ private slots:
     void appendsNumberedBlocks();
     void appendFailures_data();
     void appendFailures();
+    void aPlanThatStoppedAppendsNothing();
     void usageErrors_data();
     void usageErrors();
 };
@@ -153,6 +154,20 @@ void TestVantrelPlanEe::usageErrors()
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.err.startsWith(error));
     QCOMPARE(run.out, QByteArray());
+}
+
+// The last complete plan's words stay in place when a plan stops; they used
+// to be appended to the firmware's source as if they were this plan's.
+void TestVantrelPlanEe::aPlanThatStoppedAppendsNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const Run run = runPlan(kWorkedSettings + QStringList{"--resolution", "2441.40625", "--ee", "--append", "reg.txt"},
+                            dir.path());
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QByteArray());
+    QVERIFY2(run.err.startsWith("vantrel-plan: nothing listed or written: no plan: More than 12 bits"), run.err.constData());
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("reg.txt"))));
 }
 
 QTEST_GUILESS_MAIN(TestVantrelPlanEe)
