@@ -55,18 +55,6 @@ std::string joined(const std::vector<std::string>& items)
     return out;
 }
 
-// The registers a read-back lacks: each word is kept under its low three
-// bits, so a register that never came holds another's word (or none).
-std::string missingRegisters(const RegisterSet& set)
-{
-    std::string missing;
-    for (std::size_t i = 0; i < set.size(); ++i) {
-        if ((set[i] & 7u) != i)
-            missing += (missing.empty() ? "" : ", ") + std::string(1, static_cast<char>('0' + i));
-    }
-    return missing;
-}
-
 bool isWire(const ProgramUnit& unit, Mode mode)
 {
     if (unit.query)
@@ -677,10 +665,8 @@ void ScpiInstrument::reset()
 void ScpiInstrument::onRecalled(const RegisterSet& set)
 {
     m_link.takePendingText();
-    if (const std::string missing = missingRegisters(set); !missing.empty()) {
-        endRecall(QStringLiteral("the board sent no word for register %1: not a whole set of registers 0 to 5 "
-                                 "(an erased or invalid EEPROM?)")
-                      .arg(QString::fromStdString(missing)));
+    if (const std::string bad = notAWholeSet(set); !bad.empty()) {
+        endRecall(QString::fromStdString(bad));
         return;
     }
     PlanSession session = planned(m_settings);

@@ -50,10 +50,10 @@ public:
     // Nothing on the wire and nothing still to go.
     bool wireIdle() const;
 
-    // OUTPut maps to this one control. Until the RF output enable bit has a
-    // control of its own, that is Chip Enable.
-    static bool outputOn(const Settings& settings) { return settings.enable; }
-    static void setOutput(Settings& settings, bool on) { settings.enable = on; }
+    // OUTPut is the RF output enable bit: the output muted while the chip
+    // and its loop keep running, as a signal generator's output switch.
+    static bool outputOn(const Settings& settings) { return settings.chip.rfOutputEnable; }
+    static void setOutput(Settings& settings, bool on) { settings.chip.rfOutputEnable = on; }
 
 signals:
     // Something ended on the wire or a recall came in: a waiting command may run.

@@ -81,8 +81,8 @@ def main():
 
     cw = plan_words("--fout", "2400")
     cw_low = plan_words("--fout", "2400", "--power", "1")
-    quiet = plan_words("--fout", "2400", "--power", "1", "--disable")
-    steps = [plan_words("--fout", f, "--power", "1", "--disable") for f in ("2400", "2400.5", "2401")]
+    quiet = plan_words("--fout", "2400", "--power", "1", "--rf-off")
+    steps = [plan_words("--fout", f, "--power", "1", "--rf-off") for f in ("2400", "2400.5", "2401")]
     expected = set_lines(cw) + set_lines(cw_low) + set_lines(quiet)
     expected += set_lines(steps[0]) + changed_lines(steps[0], steps[1]) + changed_lines(steps[1], steps[2])
     expected += set_lines(quiet)

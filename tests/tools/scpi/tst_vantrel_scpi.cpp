@@ -90,7 +90,7 @@ void TestVantrelScpi::wordsOnTheWireAreThePlans_data()
     QTest::addRow("FREQ in Hz, then POW and OUTP")
         << autoDivider << QStringList{"FREQ 145200000", "POW -1DBM", "OUTP OFF"}
         << Expected{{"set", "--fout", "145.2"}, {"set", "--fout", "145.2", "--power", "1"},
-                    {"set", "--fout", "145.2", "--power", "1", "--disable"}};
+                    {"set", "--fout", "145.2", "--power", "1", "--rf-off"}};
     QTest::addRow("the reference, on options of the panel")
         << QStringList{"--auto-divider", "--mux", "lock", "--charge-pump", "7", "--resolution", "100000"}
         << QStringList{"ROSC:EXT:FREQ 25MHZ;:FREQ 2.4835GHZ"}
