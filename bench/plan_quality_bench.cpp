@@ -39,7 +39,7 @@ vantrel::Settings settingsOf(const char* ref, const char* rdiv, const char* fout
 // same run so that a loaded machine slows both alike; and the figures alone,
 // of the plan's result, which is what they add to each plan (the difference
 // of the first two is lost in the noise of a shared machine).
-void qualityOnTopOfPlan(benchmark::State& state, vantrel::Settings settings)
+void qualityOnTopOfPlan(benchmark::State& state, const vantrel::Settings& settings)
 {
     const vantrel::PlanValues previous;
     const vantrel::LoopBandwidth loop;
@@ -118,7 +118,7 @@ struct AdvisorCase {
 // cleanest already), INT 73 at 30 MHz (thousands qualify within half the
 // step), a step too fine for MOD (the plan stopped), integer-N following the
 // datasheet at an 80 MHz reference.
-void planAdvisor(benchmark::State& state, AdvisorCase c)
+void planAdvisor(benchmark::State& state, const AdvisorCase& c)
 {
     vantrel::AdviceRequest request;
     request.settings = c.settings;
