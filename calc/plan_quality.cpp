@@ -68,13 +68,11 @@ PlanQuality planQuality(const QualityInput& in)
 
     // With FRAC 0 the modulator's input is 0 and its output stays still: no
     // sequence, no fractional spurs. The dither runs whatever FRAC is.
-    if (in.integerN)
+    if (in.integerN || (fracZero && !in.lowSpur)) {
         q.fractional = FractionalSpurs::None;
-    else if (in.lowSpur)
+    } else if (in.lowSpur) {
         q.fractional = FractionalSpurs::Dithered;
-    else if (fracZero)
-        q.fractional = FractionalSpurs::None;
-    else {
+    } else {
         q.fractional = FractionalSpurs::Interval;
         q.fractionalSpurIntervalKHz = in.pfdMHz / (in.mod * fractionalRepeatFactor(in.mod)) * kKHzPerMHz;
     }

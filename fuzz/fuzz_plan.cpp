@@ -1,7 +1,9 @@
 // Fuzz target: the frequency plan from arbitrary settings and chip options,
 // run twice in a row as the window does (the second run starts from the
 // first one's values); and every complete set read back into a window that
-// holds only its reference, which must give the same six words again.
+// holds only its reference, which must give the same six words again. The
+// run without its texts (the advisor's) must plan the same, and a complete
+// plan's quality figures must hold together.
 //
 // Input: up to ten fields separated by '|':
 //   fout | fr | rdivider | resolution | controls | fout | fr | rdivider | resolution | controls
@@ -15,6 +17,7 @@
 // those set the chip options, one each in the order of chipOptionFields()
 // (modulo the field's size; a default where the field is short), then the
 // MUXOUT code among them (mod 5: none, 1, 2, 5, 7).
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -28,6 +31,7 @@
 #include "chip_options.h"
 #include "frequency_plan.h"
 #include "fuzz_check.h"
+#include "plan_quality.h"
 #include "plan_session.h"
 #include "register_decode.h"
 #include "register_layout.h"
@@ -172,12 +176,42 @@ void checkComplete(const PlanResult& result, const Settings& s)
     }
 }
 
+bool sameNumber(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+// The figures of a complete plan: the boundary spur no further than half a
+// PFD step, the fractional spurs no wider apart than a FRAC step, the
+// in-band noise the power sum of its two parts (at most 3.02 dB above the
+// larger).
+void checkQuality(const PlanResult& result, const Settings& s)
+{
+    const std::optional<PlanQuality> q = planQuality(s, result, {});
+    const PlanValues& p = result.values;
+    if (!q || !std::isfinite(p.fcomp) || !std::isfinite(q->inBand10kHzDbcHz))
+        return;
+    const double pfdKHz = p.fcomp * 1000;
+    if (const std::optional<double> offset = q->boundarySpurOffset())
+        VANTREL_FUZZ_CHECK(*offset > 0 && *offset <= pfdKHz / 2 * (1 + 1e-12));
+    if (q->fractional == FractionalSpurs::Interval)
+        VANTREL_FUZZ_CHECK(q->fractionalSpurIntervalKHz > 0
+                           && q->fractionalSpurIntervalKHz <= pfdKHz / p.denom * (1 + 1e-12));
+    const double larger = std::max(q->inBandFloorDbcHz, q->flicker10kHzDbcHz);
+    VANTREL_FUZZ_CHECK(q->inBand10kHzDbcHz >= larger && q->inBand10kHzDbcHz <= larger + 3.0103);
+}
+
 void check(const PlanResult& result, const Settings& s, const PlanValues& previous)
 {
-    if (result.outcome == PlanOutcome::Complete)
+    const PlanResult bare = computePlanValues(s, previous);
+    VANTREL_FUZZ_CHECK(bare.outcome == result.outcome && bare.warnings == result.warnings);
+    VANTREL_FUZZ_CHECK(bare.values.registers == result.values.registers);
+    for (const auto field : {&PlanValues::fcomp, &PlanValues::r, &PlanValues::fout, &PlanValues::vco, &PlanValues::n,
+                             &PlanValues::fract, &PlanValues::denom, &PlanValues::errorHz})
+        VANTREL_FUZZ_CHECK(sameNumber(bare.values.*field, result.values.*field));
+    if (result.outcome == PlanOutcome::Complete) {
         checkComplete(result, s);
-    else
+        checkQuality(result, s);
+    } else {
         VANTREL_FUZZ_CHECK(result.values.registers == previous.registers);
+    }
 }
 
 } // namespace

@@ -64,14 +64,16 @@ void ChipCheckStrip::showCheck(const vantrel::ChipCheck& check)
         text += QStringLiteral(" \u00B7 ") + notes.join(QStringLiteral(" \u00B7 "));
         lines << QStringLiteral("Chip options: ") + notes.join(QStringLiteral(", "));
     }
-    // The plan's quality figures, for a plan that has them.
+    // The plan's quality figures, for a plan that has them, after a blank
+    // line: built as one text, since the strip follows every keystroke.
+    QString details = lines.join(QLatin1Char('\n'));
     if (check.quality) {
-        lines << QString() << QStringLiteral("Plan quality. ") + QString::fromLatin1(vantrel::kQualityEstimateNote);
-        for (const vantrel::QualityLine& line : vantrel::qualityLines(*check.quality))
-            lines << QString::fromStdString(line.label + ": " + line.value);
+        std::string figures = vantrel::qualityText(*check.quality);
+        figures.pop_back(); // its last line end
+        details += QStringLiteral("\n\n") + QString::fromStdString(figures);
     }
     setText(text);
-    setToolTip(lines.join(QLatin1Char('\n')));
+    setToolTip(details);
     setAccessibleDescription(toolTip());
 }
 

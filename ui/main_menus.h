@@ -1,6 +1,6 @@
 // The menu bar of the program's window: settings files (File), the register
 // set on the clipboard (Board), the chip options (Chip), the plan's quality
-// and the advisor (Plan) and help (Help). Every box and file dialog
+// and the advisor, the band map (Plan) and help (Help). Every box and file dialog
 // goes through the collaborators it is handed, so nothing here blocks a test,
 // and a settings file or a pasted set is applied whole or not at all.
 #pragma once

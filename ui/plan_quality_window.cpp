@@ -142,7 +142,7 @@ void PlanQualityWindow::build()
     buttons->addWidget(m_apply);
     column->addLayout(buttons);
     layout->addWidget(advisor, 1);
-    resize(640, 560);
+    resize(780, 560);
     updateApply();
 }
 
@@ -190,7 +190,7 @@ void PlanQualityWindow::showLoopBandwidth(const LoopBandwidth& loop)
         m_loopBandwidth->setText(loop.assumed() ? QString() : fromStd(plainNumber(*loop.setKHz)));
     setRoleColour(m_loopBandwidth, QPalette::Base, kWhite);
     m_loopState->setText(loop.assumed()
-                             ? QStringLiteral("kHz, assumed: the board's loop filter decides it; type it here")
+                             ? QStringLiteral("kHz, assumed: the board's loop filter decides it")
                              : QStringLiteral("kHz"));
 }
 

@@ -1,7 +1,8 @@
 // vantrel-shot: renders the program's window into a PNG file, as it looks at
 // start or after the output frequency has been typed, the sweep window in the
 // middle of a sweep, the chip options window with a board's set read back,
-// and the band map over a range, for the README.
+// the Plan Quality window with the advisor's list, and the band map over a
+// range, for the README.
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,12 +13,14 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <utility>
 
 #include "band_map_window.h"
 #include "board_commands.h"
 #include "chip_options_window.h"
 #include "control_panel.h"
 #include "main_menus.h"
+#include "plan_quality_window.h"
 #include "register_set_text.h"
 #include "file_chooser.h"
 #include "frequency_units.h"
@@ -65,8 +68,6 @@ int main(int argc, char* argv[])
                       QStringLiteral("TEXT")});
     parser.addOption({QStringLiteral("ref"), QStringLiteral("Type TEXT into the reference box (Ref In) first."),
                       QStringLiteral("TEXT")});
-    parser.addOption({QStringLiteral("resolution"),
-                      QStringLiteral("Type TEXT into the output step box (Hz) first."), QStringLiteral("TEXT")});
     parser.addOption({QStringLiteral("sweep-window"),
                       QStringLiteral("Write a picture of the sweep window to FILE (PNG), two seconds into a sweep "
                                      "from 2400 to 2410 MHz on the board at --port."),
@@ -77,6 +78,15 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("chip-options"),
                       QStringLiteral("Write a picture of the chip options window (Chip, Options…) to FILE (PNG), "
                                      "after the set given by --words has been loaded as a set read back."),
+                      QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("rdiv"), QStringLiteral("Type TEXT into the Ref Divider box first."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("resolution"),
+                      QStringLiteral("Type TEXT into the resolution box, after the Ref Divider and the output."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("plan-quality"),
+                      QStringLiteral("Write a picture of the Plan Quality window (Plan, Plan Quality…) to FILE (PNG), "
+                                     "with the advisor's list for the settings given."),
                       QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("words"),
                       QStringLiteral("Six words, in any form Paste Register Set takes, loaded before --chip-options."),
@@ -93,9 +103,10 @@ int main(int argc, char* argv[])
                       QStringLiteral("KHZ")});
     parser.process(app);
     if (!parser.isSet(QStringLiteral("screenshot")) && !parser.isSet(QStringLiteral("sweep-window"))
-        && !parser.isSet(QStringLiteral("chip-options")) && !parser.isSet(QStringLiteral("band-map"))) {
-        std::fprintf(stderr, "vantrel-shot: --screenshot FILE, --sweep-window FILE, --chip-options FILE or "
-                             "--band-map FILE is required\n");
+        && !parser.isSet(QStringLiteral("chip-options")) && !parser.isSet(QStringLiteral("plan-quality"))
+        && !parser.isSet(QStringLiteral("band-map"))) {
+        std::fprintf(stderr, "vantrel-shot: --screenshot FILE, --sweep-window FILE, --chip-options FILE, "
+                             "--plan-quality FILE or --band-map FILE is required\n");
         return 2;
     }
 
@@ -106,12 +117,22 @@ int main(int argc, char* argv[])
     ControlPanel panel(messages, link, commands);
     MainWindow window(panel, messages, files);
     window.show();
-    // The reference first: the step box's handlers follow it.
-    const std::pair<const char*, const char*> typed[] = {
-        {"ref", "FrText"}, {"resolution", "ResolutionText"}, {"fout", "FoutText"}};
-    for (const auto& [option, box] : typed) {
+    // Typed in this order: the reference first, then a new Ref Divider, which
+    // rewrites the resolution.
+    const std::pair<const char*, const char*> boxes[] = {
+        {"ref", "FrText"}, {"rdiv", "Rdivider"}, {"fout", "FoutText"}, {"resolution", "ResolutionText"}};
+    for (const auto& [option, box] : boxes) {
         if (parser.isSet(QLatin1String(option)))
             panel.findChild<QLineEdit*>(QLatin1String(box))->setText(parser.value(QLatin1String(option)));
+    }
+    if (parser.isSet(QStringLiteral("loop-bandwidth"))) {
+        const vantrel::FrequencyReading loop = vantrel::readFrequency(
+            parser.value(QStringLiteral("loop-bandwidth")).toStdString(), vantrel::FrequencyUnit::kHz);
+        if (!loop.value || !vantrel::isLoopBandwidth(*loop.value)) {
+            std::fprintf(stderr, "vantrel-shot: --loop-bandwidth: not a bandwidth in kHz\n");
+            return 2;
+        }
+        panel.setLoopBandwidth(vantrel::LoopBandwidth{*loop.value});
     }
     if (parser.isSet(QStringLiteral("screenshot")) && !save(window.grab().toImage(), parser.value(QStringLiteral("screenshot"))))
         return 1;
@@ -130,14 +151,12 @@ int main(int argc, char* argv[])
         if (!save(options->grab().toImage(), parser.value(QStringLiteral("chip-options"))))
             return 1;
     }
-    if (parser.isSet(QStringLiteral("loop-bandwidth"))) {
-        const vantrel::FrequencyReading loop = vantrel::readFrequency(
-            parser.value(QStringLiteral("loop-bandwidth")).toStdString(), vantrel::FrequencyUnit::kHz);
-        if (!loop.value || !vantrel::isLoopBandwidth(*loop.value)) {
-            std::fprintf(stderr, "vantrel-shot: --loop-bandwidth: not a bandwidth in kHz\n");
-            return 2;
-        }
-        panel.setLoopBandwidth(vantrel::LoopBandwidth{*loop.value});
+    if (parser.isSet(QStringLiteral("plan-quality"))) {
+        window.findChild<QAction*>(QStringLiteral("PlanQuality"))->trigger();
+        PlanQualityWindow* quality = window.menus()->planQualityWindow();
+        quality->adviseNow();
+        if (!save(quality->grab().toImage(), parser.value(QStringLiteral("plan-quality"))))
+            return 1;
     }
     if (parser.isSet(QStringLiteral("band-map"))) {
         window.findChild<QAction*>(QStringLiteral("BandMap"))->trigger();

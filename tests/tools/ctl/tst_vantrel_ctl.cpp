@@ -97,6 +97,7 @@ private slots:
     void frequenciesWithUnits_data();
     void frequenciesWithUnits();
     void dryRunOpensNoPort();
+    void stepsCarryTheirQuality();
     void chipOptionsTravelWithTheSweep();
     void readSaysWhichWordsItChanges();
 };
@@ -546,6 +547,28 @@ void TestVantrelCtl::dryRunOpensNoPort()
     QCOMPARE(skipped.status, 0);
     QVERIFY2(skipped.err.contains("skipped step 1 of 2 (line 1, 2100 MHz)"), skipped.err.constData());
     QVERIFY2(skipped.out.startsWith("step 2 of 2 (line 2, 2300 MHz)"), skipped.out.constData());
+}
+
+// Each step's JSON line holds its plan quality figures, rounded as the text
+// shows them, with the loop bandwidth given; the text lines stay as they were.
+void TestVantrelCtl::stepsCarryTheirQuality()
+{
+    const Run run = runCtl({"sweep", "2400", "2400.01", "0.01", "--dry-run", "--json", "--loop-bandwidth", "20"});
+    QCOMPARE(run.status, 0);
+    const QList<QByteArray> lines = run.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    // 2400 MHz is 240 x 10 MHz: FRAC 0. 2400.01 MHz is FRAC 4 of 4000, 10 kHz from it.
+    QVERIFY2(lines[0].contains("\"quality\":{\"boundary_spur_in_loop\":false,\"boundary_spur_offset_khz\":null,"
+                               "\"flicker_10khz_dbc_hz\":-108.4,\"fractional_spur_interval_khz\":null,"
+                               "\"in_band_10khz_dbc_hz\":-101.4,\"in_band_floor_dbc_hz\":-102.4,"
+                               "\"loop_bandwidth_khz\":20,\"pfd_mhz\":10,\"pfd_spur_offset_mhz\":10}"),
+             lines[0].constData());
+    QVERIFY2(lines[1].contains("\"boundary_spur_in_loop\":true,\"boundary_spur_offset_khz\":10,"), lines[1].constData());
+    QVERIFY2(lines[1].contains("\"fractional_spur_interval_khz\":1.25,"), lines[1].constData());
+
+    const Run text = runCtl({"sweep", "2400", "2400.01", "0.01", "--dry-run"});
+    QVERIFY(!text.out.contains("quality"));
+    QVERIFY(!text.out.contains("dBc"));
 }
 
 // The chip options are part of every step's words, and with changed words
