@@ -52,7 +52,7 @@ std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, cons
             step.errorHz = plan.errorHz;
             step.plannedMHz = plan.fout + plan.errorHz / 1000000;
             for (const ChipLimitBreak& item : checkChipLimits(session.settings(), session.result()))
-                step.limits.push_back(item.summary);
+                step.limits.push_back(item.summary());
             if (strict && !step.limits.empty())
                 step.problem = "breaks a chip limit: " + step.limits.front();
         }
