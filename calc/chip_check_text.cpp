@@ -11,42 +11,50 @@
 namespace vantrel {
 namespace {
 
-// Up to six decimals, no trailing zeros: 33.3333333 -> "33.333333", 10 -> "10".
-// Most amounts are whole (INT, MOD, a bound), and written straight away.
-std::string amount(double value)
+// A number in a text, with its unit when it has one: up to six decimals, no
+// trailing zeros (33.3333333 -> "33.333333", 10 -> "10").
+struct Amount {
+    double value;
+    std::string_view unit = {};
+};
+
+void append(std::string& text, std::string_view part) { text += part; }
+
+void append(std::string& text, const Amount& amount)
 {
-    if (value == std::floor(value) && std::fabs(value) < 1e15) {
+    // Most amounts are whole (INT, MOD, a bound), and written straight away.
+    if (amount.value == std::floor(amount.value) && std::fabs(amount.value) < 1e15) {
         char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value)).ptr;
-        return std::string(digits, end);
+        const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(amount.value)).ptr;
+        text.append(digits, end);
+    } else {
+        text += formatMask(amount.value, "#0.######");
     }
-    return formatMask(value, "#0.######");
-}
-
-std::string withUnit(double value, std::string_view unit)
-{
-    std::string text = amount(value);
-    if (!unit.empty()) {
+    if (!amount.unit.empty()) {
         text += ' ';
-        text += unit;
+        text += amount.unit;
     }
-    return text;
 }
 
-std::string joined(std::initializer_list<std::string_view> parts)
+template <class... Parts>
+void appendAll(std::string& text, const Parts&... parts)
 {
-    std::size_t size = 0;
-    for (const std::string_view part : parts)
-        size += part.size();
+    (append(text, parts), ...);
+}
+
+// The parts in a row, in one string: the summary is made after every
+// keystroke, for the strip.
+template <class... Parts>
+std::string words(const Parts&... parts)
+{
     std::string text;
-    text.reserve(size);
-    for (const std::string_view part : parts)
-        text += part;
+    text.reserve(64);
+    appendAll(text, parts...);
     return text;
 }
 
-// "a", "a, or b", "a, b, or c": the cures of one break, any of which will do.
-// Each cure is given with the words of this limit, and named when it applies.
+// "a", "a, or b", "a, b, or c": the cures of one break that apply, any of
+// which will do, each in the words of this limit.
 struct Cure {
     ChipCure cure;
     std::string_view words;
@@ -69,20 +77,13 @@ std::string anyOf(const ChipLimitBreak& item, std::initializer_list<Cure> cures)
     return text;
 }
 
-// The cures that lower the PFD for an INT below its least, in the advice's order.
-std::string intLowerings(const ChipLimitBreak& item)
-{
-    return anyOf(item, {{ChipCure::RefDoubler, "clear Ref Doubler"},
-                        {ChipCure::RefDivider, "a larger Ref Divider"},
-                        {ChipCure::RefDivide2, "tick Ref Divide/2"}});
-}
-
+// The bound says the variant: below or above, the prescaler, the PFD's
+// mode, the band-select clock's mode.
 bool below(const ChipLimitBreak& item, double lower) { return item.bound == lower; }
 
-const char* prescalerOf(const ChipLimitBreak& item) { return item.bound == kMinInt89 ? "8/9" : "4/5"; }
+std::string_view prescalerOf(const ChipLimitBreak& item) { return item.bound == kMinInt89 ? "8/9" : "4/5"; }
 
-// The PFD's bound says the mode it belongs to.
-const char* pfdModeOf(const ChipLimitBreak& item)
+std::string_view pfdModeOf(const ChipLimitBreak& item)
 {
     if (item.bound == kMaxPfdIntegerNPhaseAdjustMHz)
         return " in integer-N with phase adjust";
@@ -93,35 +94,41 @@ const char* pfdModeOf(const ChipLimitBreak& item)
 
 bool clockModeHigh(const ChipLimitBreak& item) { return item.bound == kMaxBandSelectClockHighMHz * 1000; }
 
-std::string rangeMHz(double low, double high) { return amount(low) + " to " + amount(high) + " MHz"; }
+constexpr Amount mhz(double value) { return {value, "MHz"}; }
 
 // The words after the amount in an amount's summary: "below 75 for prescaler 8/9".
-std::string relation(const ChipLimitBreak& item)
+void appendRelation(std::string& text, const ChipLimitBreak& item)
 {
     switch (item.limit) {
     case ChipLimit::RefIn:
-        return below(item, kMinRefInMHz) ? "below " + withUnit(kMinRefInMHz, "MHz")
-                                         : "above " + withUnit(kMaxRefInMHz, "MHz");
-    case ChipLimit::RefInDoubled: return "above " + withUnit(kMaxRefInDoubledMHz, "MHz") + " with the doubler on";
-    case ChipLimit::IntMin: return "below " + amount(item.bound) + " for prescaler " + prescalerOf(item);
-    case ChipLimit::IntMax: return "above " + amount(kMaxInt);
+        if (below(item, kMinRefInMHz))
+            return appendAll(text, "below ", mhz(kMinRefInMHz));
+        return appendAll(text, "above ", mhz(kMaxRefInMHz));
+    case ChipLimit::RefInDoubled: return appendAll(text, "above ", mhz(kMaxRefInDoubledMHz), " with the doubler on");
+    case ChipLimit::IntMin: return appendAll(text, "below ", Amount{item.bound}, " for prescaler ", prescalerOf(item));
+    case ChipLimit::IntMax: return appendAll(text, "above ", Amount{kMaxInt});
     case ChipLimit::Mod:
-        return below(item, kMinModFractional) ? "below " + amount(kMinModFractional) + " in fractional mode"
-                                              : "above " + amount(kMaxMod);
-    case ChipLimit::Frac: return "outside 0 to " + amount(item.bound - 1) + " (MOD " + amount(item.bound) + ")";
-    case ChipLimit::RCounter: return "outside " + amount(kMinR) + " to " + amount(kMaxR);
-    case ChipLimit::Pfd: return "above " + withUnit(item.bound, "MHz") + pfdModeOf(item);
-    case ChipLimit::BandSelectClock: return "above " + withUnit(item.bound, "kHz");
+        if (below(item, kMinModFractional))
+            return appendAll(text, "below ", Amount{kMinModFractional}, " in fractional mode");
+        return appendAll(text, "above ", Amount{kMaxMod});
+    case ChipLimit::Frac:
+        return appendAll(text, "outside 0 to ", Amount{item.bound - 1}, " (MOD ", Amount{item.bound}, ")");
+    case ChipLimit::RCounter: return appendAll(text, "outside ", Amount{kMinR}, " to ", Amount{kMaxR});
+    case ChipLimit::Pfd: return appendAll(text, "above ", mhz(item.bound), pfdModeOf(item));
+    case ChipLimit::BandSelectClock: return appendAll(text, "above ", Amount{item.bound, "kHz"});
     case ChipLimit::Vco:
-        return below(item, kMinVcoMHz) ? "below " + withUnit(kMinVcoMHz, "MHz")
-                                       : "above " + withUnit(kMaxVcoMHz, "MHz");
-    case ChipLimit::Prescaler45: return "above " + withUnit(kMaxVcoForPrescaler45MHz, "MHz") + " with prescaler 4/5";
+        if (below(item, kMinVcoMHz))
+            return appendAll(text, "below ", mhz(kMinVcoMHz));
+        return appendAll(text, "above ", mhz(kMaxVcoMHz));
+    case ChipLimit::Prescaler45:
+        return appendAll(text, "above ", mhz(kMaxVcoForPrescaler45MHz), " with prescaler 4/5");
     case ChipLimit::Output:
-        return below(item, kMinOutputMHz) ? "below " + withUnit(kMinOutputMHz, "MHz")
-                                          : "above " + withUnit(kMaxOutputMHz, "MHz");
-    case ChipLimit::LowSpurMod: return "below " + amount(kMinModLowSpur) + " in low spur mode";
-    case ChipLimit::PhaseValue: return "not below MOD " + amount(item.bound);
-    default: return {};
+        if (below(item, kMinOutputMHz))
+            return appendAll(text, "below ", mhz(kMinOutputMHz));
+        return appendAll(text, "above ", mhz(kMaxOutputMHz));
+    case ChipLimit::LowSpurMod: return appendAll(text, "below ", Amount{kMinModLowSpur}, " in low spur mode");
+    case ChipLimit::PhaseValue: return appendAll(text, "not below MOD ", Amount{item.bound});
+    default: return;
     }
 }
 
@@ -183,19 +190,19 @@ std::string_view ChipLimitBreak::unit() const
 std::string ChipLimitBreak::boundText() const
 {
     switch (limit) {
-    case ChipLimit::RefIn: return rangeMHz(kMinRefInMHz, kMaxRefInMHz);
-    case ChipLimit::RefInDoubled: return "at most " + withUnit(kMaxRefInDoubledMHz, "MHz") + " with the doubler on";
-    case ChipLimit::IntMin: return "at least " + amount(bound) + " with prescaler " + prescalerOf(*this);
-    case ChipLimit::IntMax: return "at most " + amount(kMaxInt);
-    case ChipLimit::Mod: return amount(kMinModFractional) + " to " + amount(kMaxMod) + " in fractional mode";
+    case ChipLimit::RefIn: return words(Amount{kMinRefInMHz}, " to ", mhz(kMaxRefInMHz));
+    case ChipLimit::RefInDoubled: return words("at most ", mhz(kMaxRefInDoubledMHz), " with the doubler on");
+    case ChipLimit::IntMin: return words("at least ", Amount{bound}, " with prescaler ", prescalerOf(*this));
+    case ChipLimit::IntMax: return words("at most ", Amount{kMaxInt});
+    case ChipLimit::Mod: return words(Amount{kMinModFractional}, " to ", Amount{kMaxMod}, " in fractional mode");
     case ChipLimit::Frac: return "0 to MOD - 1";
-    case ChipLimit::RCounter: return amount(kMinR) + " to " + amount(kMaxR);
-    case ChipLimit::Pfd: return "at most " + withUnit(bound, "MHz") + pfdModeOf(*this);
-    case ChipLimit::BandSelectClock: return "at most " + withUnit(bound, "kHz");
-    case ChipLimit::Vco: return rangeMHz(kMinVcoMHz, kMaxVcoMHz);
-    case ChipLimit::Prescaler45: return "at most " + withUnit(kMaxVcoForPrescaler45MHz, "MHz") + " with prescaler 4/5";
-    case ChipLimit::Output: return rangeMHz(kMinOutputMHz, kMaxOutputMHz);
-    case ChipLimit::LowSpurMod: return "at least " + amount(kMinModLowSpur) + " in low spur mode";
+    case ChipLimit::RCounter: return words(Amount{kMinR}, " to ", Amount{kMaxR});
+    case ChipLimit::Pfd: return words("at most ", mhz(bound), pfdModeOf(*this));
+    case ChipLimit::BandSelectClock: return words("at most ", Amount{bound, "kHz"});
+    case ChipLimit::Vco: return words(Amount{kMinVcoMHz}, " to ", mhz(kMaxVcoMHz));
+    case ChipLimit::Prescaler45: return words("at most ", mhz(kMaxVcoForPrescaler45MHz), " with prescaler 4/5");
+    case ChipLimit::Output: return words(Amount{kMinOutputMHz}, " to ", mhz(kMaxOutputMHz));
+    case ChipLimit::LowSpurMod: return words("at least ", Amount{kMinModLowSpur}, " in low spur mode");
     case ChipLimit::PhaseValue: return "below MOD";
     case ChipLimit::CycleSlipReduction: return "needs the 50 % duty cycle of Ref Divide/2";
     case ChipLimit::ChargeCancellation: return "off in fractional mode";
@@ -211,17 +218,22 @@ std::string ChipLimitBreak::summary() const
     const std::string_view fixed = stateSummary(limit);
     if (!fixed.empty())
         return std::string(fixed);
-    return joined({name(), " ", withUnit(value, unit()), " ", relation(*this)});
+    std::string text = words(name(), " ", Amount{value, unit()}, " ");
+    appendRelation(text, *this);
+    return text;
 }
 
 std::string ChipLimitBreak::advice() const
 {
     switch (limit) {
-    case ChipLimit::RefIn: return "enter a reference of " + rangeMHz(kMinRefInMHz, kMaxRefInMHz) + " in Ref In";
+    case ChipLimit::RefIn:
+        return words("enter a reference of ", Amount{kMinRefInMHz}, " to ", mhz(kMaxRefInMHz), " in Ref In");
     case ChipLimit::RefInDoubled:
-        return "clear Ref Doubler, or use a reference of " + withUnit(kMaxRefInDoubledMHz, "MHz") + " or less";
+        return words("clear Ref Doubler, or use a reference of ", mhz(kMaxRefInDoubledMHz), " or less");
     case ChipLimit::IntMin: {
-        const std::string lowerings = intLowerings(*this);
+        const std::string lowerings = anyOf(*this, {{ChipCure::RefDoubler, "clear Ref Doubler"},
+                                                    {ChipCure::RefDivider, "a larger Ref Divider"},
+                                                    {ChipCure::RefDivide2, "tick Ref Divide/2"}});
         if (curedBy(ChipCure::ClearPrescaler))
             return lowerings.empty() ? "clear Prescalar 8/9 (VCO up to 3600 MHz)"
                                      : "clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD";
@@ -239,7 +251,7 @@ std::string ChipLimitBreak::advice() const
         return curedBy(ChipCure::IntegerN) ? "tick Integer N (FRAC is 0), or make the resolution finer"
                                            : "make the resolution finer (fewer Hz)";
     case ChipLimit::Frac: return "change the resolution or the output frequency";
-    case ChipLimit::RCounter: return "enter a Ref Divider of " + amount(kMinR) + " to " + amount(kMaxR);
+    case ChipLimit::RCounter: return words("enter a Ref Divider of ", Amount{kMinR}, " to ", Amount{kMaxR});
     case ChipLimit::Pfd: {
         const std::string lowerings = anyOf(*this, {{ChipCure::RefDivider, "raise the Ref Divider"},
                                                     {ChipCure::RefDivide2, "tick Ref Divide/2"},
@@ -250,18 +262,20 @@ std::string ChipLimitBreak::advice() const
         const bool high = clockModeHigh(*this);
         const std::int32_t maxDivider = high ? kMaxBandSelectHighMode : kMaxBandSelect;
         const double maxClockMHz = high ? kMaxBandSelectClockHighMHz : kMaxBandSelectClockMHz;
-        return "lower the PFD to " + withUnit(maxDivider * maxClockMHz, "MHz") + " or less: the divider stops at "
-               + amount(maxDivider);
+        return words("lower the PFD to ", mhz(maxDivider * maxClockMHz), " or less: the divider stops at ",
+                     Amount{double(maxDivider)});
     }
     case ChipLimit::Vco: {
-        const std::string cures = anyOf(*this, {{ChipCure::AutoSet, "press Auto Set >>"},
-                                                {ChipCure::OutDivider, "choose another O/P divider"}});
-        return cures.empty() ? "enter a Wanted F out of " + amount(kMinOutputMHz) + " to "
-                                   + withUnit(kMaxOutputMHz, "MHz") + " and press Auto Set >>"
-                             : cures;
+        std::string cures = anyOf(*this, {{ChipCure::AutoSet, "press Auto Set >>"},
+                                          {ChipCure::OutDivider, "choose another O/P divider"}});
+        if (cures.empty())
+            return words("enter a Wanted F out of ", Amount{kMinOutputMHz}, " to ", mhz(kMaxOutputMHz),
+                         " and press Auto Set >>");
+        return cures;
     }
     case ChipLimit::Prescaler45: return "tick Prescalar 8/9";
-    case ChipLimit::Output: return "the chip's output runs from " + rangeMHz(kMinOutputMHz, kMaxOutputMHz);
+    case ChipLimit::Output:
+        return words("the chip's output runs from ", Amount{kMinOutputMHz}, " to ", mhz(kMaxOutputMHz));
     case ChipLimit::LowSpurMod: return "make the resolution finer (fewer Hz), or clear Low Spur mode";
     case ChipLimit::PhaseValue: return "set a phase value below MOD in Chip \u25B8 Options\u2026 (1 is usual)";
     case ChipLimit::CycleSlipReduction:
