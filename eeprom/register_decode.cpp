@@ -162,6 +162,19 @@ std::string readBackMessage(const std::vector<WordDifference>& differences)
     return text;
 }
 
+std::string notAWholeSet(const RegisterSet& set)
+{
+    std::string missing;
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        if ((set[i] & 7u) != i)
+            missing += (missing.empty() ? "" : ", ") + plainNumber(static_cast<double>(i));
+    }
+    if (missing.empty())
+        return {};
+    return "the board sent no word for register " + missing
+           + ": not a whole set of registers 0 to 5 (an erased or invalid EEPROM?)";
+}
+
 std::vector<WordDifference> loadRegisterSet(PlanSession& session, const RegisterSet& set)
 {
     const DecodedRegisterSet decoded = decodeRegisterSet(set, session.settings().frText, session.plan());

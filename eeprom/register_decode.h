@@ -77,6 +77,12 @@ std::vector<WordDifference> wordDifferences(const RegisterSet& read, const Regis
 // 0085003C"; empty when there is no difference.
 std::string readBackMessage(const std::vector<WordDifference>& differences);
 
+// Why a set read back cannot stand for the board's set, or empty when it
+// can. Each word is kept under its low three bits, so a register that never
+// came holds another's word, or none: "the board sent no word for register
+// 1, 2: not a whole set of registers 0 to 5 (an erased or invalid EEPROM?)".
+std::string notAWholeSet(const RegisterSet& set);
+
 // "INIT from EE" answered with `set`, on a session: the decode of the
 // window, ending in its one run of the plan. Returns the words that the
 // rebuilt plan packs otherwise.

@@ -7,6 +7,7 @@ vantrel_packages=(
     cmake ninja-build g++ pkg-config locales libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-qpa-plugins libgl-dev fonts-liberation2 fonts-liberation
     clang libclang-rt-14-dev desktop-file-utils
+    python3-pyvisa python3-pyvisa-py
 )
 # Only ./lint.sh needs these.
 vantrel_lint_packages=(clang-tidy cppcheck)

@@ -14,7 +14,7 @@ if(NOT status EQUAL 0)
     message(FATAL_ERROR "cmake --install failed (${status}):\n${output}")
 endif()
 
-set(expected bin/vantrel bin/vantrel-plan bin/vantrel-ctl share/applications/vantrel.desktop
+set(expected bin/vantrel bin/vantrel-plan bin/vantrel-ctl bin/vantrel-scpi share/applications/vantrel.desktop
     share/icons/hicolor/48x48/apps/vantrel.png share/pixmaps/vantrel.png share/doc/vantrel/README.md
     share/doc/vantrel/docs/control-panel.png)
 if(WITH_BOARD)
@@ -64,6 +64,18 @@ execute_process(COMMAND "${PREFIX}/bin/vantrel-ctl" sweep 2400 2300 0.1 --port 1
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
 if(NOT status EQUAL 1 OR NOT error MATCHES "leads away")
     message(FATAL_ERROR "installed vantrel-ctl: status ${status}, \"${error}\"")
+endif()
+
+# vantrel-scpi holds a port; without one it says so, and it knows its version.
+execute_process(COMMAND "${PREFIX}/bin/vantrel-scpi" --listen nowhere --port 1
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
+if(NOT status EQUAL 2 OR NOT error MATCHES "--listen nowhere")
+    message(FATAL_ERROR "installed vantrel-scpi: status ${status}, \"${error}\"")
+endif()
+execute_process(COMMAND "${PREFIX}/bin/vantrel-scpi" --version
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
+if(NOT status EQUAL 0 OR NOT output MATCHES "^vantrel-scpi ")
+    message(FATAL_ERROR "installed vantrel-scpi --version: status ${status}, \"${output}${error}\"")
 endif()
 
 file(REMOVE_RECURSE "${PREFIX}")

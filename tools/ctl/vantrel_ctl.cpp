@@ -131,23 +131,6 @@ int afterOutput(Console& console, int status)
     return kExitFailed;
 }
 
-// Why a set read back from the board cannot stand for the board's set; empty
-// when it can. A word is stored under its low three bits, so a register
-// number that never came reads back as a word of another number (or 0).
-QString badReadBack(const RegisterSet& set)
-{
-    QStringList missing;
-    for (std::size_t i = 0; i < set.size(); ++i) {
-        if ((set[i] & 7u) != i)
-            missing << QString::number(i);
-    }
-    if (missing.isEmpty())
-        return {};
-    return QStringLiteral("the board sent no word for register %1: not a whole set of registers 0 to 5 "
-                          "(an erased or invalid EEPROM?)")
-        .arg(missing.join(QStringLiteral(", ")));
-}
-
 // One command against the board, from opening the port to the exit status.
 class BoardRun : public QObject {
 public:
@@ -239,8 +222,8 @@ public:
         connect(&m_link, &SerialLink::decodeRequested, this, [this, &session](const RegisterSet& set) {
             showBoardText(m_link.takePendingText());
             m_link.close();
-            if (const QString bad = badReadBack(set); !bad.isEmpty()) {
-                m_console.err(QStringLiteral("vantrel-ctl: ") + bad);
+            if (const std::string bad = notAWholeSet(set); !bad.empty()) {
+                m_console.err(QStringLiteral("vantrel-ctl: ") + QString::fromStdString(bad));
                 QCoreApplication::exit(kExitBadSet);
                 return;
             }
