@@ -1,73 +1,19 @@
 #include "chip_check.h"
 
-#include <charconv>
-#include <cmath>
-
 #include "chip.h"
 #include "chip_options.h"
-#include "number_format.h"
 #include "number_reader.h"
 
 namespace vantrel {
 namespace {
 
-// Room for every limit at once, taken when the first one breaks: the texts
-// of the items are not moved about as the list grows.
-constexpr std::size_t kMostBreaks = 20;
+constexpr std::uint8_t bit(ChipCure cure) { return static_cast<std::uint8_t>(cure); }
 
-// Up to six decimals, no trailing zeros: 33.3333333 -> "33.333333", 10 -> "10".
-// Most amounts are whole (INT, MOD, a bound), and written straight away: the
-// check runs after every keystroke and builds these texts for each limit broken.
-std::string amount(double value)
-{
-    if (value == std::floor(value) && std::fabs(value) < 1e15) {
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value)).ptr;
-        return std::string(digits, end);
-    }
-    return formatMask(value, "#0.######");
-}
-
-std::string withUnit(double value, const std::string& unit)
-{
-    std::string text = amount(value);
-    if (!unit.empty()) {
-        text.reserve(text.size() + 1 + unit.size());
-        text += ' ';
-        text += unit;
-    }
-    return text;
-}
-
-// Adds one broken limit; its summary reads "INT 73 below 75 for prescaler 8/9".
-void add(std::vector<ChipLimitBreak>& breaks, ChipLimit limit, std::string name, double value, std::string unit,
-         std::string bound, const std::string& relation, std::string advice)
-{
-    if (breaks.empty())
-        breaks.reserve(kMostBreaks);
-    ChipLimitBreak& item = breaks.emplace_back(
-        ChipLimitBreak{limit, std::move(name), value, std::move(unit), std::move(bound), {}, std::move(advice)});
-    const std::string amountText = withUnit(value, item.unit);
-    item.summary.reserve(item.name.size() + amountText.size() + relation.size() + 2);
-    item.summary += item.name;
-    item.summary += ' ';
-    item.summary += amountText;
-    item.summary += ' ';
-    item.summary += relation;
-}
-
-// A limit that is a state rather than an amount: its value is the state's
-// code (1 for on), and its summary says what it is.
-void addState(std::vector<ChipLimitBreak>& breaks, ChipLimit limit, std::string name, double value,
-              std::string bound, std::string summary, std::string advice)
-{
-    if (breaks.empty())
-        breaks.reserve(kMostBreaks);
-    breaks.push_back({limit, std::move(name), value, {}, std::move(bound), std::move(summary), std::move(advice)});
-}
+// A limit that is a state rather than an amount: its value is the state's code.
+ChipLimitBreak state(ChipLimit limit, double code) { return {limit, code, 0, 0}; }
 
 // The limits that the chip options bring, in the order of the enum.
-void addOptionLimits(std::vector<ChipLimitBreak>& breaks, const Settings& s, const PlanResult& result)
+void addOptionLimits(ChipLimitBreaks& breaks, const Settings& s, const PlanResult& result)
 {
     const PlanValues& p = result.values;
     const ChipOptions& chip = s.chip;
@@ -77,45 +23,19 @@ void addOptionLimits(std::vector<ChipLimitBreak>& breaks, const Settings& s, con
     const bool modUsable = countersComputed && fractional && p.denom >= kMinModFractional && p.denom <= kMaxMod;
 
     if (modUsable && s.lowSpur && p.denom < kMinModLowSpur)
-        add(breaks, ChipLimit::LowSpurMod, "MOD", p.denom, "",
-            "at least " + amount(kMinModLowSpur) + " in low spur mode",
-            "below " + amount(kMinModLowSpur) + " in low spur mode",
-            "make the resolution finer (fewer Hz), or clear Low Spur mode");
+        breaks.add({ChipLimit::LowSpurMod, p.denom, kMinModLowSpur, 0});
     if (modUsable && chip.phaseValue >= p.denom)
-        add(breaks, ChipLimit::PhaseValue, "Phase value", chip.phaseValue, "", "below MOD",
-            "not below MOD " + amount(p.denom),
-            "set a phase value below MOD in Chip \u25B8 Options\u2026 (1 is usual)");
+        breaks.add({ChipLimit::PhaseValue, double(chip.phaseValue), p.denom, 0});
     if (chip.cycleSlipReduction && !s.refDiv2)
-        addState(breaks, ChipLimit::CycleSlipReduction, "Cycle slip reduction", 1,
-                 "needs the 50 % duty cycle of Ref Divide/2", "Cycle slip reduction without Ref Divide/2",
-                 "tick Ref Divide/2, or turn cycle slip reduction off in Chip \u25B8 Options\u2026");
+        breaks.add(state(ChipLimit::CycleSlipReduction, 1));
     if (chip.chargeCancellation && fractional)
-        addState(breaks, ChipLimit::ChargeCancellation, "Charge cancellation", 1, "off in fractional mode",
-                 "Charge cancellation on in fractional mode",
-                 "turn charge cancellation off in Chip \u25B8 Options\u2026, or tick Integer N");
+        breaks.add(state(ChipLimit::ChargeCancellation, 1));
     if (chip.abp == Antibacklash::Ns3 && fractional)
-        addState(breaks, ChipLimit::Antibacklash, "Antibacklash", 3, "6 ns in fractional mode",
-                 "Antibacklash 3 ns in fractional mode",
-                 "set antibacklash 6 ns in Chip \u25B8 Options\u2026, or tick Integer N");
+        breaks.add(state(ChipLimit::Antibacklash, 3));
     if (p.muxVal == static_cast<int>(MuxOut::NDivider) && !chip.phaseAdjust)
-        addState(breaks, ChipLimit::MuxNDivider, "MUXOUT", p.muxVal, "not the N divider while the band selection runs",
-                 "MUXOUT N divider output stops the VCO band selection",
-                 "choose another MUXOUT, or turn phase adjust on in Chip \u25B8 Options\u2026 for a fixed frequency");
+        breaks.add(state(ChipLimit::MuxNDivider, p.muxVal));
     if (p.muxVal == static_cast<int>(MuxOut::Reserved))
-        addState(breaks, ChipLimit::MuxReserved, "MUXOUT", p.muxVal, "codes 0 to 6", "MUXOUT code 7 (reserved)",
-                 "choose a MUXOUT button, or a code in Chip \u25B8 Options\u2026");
-}
-
-// "a", "a, or b", "a, b, or c": the cures of one break, any of which will do.
-std::string anyOf(const std::vector<std::string>& cures)
-{
-    std::string text;
-    for (std::size_t i = 0; i < cures.size(); ++i) {
-        if (i > 0)
-            text += i + 1 == cures.size() ? ", or " : ", ";
-        text += cures[i];
-    }
-    return text;
+        breaks.add(state(ChipLimit::MuxReserved, p.muxVal));
 }
 
 // The whole-and-fractional N the counters divide by; INT and the PFD are
@@ -124,17 +44,17 @@ double totalN(const PlanValues& p) { return p.denom > 0 ? p.n + p.fract / p.deno
 
 // The changes of the reference path that lower the PFD enough to bring an
 // INT of `n` up to `minInt` on their own. Only changes the user can still
-// make are named: Ref Divide/2 not when it is ticked already.
-std::vector<std::string> pfdLowerings(const Settings& s, const PlanValues& p, double n, double minInt)
+// make count: Ref Divide/2 not when it is ticked already.
+std::uint8_t pfdLowerings(const Settings& s, const PlanValues& p, double n, double minInt)
 {
-    std::vector<std::string> means;
+    std::uint8_t cures = 0;
     if (s.refDbl && 2 * n >= minInt)
-        means.push_back("clear Ref Doubler");
+        cures |= bit(ChipCure::RefDoubler);
     if (p.r < kMaxR && n > 0 && p.r * minInt / n <= kMaxR)
-        means.push_back("a larger Ref Divider");
+        cures |= bit(ChipCure::RefDivider);
     if (!s.refDiv2 && 2 * n >= minInt)
-        means.push_back("tick Ref Divide/2");
-    return means;
+        cures |= bit(ChipCure::RefDivide2);
+    return cures;
 }
 
 // Whether some O/P divider other than the present one puts `foutMHz` into
@@ -153,142 +73,96 @@ bool anotherDividerFits(const Settings& s, double foutMHz)
 
 } // namespace
 
-std::vector<ChipLimitBreak> checkChipLimits(const Settings& s, const PlanResult& result)
+ChipLimitBreaks checkChipLimits(const Settings& s, const PlanResult& result)
 {
-    std::vector<ChipLimitBreak> breaks;
+    ChipLimitBreaks breaks;
     const PlanValues& p = result.values;
     const bool countersComputed = result.outcome != PlanOutcome::NoPfd;
 
     // The reference as typed, before the doubler and the divide-by-2.
-    // The texts are built only for a limit that is broken: the check runs
-    // after every keystroke.
     const double refIn = readLeadingNumber(s.frText);
-    if (refIn < kMinRefInMHz || refIn > kMaxRefInMHz) {
-        const std::string refRange = amount(kMinRefInMHz) + " to " + amount(kMaxRefInMHz) + " MHz";
-        add(breaks, ChipLimit::RefIn, "REFIN", refIn, "MHz", refRange,
-            refIn < kMinRefInMHz ? "below " + withUnit(kMinRefInMHz, "MHz")
-                                 : "above " + withUnit(kMaxRefInMHz, "MHz"),
-            "enter a reference of " + refRange + " in Ref In");
-    }
+    if (refIn < kMinRefInMHz || refIn > kMaxRefInMHz)
+        breaks.add({ChipLimit::RefIn, refIn, refIn < kMinRefInMHz ? kMinRefInMHz : kMaxRefInMHz, 0});
     if (s.refDbl && refIn > kMaxRefInDoubledMHz)
-        add(breaks, ChipLimit::RefInDoubled, "REFIN", refIn, "MHz",
-            "at most " + withUnit(kMaxRefInDoubledMHz, "MHz") + " with the doubler on",
-            "above " + withUnit(kMaxRefInDoubledMHz, "MHz") + " with the doubler on",
-            "clear Ref Doubler, or use a reference of " + withUnit(kMaxRefInDoubledMHz, "MHz") + " or less");
+        breaks.add({ChipLimit::RefInDoubled, refIn, kMaxRefInDoubledMHz, 0});
 
     if (countersComputed) {
         const double minInt = s.prescale8 ? kMinInt89 : kMinInt45;
         if (p.n < minInt) {
-            const std::string prescaler = s.prescale8 ? "8/9" : "4/5";
+            std::uint8_t cures = pfdLowerings(s, p, totalN(p), minInt);
             // Clearing 8/9 cures only an INT that 4/5 takes, at a VCO 4/5 may run.
-            const bool canClearPrescaler = s.prescale8 && p.vco <= kMaxVcoForPrescaler45MHz && p.n >= kMinInt45;
-            const std::vector<std::string> lowerings = pfdLowerings(s, p, totalN(p), minInt);
-            std::string advice;
-            if (canClearPrescaler)
-                advice = lowerings.empty() ? "clear Prescalar 8/9 (VCO up to 3600 MHz)"
-                                           : "clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD";
-            else
-                advice = lowerings.empty() ? "lower the reference in Ref In" : "lower the PFD: " + anyOf(lowerings);
-            add(breaks, ChipLimit::IntMin, "INT", p.n, "",
-                "at least " + amount(minInt) + " with prescaler " + prescaler, "below " + amount(minInt) + " for prescaler " + prescaler,
-                advice);
+            if (s.prescale8 && p.vco <= kMaxVcoForPrescaler45MHz && p.n >= kMinInt45)
+                cures |= bit(ChipCure::ClearPrescaler);
+            breaks.add({ChipLimit::IntMin, p.n, minInt, cures});
         }
         if (p.n > kMaxInt) {
             // Raising the PFD by a factor f divides INT by f.
             const double n = totalN(p);
-            std::vector<std::string> raisings;
+            std::uint8_t cures = 0;
             if (p.r > 1 && n / p.r <= kMaxInt)
-                raisings.push_back("a smaller Ref Divider");
+                cures |= bit(ChipCure::RefDivider);
             if (s.refDiv2 && n / 2 <= kMaxInt)
-                raisings.push_back("clear Ref Divide/2");
+                cures |= bit(ChipCure::RefDivide2);
             if (!s.refDbl && refIn <= kMaxRefInDoubledMHz && n / 2 <= kMaxInt)
-                raisings.push_back("tick Ref Doubler");
-            add(breaks, ChipLimit::IntMax, "INT", p.n, "", "at most " + amount(kMaxInt), "above " + amount(kMaxInt),
-                raisings.empty() ? "raise the reference in Ref In" : "raise the PFD: " + anyOf(raisings));
+                cures |= bit(ChipCure::RefDoubler);
+            breaks.add({ChipLimit::IntMax, p.n, kMaxInt, cures});
         }
 
         // Integer-N off, or a FRAC left beside it, is fractional mode.
         const bool fractional = !s.intN || p.fract != 0;
         if (fractional && !(p.denom >= kMinModFractional && p.denom <= kMaxMod)) {
-            const std::string modRange = amount(kMinModFractional) + " to " + amount(kMaxMod) + " in fractional mode";
-            if (p.denom < kMinModFractional)
-                add(breaks, ChipLimit::Mod, "MOD", p.denom, "", modRange,
-                    "below " + amount(kMinModFractional) + " in fractional mode",
-                    p.fract == 0 ? "tick Integer N (FRAC is 0), or make the resolution finer"
-                                 : "make the resolution finer (fewer Hz)");
-            else
-                add(breaks, ChipLimit::Mod, "MOD", p.denom, "", modRange, "above " + amount(kMaxMod),
-                    "make the resolution coarser (more Hz), or press Calc. Best F/D");
+            if (p.denom < kMinModFractional) {
+                const std::uint8_t cures = p.fract == 0 ? bit(ChipCure::IntegerN) : std::uint8_t{0};
+                breaks.add({ChipLimit::Mod, p.denom, kMinModFractional, cures});
+            } else
+                breaks.add({ChipLimit::Mod, p.denom, kMaxMod, 0});
         }
 
         if (p.fract < 0 || (p.fract > 0 && p.fract >= p.denom))
-            add(breaks, ChipLimit::Frac, "FRAC", p.fract, "", "0 to MOD - 1",
-                "outside 0 to " + amount(p.denom - 1) + " (MOD " + amount(p.denom) + ")",
-                "change the resolution or the output frequency");
+            breaks.add({ChipLimit::Frac, p.fract, p.denom, 0});
 
         if (!(p.r >= kMinR && p.r <= kMaxR))
-            add(breaks, ChipLimit::RCounter, "R", p.r, "", amount(kMinR) + " to " + amount(kMaxR),
-                "outside " + amount(kMinR) + " to " + amount(kMaxR),
-                "enter a Ref Divider of " + amount(kMinR) + " to " + amount(kMaxR));
+            breaks.add({ChipLimit::RCounter, p.r, p.r < kMinR ? kMinR : kMaxR, 0});
     }
 
     // Integer-N allows a faster PFD, and faster still without the band selection.
     const bool integerN = s.intN && p.fract == 0;
     const double maxPfd = !integerN ? kMaxPfdMHz
                           : s.chip.phaseAdjust ? kMaxPfdIntegerNPhaseAdjustMHz : kMaxPfdIntegerNMHz;
-    const char* pfdMode = !integerN ? "" : s.chip.phaseAdjust ? " in integer-N with phase adjust" : " in integer-N";
     if (p.fcomp > maxPfd) {
-        std::vector<std::string> lowerings;
+        std::uint8_t cures = 0;
         if (p.r < kMaxR && p.fcomp * p.r / kMaxR <= maxPfd)
-            lowerings.push_back("raise the Ref Divider");
+            cures |= bit(ChipCure::RefDivider);
         if (!s.refDiv2 && p.fcomp / 2 <= maxPfd)
-            lowerings.push_back("tick Ref Divide/2");
+            cures |= bit(ChipCure::RefDivide2);
         if (s.refDbl && p.fcomp / 2 <= maxPfd)
-            lowerings.push_back("clear Ref Doubler");
-        add(breaks, ChipLimit::Pfd, "PFD", p.fcomp, "MHz", "at most " + withUnit(maxPfd, "MHz") + pfdMode,
-            "above " + withUnit(maxPfd, "MHz") + pfdMode,
-            lowerings.empty() ? "lower the reference in Ref In" : anyOf(lowerings));
+            cures |= bit(ChipCure::RefDoubler);
+        breaks.add({ChipLimit::Pfd, p.fcomp, maxPfd, cures});
     }
 
     if (result.outcome == PlanOutcome::Complete) {
         const bool clockHigh = s.chip.bandSelectClockMode == BandSelectClockMode::High;
-        const double maxClockMHz = clockHigh ? kMaxBandSelectClockHighMHz : kMaxBandSelectClockMHz;
-        const std::int32_t maxDivider = clockHigh ? kMaxBandSelectHighMode : kMaxBandSelect;
+        const double maxKHz = (clockHigh ? kMaxBandSelectClockHighMHz : kMaxBandSelectClockMHz) * 1000;
         const double clockKHz = p.fcomp / p.bandSelect * 1000;
-        const double maxKHz = maxClockMHz * 1000;
         if (!(clockKHz <= maxKHz))
-            add(breaks, ChipLimit::BandSelectClock, "Band-select clock", clockKHz, "kHz",
-                "at most " + withUnit(maxKHz, "kHz"), "above " + withUnit(maxKHz, "kHz"),
-                "lower the PFD to " + withUnit(maxDivider * maxClockMHz, "MHz")
-                    + " or less: the divider stops at " + amount(maxDivider));
+            breaks.add({ChipLimit::BandSelectClock, clockKHz, maxKHz, 0});
     }
 
     if (p.vco < kMinVcoMHz || p.vco > kMaxVcoMHz) {
         // Auto Set >> takes the output as typed, and only 35 to 4400 MHz.
         const double typedFout = readLeadingNumber(s.foutText);
-        std::vector<std::string> cures;
+        std::uint8_t cures = 0;
         if (typedFout >= kMinOutputMHz && typedFout <= kMaxOutputMHz)
-            cures.push_back("press Auto Set >>");
+            cures |= bit(ChipCure::AutoSet);
         if (anotherDividerFits(s, p.fout))
-            cures.push_back("choose another O/P divider");
-        add(breaks, ChipLimit::Vco, "VCO", p.vco, "MHz", amount(kMinVcoMHz) + " to " + amount(kMaxVcoMHz) + " MHz",
-            p.vco < kMinVcoMHz ? "below " + withUnit(kMinVcoMHz, "MHz") : "above " + withUnit(kMaxVcoMHz, "MHz"),
-            cures.empty() ? "enter a Wanted F out of " + amount(kMinOutputMHz) + " to "
-                                + withUnit(kMaxOutputMHz, "MHz") + " and press Auto Set >>"
-                          : anyOf(cures));
+            cures |= bit(ChipCure::OutDivider);
+        breaks.add({ChipLimit::Vco, p.vco, p.vco < kMinVcoMHz ? kMinVcoMHz : kMaxVcoMHz, cures});
     }
     if (p.vco > kMaxVcoForPrescaler45MHz && !s.prescale8)
-        add(breaks, ChipLimit::Prescaler45, "VCO", p.vco, "MHz",
-            "at most " + withUnit(kMaxVcoForPrescaler45MHz, "MHz") + " with prescaler 4/5",
-            "above " + withUnit(kMaxVcoForPrescaler45MHz, "MHz") + " with prescaler 4/5", "tick Prescalar 8/9");
+        breaks.add({ChipLimit::Prescaler45, p.vco, kMaxVcoForPrescaler45MHz, 0});
 
-    if (p.fout < kMinOutputMHz || p.fout > kMaxOutputMHz) {
-        const std::string outputRange = amount(kMinOutputMHz) + " to " + amount(kMaxOutputMHz) + " MHz";
-        add(breaks, ChipLimit::Output, "Output", p.fout, "MHz", outputRange,
-            p.fout < kMinOutputMHz ? "below " + withUnit(kMinOutputMHz, "MHz")
-                                   : "above " + withUnit(kMaxOutputMHz, "MHz"),
-            "the chip's output runs from " + outputRange);
-    }
+    if (p.fout < kMinOutputMHz || p.fout > kMaxOutputMHz)
+        breaks.add({ChipLimit::Output, p.fout, p.fout < kMinOutputMHz ? kMinOutputMHz : kMaxOutputMHz, 0});
 
     addOptionLimits(breaks, s, result);
     return breaks;

@@ -225,22 +225,31 @@ bool followsDatasheetForMode(const ChipOptions& options, bool integerN)
 
 std::vector<std::string> chipOptionNotes(const ChipOptions& options)
 {
+    // The strip shows these after every keystroke: no allocation while every
+    // option is at its default, and room for all five at the first note.
+    constexpr std::size_t kMostNotes = 5;
     std::vector<std::string> notes;
+    const auto note = [&notes](std::string_view text) -> std::string& {
+        if (notes.empty())
+            notes.reserve(kMostNotes);
+        return notes.emplace_back(text);
+    };
     if (!options.rfOutputEnable)
-        notes.emplace_back("RF output off");
+        note("RF output off");
     if (options.auxEnable) {
         const std::string_view power = kAuxPowerLabels[options.auxPower & kMaxAuxPower].label;
-        std::string note = "AUX ";
-        note += power;
-        note += options.auxSelect == AuxSelect::Fundamental ? " fundamental" : " divided";
-        notes.push_back(std::move(note));
+        const std::string_view select = options.auxSelect == AuxSelect::Fundamental ? " fundamental" : " divided";
+        std::string& aux = note("AUX ");
+        aux.reserve(aux.size() + power.size() + select.size());
+        aux += power;
+        aux += select;
     }
     if (options.counterReset)
-        notes.emplace_back("counter reset");
+        note("counter reset");
     if (options.vcoPowerDown)
-        notes.emplace_back("VCO powered down");
+        note("VCO powered down");
     if (options.chargePumpThreeState)
-        notes.emplace_back("three-state");
+        note("three-state");
     return notes;
 }
 

@@ -4,18 +4,10 @@
 #include <charconv>
 #include <cmath>
 
+#include "number_reader.h"
+
 namespace vantrel {
 namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 int powerOfTen(FrequencyUnit unit)
 {
@@ -63,7 +55,7 @@ std::string_view unitName(FrequencyUnit unit)
 
 FrequencyReading readFrequency(std::string_view text, FrequencyUnit unit)
 {
-    text = trimmed(text);
+    text = withoutBlanksAround(text);
     if (text.empty())
         return failure("is empty");
     double value = 0;
@@ -77,7 +69,7 @@ FrequencyReading readFrequency(std::string_view text, FrequencyUnit unit)
     // from_chars takes "inf" and "nan"; neither is a frequency.
     if (error != std::errc() || !std::isfinite(value))
         return failure("is not a number");
-    const std::string_view rest = trimmed(text.substr(number.size()));
+    const std::string_view rest = withoutBlanksAround(text.substr(number.size()));
     FrequencyReading reading;
     if (!rest.empty()) {
         reading.unit = unitNamed(rest);

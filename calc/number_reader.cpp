@@ -89,4 +89,14 @@ double readLeadingNumber(std::string_view text)
     return negative ? -value : value;
 }
 
+std::string_view withoutBlanksAround(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 } // namespace vantrel

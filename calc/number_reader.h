@@ -12,4 +12,7 @@ namespace vantrel {
 // the range of a double reads as an infinity of its sign.
 double readLeadingNumber(std::string_view text);
 
+// The text without the blanks, tabs, CRs and LFs before and after it.
+std::string_view withoutBlanksAround(std::string_view text);
+
 } // namespace vantrel

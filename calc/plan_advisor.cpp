@@ -56,7 +56,7 @@ bool samePlan(const PlanValues& a, const PlanValues& b, const Settings& sa, cons
            && sa.chip.abp == sb.chip.abp;
 }
 
-bool breaksPrescaler(const std::vector<ChipLimitBreak>& breaks)
+bool breaksPrescaler(const ChipLimitBreaks& breaks)
 {
     return std::any_of(breaks.begin(), breaks.end(), [](const ChipLimitBreak& item) {
         return item.limit == ChipLimit::IntMin || item.limit == ChipLimit::Prescaler45;
@@ -146,7 +146,7 @@ Advice advisePlans(const AdviceRequest& request, std::size_t count)
             return;
         if (!(std::fabs(result.values.errorHz) <= allowedHz + kAdvisorErrorToleranceHz))
             return;
-        std::vector<ChipLimitBreak> breaks = checkChipLimits(s, result);
+        ChipLimitBreaks breaks = checkChipLimits(s, result);
         PlanChange made = change;
         if (!breaks.empty()) {
             // The other prescaler, where the one chosen cannot take the

@@ -48,7 +48,7 @@ std::vector<std::string> limitSummaries(const PlanSession& session)
 {
     std::vector<std::string> summaries;
     for (const ChipLimitBreak& item : checkChipLimits(session.settings(), session.result()))
-        summaries.push_back(item.summary);
+        summaries.push_back(item.summary());
     return summaries;
 }
 

@@ -6,19 +6,10 @@
 
 #include "frequency_units.h"
 #include "number_format.h"
+#include "number_reader.h"
 
 namespace vantrel {
 namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // The whole of text as a number, or nothing: a hop list is checked strictly,
 // unlike a text box, so that "2400,5" or "24OO" is not taken for something else.
@@ -79,19 +70,19 @@ SweepPoints parseHopList(std::string_view text)
         ++number;
         if (const std::size_t hash = line.find('#'); hash != std::string_view::npos)
             line = line.substr(0, hash);
-        line = trimmed(line);
+        line = withoutBlanksAround(line);
         if (line.empty())
             continue;
 
         const std::size_t comma = line.find(',');
-        const std::string_view frequency = trimmed(line.substr(0, comma));
+        const std::string_view frequency = withoutBlanksAround(line.substr(0, comma));
         const std::optional<double> mhz = readFrequency(frequency, FrequencyUnit::MHz).value;
         if (!mhz || *mhz <= 0)
             return failure(lineError(number, "\"" + std::string(frequency)
                                                  + "\" is not a frequency in MHz or with a unit (Hz, kHz, MHz, GHz)"));
         SweepPoint point{*mhz, std::nullopt, number, static_cast<int>(hops.points.size()) + 1};
         if (comma != std::string_view::npos) {
-            const std::string_view dwell = trimmed(line.substr(comma + 1));
+            const std::string_view dwell = withoutBlanksAround(line.substr(comma + 1));
             const std::optional<long long> ms = wholeNumber<long long>(dwell);
             if (!ms || *ms < 0 || *ms > std::numeric_limits<int>::max())
                 return failure(lineError(number, "\"" + std::string(dwell) + "\" is not a dwell in whole milliseconds"));
@@ -110,7 +101,7 @@ std::string frequencyText(double mhz) { return plainNumber(mhz); }
 
 std::optional<double> strictNumber(std::string_view text)
 {
-    const std::optional<double> value = wholeNumber<double>(trimmed(text));
+    const std::optional<double> value = wholeNumber<double>(withoutBlanksAround(text));
     if (!value || !std::isfinite(*value))
         return std::nullopt;
     return value;

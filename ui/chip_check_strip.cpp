@@ -32,7 +32,7 @@ ChipCheckStrip::ChipCheckStrip(QWidget* parent)
 
 void ChipCheckStrip::showCheck(const vantrel::ChipCheck& check)
 {
-    const std::vector<vantrel::ChipLimitBreak>& breaks = check.breaks;
+    const vantrel::ChipLimitBreaks& breaks = check.breaks;
     QStringList counts;
     QStringList lines;
     QString text;
@@ -42,7 +42,7 @@ void ChipCheckStrip::showCheck(const vantrel::ChipCheck& check)
         setRoleColour(this, QPalette::Window, colour(200, 240, 200));
         setRoleColour(this, QPalette::WindowText, colour(0, 90, 0));
     } else {
-        text = QString::fromStdString(breaks.front().summary);
+        text = QString::fromStdString(breaks.front().summary());
         if (breaks.size() > 1)
             counts << QStringLiteral("+%1 more").arg(breaks.size() - 1);
         for (const vantrel::ChipLimitBreak& item : breaks)

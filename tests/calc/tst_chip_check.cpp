@@ -24,7 +24,7 @@ Settings typed(const char* ref, const char* fout, const char* resolution, const 
     return s;
 }
 
-QStringList names(const std::vector<ChipLimitBreak>& breaks)
+QStringList names(const ChipLimitBreaks& breaks)
 {
     static const char* const kNames[] = {"RefIn", "RefInDoubled", "IntMin", "IntMax", "Mod", "Frac",
                                          "RCounter", "Pfd", "BandSelectClock", "Vco", "Prescaler45", "Output",
@@ -37,14 +37,14 @@ QStringList names(const std::vector<ChipLimitBreak>& breaks)
 }
 
 // The broken limits after the panel's runs of `settings` and `presses`.
-std::vector<ChipLimitBreak> breaksAfter(const Settings& settings, const Presses& presses = {})
+ChipLimitBreaks breaksAfter(const Settings& settings, const Presses& presses = {})
 {
     PlanSession session(settings);
     session.press(presses);
     return checkChipLimits(session.settings(), session.result());
 }
 
-const ChipLimitBreak* find(const std::vector<ChipLimitBreak>& breaks, ChipLimit limit)
+const ChipLimitBreak* find(const ChipLimitBreaks& breaks, ChipLimit limit)
 {
     for (const ChipLimitBreak& item : breaks) {
         if (item.limit == limit)
@@ -116,6 +116,8 @@ private slots:
     void optionItemsSayWhatAndWhatToDo();
     void integerNAdvice_data();
     void integerNAdvice();
+    void everyTextOfEachVariant_data();
+    void everyTextOfEachVariant();
 };
 
 void TestChipCheck::eachSideOfEachBound_data()
@@ -193,20 +195,20 @@ void TestChipCheck::eachSideOfEachBound()
 void TestChipCheck::anItemSaysWhatAndWhatToDo()
 {
     const Settings s = typed("30", "2200", "100000"); // INT 73
-    const std::vector<ChipLimitBreak> breaks = checkChipLimits(s, computePlan(s, {}));
+    const ChipLimitBreaks breaks = checkChipLimits(s, computePlan(s, {}));
     QCOMPARE(breaks.size(), std::size_t(1));
-    QCOMPARE(breaks[0].name, std::string("INT"));
+    QCOMPARE(breaks[0].name(), std::string_view("INT"));
     QCOMPARE(breaks[0].value, 73.0);
-    QCOMPARE(breaks[0].bound, std::string("at least 75 with prescaler 8/9"));
+    QCOMPARE(breaks[0].boundText(), std::string("at least 75 with prescaler 8/9"));
     QCOMPARE(breaks[0].text(),
              std::string("INT 73 below 75 for prescaler 8/9: clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD"));
 
     // Above 3600 MHz the prescaler must stay 8/9: the advice does not offer clearing it.
     const Settings high = typed("50", "3700", "100000");
-    const std::vector<ChipLimitBreak> highBreaks = checkChipLimits(high, computePlan(high, {}));
+    const ChipLimitBreaks highBreaks = checkChipLimits(high, computePlan(high, {}));
     QVERIFY(!highBreaks.empty());
-    QCOMPARE(highBreaks[0].summary, std::string("INT 74 below 75 for prescaler 8/9"));
-    QVERIFY(highBreaks[0].advice.find("Prescalar") == std::string::npos);
+    QCOMPARE(highBreaks[0].summary(), std::string("INT 74 below 75 for prescaler 8/9"));
+    QVERIFY(highBreaks[0].advice().find("Prescalar") == std::string::npos);
 }
 
 void TestChipCheck::theAdviceCures_data()
@@ -272,10 +274,10 @@ void TestChipCheck::theAdviceCures()
     QFETCH(Settings, settings);
     QFETCH(ChipLimit, limit);
     QFETCH(QString, advice);
-    const std::vector<ChipLimitBreak> breaks = breaksAfter(settings);
+    const ChipLimitBreaks breaks = breaksAfter(settings);
     const ChipLimitBreak* item = find(breaks, limit);
     QVERIFY(item);
-    QCOMPARE(QString::fromStdString(item->advice), advice);
+    QCOMPARE(QString::fromStdString(item->advice()), advice);
     for (const QString& cure : curesIn(advice))
         QVERIFY2(cures(cure, settings, limit), qPrintable(cure));
 }
@@ -287,7 +289,11 @@ void TestChipCheck::fracOutsideItsRange()
     const Settings s = worked::first();
     PlanResult result = computePlan(s, {});
     result.values.fract = result.values.denom;
-    QCOMPARE(names(checkChipLimits(s, result)), QStringList{"Frac"});
+    const ChipLimitBreaks breaks = checkChipLimits(s, result);
+    QCOMPARE(names(breaks), QStringList{"Frac"});
+    QCOMPARE(breaks[0].text(), std::string("FRAC 4000 outside 0 to 3999 (MOD 4000): change the resolution or the "
+                                           "output frequency"));
+    QCOMPARE(breaks[0].boundText(), std::string("0 to MOD - 1"));
 }
 
 void TestChipCheck::stoppedPlansAreCheckedOnWhatTheyComputed()
@@ -417,10 +423,10 @@ void TestChipCheck::optionItemsSayWhatAndWhatToDo()
     Settings s = typed("45.1", "4059", "100000");
     s.intN = true;
     s.chip.bandSelectClockMode = BandSelectClockMode::High;
-    std::vector<ChipLimitBreak> breaks = checkChipLimits(s, computePlan(s, {}));
+    ChipLimitBreaks breaks = checkChipLimits(s, computePlan(s, {}));
     QCOMPARE(breaks.size(), std::size_t(1));
-    QCOMPARE(breaks[0].summary, std::string("PFD 45.1 MHz above 45 MHz in integer-N"));
-    QCOMPARE(breaks[0].bound, std::string("at most 45 MHz in integer-N"));
+    QCOMPARE(breaks[0].summary(), std::string("PFD 45.1 MHz above 45 MHz in integer-N"));
+    QCOMPARE(breaks[0].boundText(), std::string("at most 45 MHz in integer-N"));
 
     s = worked::first();
     s.chip.phaseValue = 4000;
@@ -429,7 +435,7 @@ void TestChipCheck::optionItemsSayWhatAndWhatToDo()
     QCOMPARE(breaks.size(), std::size_t(2));
     QCOMPARE(breaks[0].text(), std::string("Phase value 4000 not below MOD 4000: set a phase value below MOD in "
                                            "Chip \u25B8 Options\u2026 (1 is usual)"));
-    QCOMPARE(breaks[1].summary, std::string("Cycle slip reduction without Ref Divide/2"));
+    QCOMPARE(breaks[1].summary(), std::string("Cycle slip reduction without Ref Divide/2"));
     QCOMPARE(breaks[1].value, 1.0);
 
     // In clock mode high the advice names the high mode's divider and clock.
@@ -477,6 +483,168 @@ void TestChipCheck::integerNAdvice()
                                               "cancellation in integer-N (Chip \u25B8 Follow the Datasheet for "
                                               "the Mode)"));
     QCOMPARE(check.breaks.size(), checkChipLimits(settings, result).size());
+}
+
+// Every text of a break, for each limit and each variant of its texts (the
+// bound below or above, the prescaler, the PFD's mode, the band-select
+// clock's mode, the cures that apply, one to three of them), exactly as the
+// strip, the tools' "chip:" lines and their JSON have always shown them. The
+// texts are made from what the check keeps, apart from deciding it: a row
+// fails when a variant is worded from the wrong numbers or cures.
+void TestChipCheck::everyTextOfEachVariant_data()
+{
+    QTest::addColumn<Settings>("settings");
+    QTest::addColumn<ChipLimit>("limit");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("bound");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("advice");
+
+    const auto row = [](const char* name, const Settings& s, ChipLimit limit, double value, const char* limitName,
+                        const char* unit, const char* bound, const char* summary, const char* advice) {
+        QTest::newRow(name) << s << limit << value << QString::fromUtf8(limitName) << QString::fromUtf8(unit)
+                            << QString::fromUtf8(bound) << QString::fromUtf8(summary) << QString::fromUtf8(advice);
+    };
+    const auto with = [](auto change) {
+        Settings s = worked::first();
+        change(s);
+        return s;
+    };
+
+    row("REFIN below", with([](Settings& s) { s.frText = ""; }), ChipLimit::RefIn, 0, "REFIN", "MHz",
+        "10 to 250 MHz", "REFIN 0 MHz below 10 MHz", "enter a reference of 10 to 250 MHz in Ref In");
+    row("REFIN above", with([](Settings& s) { s.frText = "300"; }), ChipLimit::RefIn, 300, "REFIN", "MHz",
+        "10 to 250 MHz", "REFIN 300 MHz above 250 MHz", "enter a reference of 10 to 250 MHz in Ref In");
+    row("REFIN doubled", with([](Settings& s) { s.frText = "60"; s.refDbl = true; }), ChipLimit::RefInDoubled, 60,
+        "REFIN", "MHz", "at most 30 MHz with the doubler on", "REFIN 60 MHz above 30 MHz with the doubler on",
+        "clear Ref Doubler, or use a reference of 30 MHz or less");
+
+    row("INT, 8/9 to clear, and a lowering", with([](Settings& s) { s.frText = "50"; }), ChipLimit::IntMin, 46,
+        "INT", "", "at least 75 with prescaler 8/9", "INT 46 below 75 for prescaler 8/9",
+        "clear Prescalar 8/9 (VCO up to 3600 MHz) or lower the PFD");
+    row("INT, 8/9 to clear alone",
+        with([](Settings& s) { s.frText = "300"; s.foutText = "20"; s.rdividerText = "1023"; s.refDbl = true; }),
+        ChipLimit::IntMin, 34, "INT", "", "at least 75 with prescaler 8/9", "INT 34 below 75 for prescaler 8/9",
+        "clear Prescalar 8/9 (VCO up to 3600 MHz)");
+    row("INT, 4/5, one lowering", with([](Settings& s) { s.frText = "250"; s.prescale8 = false; }),
+        ChipLimit::IntMin, 9, "INT", "", "at least 23 with prescaler 4/5", "INT 9 below 23 for prescaler 4/5",
+        "lower the PFD: a larger Ref Divider");
+    row("INT, 4/5, two lowerings", with([](Settings& s) { s.frText = "180"; s.refDbl = true; s.refDiv2 = true;
+                                                          s.prescale8 = false; }),
+        ChipLimit::IntMin, 12, "INT", "", "at least 23 with prescaler 4/5", "INT 12 below 23 for prescaler 4/5",
+        "lower the PFD: clear Ref Doubler, or a larger Ref Divider");
+    row("INT, 8/9, three lowerings", with([](Settings& s) { s.frText = "33"; s.refDbl = true; s.outDivCont = 1; }),
+        ChipLimit::IntMin, 70, "INT", "", "at least 75 with prescaler 8/9", "INT 70 below 75 for prescaler 8/9",
+        "lower the PFD: clear Ref Doubler, a larger Ref Divider, or tick Ref Divide/2");
+    row("INT 0, no lowering", with([](Settings& s) { s.trackDivider = true; }), ChipLimit::IntMin, 0, "INT", "",
+        "at least 75 with prescaler 8/9", "INT 0 below 75 for prescaler 8/9", "lower the reference in Ref In");
+
+    row("INT above, one raising", with([](Settings& s) { s.foutText = "655360"; }), ChipLimit::IntMax, 65536, "INT",
+        "", "at most 65535", "INT 65536 above 65535", "raise the PFD: tick Ref Doubler");
+    row("INT above, two raisings", with([](Settings& s) { s.frText = "5"; s.foutText = "3700"; s.refDiv2 = true;
+                                                          s.outDivCont = 6; }),
+        ChipLimit::IntMax, 94720, "INT", "", "at most 65535", "INT 94720 above 65535",
+        "raise the PFD: clear Ref Divide/2, or tick Ref Doubler");
+    row("INT above, three raisings", with([](Settings& s) { s.rdividerText = "10"; s.refDiv2 = true;
+                                                            s.outDivCont = 4; }),
+        ChipLimit::IntMax, 74256, "INT", "", "at most 65535", "INT 74256 above 65535",
+        "raise the PFD: a smaller Ref Divider, clear Ref Divide/2, or tick Ref Doubler");
+    row("INT above, no raising", with([](Settings& s) { s.frText = "5"; s.foutText = "655360"; }), ChipLimit::IntMax,
+        131072, "INT", "", "at most 65535", "INT 131072 above 65535", "raise the reference in Ref In");
+
+    row("MOD below, FRAC 0", with([](Settings& s) { s.resolutionText = "10000000"; }), ChipLimit::Mod, 1, "MOD", "",
+        "2 to 4095 in fractional mode", "MOD 1 below 2 in fractional mode",
+        "tick Integer N (FRAC is 0), or make the resolution finer");
+    row("MOD above", with([](Settings& s) { s.refDbl = true; }), ChipLimit::Mod, 8000, "MOD", "",
+        "2 to 4095 in fractional mode", "MOD 8000 above 4095",
+        "make the resolution coarser (more Hz), or press Calc. Best F/D");
+    row("R", with([](Settings& s) { s.rdividerText = "2000"; }), ChipLimit::RCounter, 2000, "R", "", "1 to 1023",
+        "R 2000 outside 1 to 1023", "enter a Ref Divider of 1 to 1023");
+
+    row("PFD fractional, one lowering", with([](Settings& s) { s.frText = "90"; }), ChipLimit::Pfd, 90, "PFD", "MHz",
+        "at most 32 MHz", "PFD 90 MHz above 32 MHz", "raise the Ref Divider");
+    row("PFD integer-N, two lowerings", with([](Settings& s) { s.frText = "60"; s.refDbl = true; s.refDiv2 = true;
+                                                               s.intN = true; }),
+        ChipLimit::Pfd, 60, "PFD", "MHz", "at most 45 MHz in integer-N", "PFD 60 MHz above 45 MHz in integer-N",
+        "raise the Ref Divider, or clear Ref Doubler");
+    row("PFD with phase adjust, three lowerings", with([](Settings& s) { s.frText = "60"; s.refDbl = true;
+                                                                        s.intN = true; s.chip.phaseAdjust = true; }),
+        ChipLimit::Pfd, 120, "PFD", "MHz", "at most 90 MHz in integer-N with phase adjust",
+        "PFD 120 MHz above 90 MHz in integer-N with phase adjust",
+        "raise the Ref Divider, tick Ref Divide/2, or clear Ref Doubler");
+
+    row("band-select clock low", with([](Settings& s) { s.frText = "33"; s.intN = true; }),
+        ChipLimit::BandSelectClock, 33000.0 / 255, "Band-select clock", "kHz", "at most 125 kHz",
+        "Band-select clock 129.411765 kHz above 125 kHz",
+        "lower the PFD to 31.875 MHz or less: the divider stops at 255");
+    row("band-select clock high", with([](Settings& s) { s.frText = "300"; s.intN = true;
+                                                         s.chip.bandSelectClockMode = BandSelectClockMode::High; }),
+        ChipLimit::BandSelectClock, 300000.0 / 254, "Band-select clock", "kHz", "at most 500 kHz",
+        "Band-select clock 1181.102362 kHz above 500 kHz",
+        "lower the PFD to 127 MHz or less: the divider stops at 254");
+
+    row("VCO below, one cure", with([](Settings& s) { s.foutText = "34.9"; }), ChipLimit::Vco, 34.9, "VCO", "MHz",
+        "2200 to 4400 MHz", "VCO 34.9 MHz below 2200 MHz", "choose another O/P divider");
+    row("VCO above, two cures", with([](Settings& s) { s.outDivCont = 3; }), ChipLimit::Vco, 18564, "VCO", "MHz",
+        "2200 to 4400 MHz", "VCO 18564 MHz above 4400 MHz", "press Auto Set >>, or choose another O/P divider");
+    row("VCO above, no cure", with([](Settings& s) { s.foutText = "5000"; }), ChipLimit::Vco, 5000, "VCO", "MHz",
+        "2200 to 4400 MHz", "VCO 5000 MHz above 4400 MHz",
+        "enter a Wanted F out of 35 to 4400 MHz and press Auto Set >>");
+    row("VCO with prescaler 4/5", with([](Settings& s) { s.prescale8 = false; s.outDivCont = 5; }),
+        ChipLimit::Prescaler45, 74256, "VCO", "MHz", "at most 3600 MHz with prescaler 4/5",
+        "VCO 74256 MHz above 3600 MHz with prescaler 4/5", "tick Prescalar 8/9");
+    row("output below", with([](Settings& s) { s.foutText = "20"; }), ChipLimit::Output, 20, "Output", "MHz",
+        "35 to 4400 MHz", "Output 20 MHz below 35 MHz", "the chip's output runs from 35 to 4400 MHz");
+    row("output above", with([](Settings& s) { s.foutText = "5000"; }), ChipLimit::Output, 5000, "Output", "MHz",
+        "35 to 4400 MHz", "Output 5000 MHz above 4400 MHz", "the chip's output runs from 35 to 4400 MHz");
+
+    row("MOD in low spur mode", with([](Settings& s) { s.rdividerText = "300"; s.lowSpur = true; }),
+        ChipLimit::LowSpurMod, 13, "MOD", "", "at least 50 in low spur mode", "MOD 13 below 50 in low spur mode",
+        "make the resolution finer (fewer Hz), or clear Low Spur mode");
+    row("phase value", with([](Settings& s) { s.chip.phaseValue = 4000; }), ChipLimit::PhaseValue, 4000,
+        "Phase value", "", "below MOD", "Phase value 4000 not below MOD 4000",
+        "set a phase value below MOD in Chip \u25B8 Options\u2026 (1 is usual)");
+    row("cycle slip reduction", with([](Settings& s) { s.chip.cycleSlipReduction = true; }),
+        ChipLimit::CycleSlipReduction, 1, "Cycle slip reduction", "", "needs the 50 % duty cycle of Ref Divide/2",
+        "Cycle slip reduction without Ref Divide/2",
+        "tick Ref Divide/2, or turn cycle slip reduction off in Chip \u25B8 Options\u2026");
+    row("charge cancellation", with([](Settings& s) { s.chip.chargeCancellation = true; }),
+        ChipLimit::ChargeCancellation, 1, "Charge cancellation", "", "off in fractional mode",
+        "Charge cancellation on in fractional mode",
+        "turn charge cancellation off in Chip \u25B8 Options\u2026, or tick Integer N");
+    row("antibacklash", with([](Settings& s) { s.chip.abp = Antibacklash::Ns3; }), ChipLimit::Antibacklash, 3,
+        "Antibacklash", "", "6 ns in fractional mode", "Antibacklash 3 ns in fractional mode",
+        "set antibacklash 6 ns in Chip \u25B8 Options\u2026, or tick Integer N");
+    row("MUXOUT N divider", with([](Settings& s) { s.mux = MuxButton::MuxN; }), ChipLimit::MuxNDivider, 4, "MUXOUT",
+        "", "not the N divider while the band selection runs", "MUXOUT N divider output stops the VCO band selection",
+        "choose another MUXOUT, or turn phase adjust on in Chip \u25B8 Options\u2026 for a fixed frequency");
+    row("MUXOUT reserved", with([](Settings& s) { s.chip.muxCode = MuxOut::Reserved; }), ChipLimit::MuxReserved, 7,
+        "MUXOUT", "", "codes 0 to 6", "MUXOUT code 7 (reserved)",
+        "choose a MUXOUT button, or a code in Chip \u25B8 Options\u2026");
+}
+
+void TestChipCheck::everyTextOfEachVariant()
+{
+    QFETCH(Settings, settings);
+    QFETCH(ChipLimit, limit);
+    QFETCH(double, value);
+    QFETCH(QString, name);
+    QFETCH(QString, unit);
+    QFETCH(QString, bound);
+    QFETCH(QString, summary);
+    QFETCH(QString, advice);
+    const ChipLimitBreaks breaks = checkChipLimits(settings, computePlan(settings, {}));
+    const ChipLimitBreak* item = find(breaks, limit);
+    QVERIFY(item);
+    QCOMPARE(item->value, value);
+    QCOMPARE(QString::fromUtf8(item->name()), name);
+    QCOMPARE(QString::fromUtf8(item->unit()), unit);
+    QCOMPARE(QString::fromStdString(item->boundText()), bound);
+    QCOMPARE(QString::fromStdString(item->summary()), summary);
+    QCOMPARE(QString::fromStdString(item->advice()), advice);
+    QCOMPARE(QString::fromStdString(item->text()), summary + QStringLiteral(": ") + advice);
 }
 
 QTEST_APPLESS_MAIN(TestChipCheck)

@@ -97,11 +97,11 @@ std::string planText(const PlanResult& result, const std::string& listing)
 std::string chipText(const Settings& settings, const PlanResult& result)
 {
     std::string text = "chip";
-    const std::vector<ChipLimitBreak> breaks = checkChipLimits(settings, result);
+    const ChipLimitBreaks breaks = checkChipLimits(settings, result);
     if (breaks.empty())
         return text + " none";
     for (const ChipLimitBreak& item : breaks)
-        text += " " + quotedText(item.summary);
+        text += " " + quotedText(item.summary());
     return text;
 }
 

@@ -102,13 +102,8 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
     };
     if (!parser.parse(markNegativeNumbers(withoutOptionsBeforeSettings(arguments, valueOptions), valueOptions)))
         return fail(parser.errorText());
-    if (parser.isSet(help)) {
-        parsed.message = parser.helpText();
-        return parsed;
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        parsed.message = QCoreApplication::applicationName() + QLatin1Char(' ')
-                         + QCoreApplication::applicationVersion() + QLatin1Char('\n');
+    if (std::optional<QString> text = helpOrVersionText(parser)) {
+        parsed.message = *text;
         return parsed;
     }
 

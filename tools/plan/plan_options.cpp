@@ -176,6 +176,16 @@ std::optional<int> wholeNumberIn(const QString& text, int low, int high)
     return value;
 }
 
+std::optional<QString> helpOrVersionText(const QCommandLineParser& parser)
+{
+    if (parser.isSet(QStringLiteral("help")))
+        return parser.helpText();
+    if (parser.isSet(QStringLiteral("version")))
+        return QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion()
+               + QLatin1Char('\n');
+    return std::nullopt;
+}
+
 QStringList addPlanOptions(QCommandLineParser& parser)
 {
     QStringList valueNames;
@@ -565,7 +575,7 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         QStringLiteral("N")));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
-    const QCommandLineOption version = parser.addVersionOption();
+    parser.addVersionOption();
     QStringList valueOptions = addPlanOptions(parser);
     valueOptions << QStringLiteral("decode") << QStringLiteral("append") << QStringLiteral("block")
                  << QStringLiteral("advise");
@@ -597,13 +607,8 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
     const QStringList given = withoutScanRange(arguments, scanRange);
     if (!parser.parse(withoutOptionsBeforeSettings(withAdviseCount(given), valueOptions)))
         return fail(parser.errorText());
-    if (parser.isSet(help)) {
-        parsed.message = parser.helpText();
-        return parsed;
-    }
-    if (parser.isSet(version)) {
-        parsed.message = QCoreApplication::applicationName() + QLatin1Char(' ')
-                         + QCoreApplication::applicationVersion() + QLatin1Char('\n');
+    if (std::optional<QString> text = helpOrVersionText(parser)) {
+        parsed.message = *text;
         return parsed;
     }
     if (!parser.positionalArguments().isEmpty())

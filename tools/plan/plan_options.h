@@ -64,6 +64,10 @@ struct ParsedCommandLine {
 // An option's text as a whole number from low to high; nothing otherwise.
 std::optional<int> wholeNumberIn(const QString& text, int low, int high);
 
+// What --help or --version asks to print (the parser has a "help" and a
+// "version" option), or nothing.
+std::optional<QString> helpOrVersionText(const QCommandLineParser& parser);
+
 // The control and press options, --json and --strict; returns the names of
 // those that take a value.
 QStringList addPlanOptions(QCommandLineParser& parser);

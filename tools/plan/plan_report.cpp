@@ -38,7 +38,7 @@ std::string planText(const PlanSession& run)
     return text;
 }
 
-std::vector<ChipLimitBreak> chipLimits(const PlanSession& run) { return checkChipLimits(run.settings(), run.result()); }
+ChipLimitBreaks chipLimits(const PlanSession& run) { return checkChipLimits(run.settings(), run.result()); }
 
 std::vector<std::string> chipAdviceOf(const PlanSession& run) { return chipAdvice(run.settings(), run.result()); }
 
@@ -73,12 +73,12 @@ QJsonObject planObject(const PlanSession& run)
     QJsonArray limits;
     for (const ChipLimitBreak& item : chipLimits(run)) {
         QJsonObject limit;
-        limit.insert(QStringLiteral("limit"), QString::fromStdString(item.name));
+        limit.insert(QStringLiteral("limit"), QString::fromUtf8(item.name()));
         limit.insert(QStringLiteral("value"), item.value);
-        limit.insert(QStringLiteral("unit"), QString::fromStdString(item.unit));
-        limit.insert(QStringLiteral("bound"), QString::fromStdString(item.bound));
-        limit.insert(QStringLiteral("summary"), QString::fromStdString(item.summary));
-        limit.insert(QStringLiteral("advice"), QString::fromStdString(item.advice));
+        limit.insert(QStringLiteral("unit"), QString::fromUtf8(item.unit()));
+        limit.insert(QStringLiteral("bound"), QString::fromStdString(item.boundText()));
+        limit.insert(QStringLiteral("summary"), QString::fromStdString(item.summary()));
+        limit.insert(QStringLiteral("advice"), QString::fromStdString(item.advice()));
         limits.append(limit);
     }
     object.insert(QStringLiteral("chip_limits"), limits);

@@ -46,7 +46,7 @@ void addReadBack(QJsonObject& object, const PlanSession& run, const RegisterSet&
 QByteArray planJson(const PlanSession& run, const PlanRequest& request, const Advice* advice = nullptr);
 
 // The datasheet limits the plan breaks, as the window's chip-check strip lists them.
-std::vector<ChipLimitBreak> chipLimits(const PlanSession& run);
+ChipLimitBreaks chipLimits(const PlanSession& run);
 // The datasheet's advice that is no limit; --strict does not count it.
 std::vector<std::string> chipAdviceOf(const PlanSession& run);
 

@@ -535,7 +535,7 @@ void ScpiInstrument::change(const Settings& settings, bool send)
         fail(error::kDataOutOfRange, problem);
         return;
     }
-    const std::vector<ChipLimitBreak> limits = checkChipLimits(session.settings(), session.result());
+    const ChipLimitBreaks limits = checkChipLimits(session.settings(), session.result());
     if (m_strict && !limits.empty()) {
         fail(error::kDataOutOfRange, limits.front().text());
         return;
@@ -581,7 +581,7 @@ void ScpiInstrument::setRegisters(const std::string& text)
         fail(error::kDataOutOfRange, "the set gives " + problem);
         return;
     }
-    const std::vector<ChipLimitBreak> limits = checkChipLimits(session.settings(), session.result());
+    const ChipLimitBreaks limits = checkChipLimits(session.settings(), session.result());
     if (m_strict && !limits.empty()) {
         fail(error::kDataOutOfRange, limits.front().text());
         return;
