@@ -127,7 +127,7 @@ void BandMapWindow::build(const FrequencyRange& range)
     for (QPushButton* button : {m_resetZoom, m_exportPng, m_exportCsv})
         row->addWidget(button);
     layout->addLayout(row);
-    resize(900, 600);
+    resize(980, 600);
 }
 
 void BandMapWindow::showEvent(QShowEvent* event)
