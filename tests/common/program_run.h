@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <QStringList>
+#include <QTest>
 
 struct Run {
     int status = -1; // the exit code; -1 when it crashed or did not end in time
@@ -22,4 +23,12 @@ inline Run runProgram(const QString& program, const QStringList& arguments, int 
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
+}
+
+// A usage error: exit 2, a message on stderr naming `named`, nothing on stdout.
+inline void verifyUsageError(const Run& run, const QString& named)
+{
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(named.toUtf8()), run.err.constData());
+    QCOMPARE(run.out, QByteArray());
 }

@@ -14,9 +14,18 @@
 
 #include "board_commands.h"
 #include "control_panel.h"
+#include "file_chooser.h"
 #include "serial_link.h"
 #include "message_sink.h"
 #include "setting_scroll_bar.h"
+
+// A file dialog that answers with the name set beforehand; empty, as cancelled.
+class NamedFile final : public FileChooser {
+public:
+    QString openFileName(const QString&, const QString&) override { return name; }
+    QString saveFileName(const QString&, const QString&) override { return name; }
+    QString name;
+};
 
 class RecordingSink final : public MessageSink {
 public:

@@ -25,13 +25,6 @@
 
 namespace {
 
-class NamedFile final : public FileChooser {
-public:
-    QString openFileName(const QString&, const QString&) override { return name; }
-    QString saveFileName(const QString&, const QString&) override { return name; }
-    QString name;
-};
-
 // One point of vantrel-plan --scan, as the map should draw it.
 struct ScanLine {
     double mhz = 0;

@@ -23,13 +23,6 @@ using vantrel::RegisterSet;
 
 namespace {
 
-class NamedFile final : public FileChooser {
-public:
-    QString openFileName(const QString&, const QString&) override { return name; }
-    QString saveFileName(const QString&, const QString&) override { return name; }
-    QString name;
-};
-
 // The first worked example in the program's window, with its menus.
 struct ChipWindow {
     ChipWindow() : window(d.panel, d.sink, files)

@@ -18,12 +18,6 @@
 
 namespace {
 
-class NoFiles final : public FileChooser {
-public:
-    QString openFileName(const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&) override { return {}; }
-};
-
 struct KeyboardWindow {
     KeyboardWindow() : window(d.panel, d.sink, files)
     {
@@ -45,7 +39,7 @@ struct KeyboardWindow {
     }
 
     PanelDriver d;
-    NoFiles files;
+    NamedFile files; // no name: every dialog cancelled
     MainWindow window;
 };
 

@@ -26,13 +26,6 @@ using namespace vantrel;
 
 namespace {
 
-class NamedFile final : public FileChooser {
-public:
-    QString openFileName(const QString&, const QString&) override { return name; }
-    QString saveFileName(const QString&, const QString&) override { return name; }
-    QString name;
-};
-
 struct QualityWindow {
     QualityWindow() : window(d.panel, d.sink, files) { window.show(); }
 

@@ -18,12 +18,6 @@
 
 namespace {
 
-class NoFiles final : public FileChooser {
-public:
-    QString openFileName(const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&) override { return {}; }
-};
-
 QScreen* screenNamed(const QString& name)
 {
     for (QScreen* screen : QGuiApplication::screens()) {
@@ -52,7 +46,7 @@ struct FitWindow {
     }
 
     PanelDriver d;
-    NoFiles files;
+    NamedFile files; // no name: every dialog cancelled
     MainWindow window;
 };
 

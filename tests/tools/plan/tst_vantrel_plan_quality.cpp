@@ -214,10 +214,7 @@ void TestVantrelPlanQuality::usageErrors()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, named);
-    const Run run = runPlan(arguments);
-    QCOMPARE(run.status, 2);
-    QVERIFY2(run.err.contains(named.toUtf8()), run.err.constData());
-    QCOMPARE(run.out, QByteArray());
+    verifyUsageError(runPlan(arguments), named);
 }
 
 QTEST_GUILESS_MAIN(TestVantrelPlanQuality)
