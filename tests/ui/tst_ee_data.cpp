@@ -2,6 +2,9 @@
 // Data window, block numbering, and failures that lose nothing.
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -126,11 +129,11 @@ void TestEEData::failuresAreReportedAndLoseNothing_data()
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("blockNo");
     QTest::addColumn<QString>("reason");
-    QTest::addRow("missing folder") << "no/such/folder/reg.txt" << "0" << "No such file or directory";
+    QTest::addRow("missing folder") << "no/such/folder/reg.txt" << "0" << QString::fromLocal8Bit(std::strerror(ENOENT));
     QTest::addRow("a folder of that name") << "afolder" << "0" << "it is a folder";
     QTest::addRow("block number beyond 16 bits") << "4351SynthReg.txt" << "40000" << "outside -32768 to 32767";
     QTest::addRow("last block number") << "4351SynthReg.txt" << "32767" << "no block number can follow";
-    QTest::addRow("disk full") << "/dev/full" << "0" << "No space left on device";
+    QTest::addRow("disk full") << "/dev/full" << "0" << QString::fromLocal8Bit(std::strerror(ENOSPC));
 }
 
 void TestEEData::failuresAreReportedAndLoseNothing()

@@ -2,6 +2,9 @@
 // through QProcess, its output, exit status and the file it appends to.
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
+
 #include "worked_listings.h"
 
 namespace {
@@ -109,7 +112,7 @@ void TestVantrelPlanEe::appendFailures_data()
     QTest::addColumn<QString>("blockNo");
     QTest::addColumn<QString>("reason"); // %1: the file's path
     QTest::addRow("missing folder") << QStringLiteral("missing/reg.txt") << QStringLiteral("0")
-                                    << QStringLiteral("Cannot open %1 for appending: No such file or directory");
+                                    << QStringLiteral("Cannot open %1 for appending: ") + QString::fromLocal8Bit(std::strerror(ENOENT));
     QTest::addRow("last block number") << QStringLiteral("reg.txt") << QStringLiteral("32767")
         << QStringLiteral("Block number 32767 is the last one: no block number can follow it, so nothing was written");
 }
