@@ -8,6 +8,7 @@
 #include "line_end.h"
 #include "message_sink.h"
 #include "port_selection.h"
+#include "register_decode.h"
 #include "serial_link.h"
 #include "shown_text.h"
 #include "ui_control_panel.h"
@@ -187,7 +188,20 @@ void ControlPanel::endInitWait()
 
 void ControlPanel::registerWordReceived(const QString& text1Line) { appendToText1(text1Line); }
 
-void ControlPanel::decodeRequested(const RegisterSet& set) { decodeInput(set); }
+void ControlPanel::decodeRequested(const RegisterSet& set)
+{
+    // Words that are no set of registers 0 to 5 (an erased EEPROM reads back
+    // so) would put nonsense into every control; a pasted set and the tools
+    // refuse them too.
+    if (const std::string bad = notAWholeSet(set); !bad.empty()) {
+        appendToText1(QStringLiteral("The set read back was not loaded: %1. The panel keeps its settings.")
+                          .arg(QString::fromStdString(bad))
+                      + QString::fromLatin1(kCrLf));
+        endInitWait();
+        return;
+    }
+    decodeInput(set);
+}
 
 void ControlPanel::portLost(const QString& reason)
 {

@@ -38,6 +38,8 @@ private slots:
     void writeEEThenInitLoadsTheStoredSet();
     void initWithoutAnswerDoesNotFreezeThePlan();
     void decodeTakesTheSetOfItsOwnLine();
+    void aReadBackThatIsNoSetLoadsNothing_data();
+    void aReadBackThatIsNoSetLoadsNothing();
     void repliesAndUserData();
     void boardStoppedMidCommand();
     void portMessagesSayWhatToDo_data();
@@ -187,6 +189,44 @@ void TestBoardPanel::decodeTakesTheSetOfItsOwnLine()
     QCOMPARE(d.edit("Rdivider")->text(), QStringLiteral(" 1"));
     QCOMPARE(d.edit("FoutText")->text(), QStringLiteral(" 2320.5"));
     QVERIFY(d.listing().contains(QStringLiteral("Reg 2   0x 18004E42\n")));
+}
+
+void TestBoardPanel::aReadBackThatIsNoSetLoadsNothing_data()
+{
+    QTest::addColumn<QByteArray>("lines"); // Reg5 first, Reg0 last, as the board sends them
+    QTest::addColumn<QString>("missing");
+    QTest::addRow("Reg0 to Reg4 stored as 0")
+        << QByteArray("0X00580005\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n")
+        << "1, 2, 3, 4";
+    // Words the board cannot place (register 7) are passed over, so that
+    // an EEPROM store cut short leaves Reg1 to Reg3 unsent.
+    QTest::addRow("a store cut short after Reg4")
+        << QByteArray("0X00580005\r\n0X0085003C\r\n0XFFFFFFFF\r\n0XFFFFFFFF\r\n0XFFFFFFFF\r\n0X00740640\r\n")
+        << "1, 2, 3";
+}
+
+// Such words would set every control to nonsense; the panel keeps what the
+// user had, says why, and follows the controls again at once.
+void TestBoardPanel::aReadBackThatIsNoSetLoadsNothing()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(QString, missing);
+    TestPty pty;
+    PanelDriver d;
+    d.type("FoutText", QStringLiteral("2320.5"));
+    openPort(d, pty.path());
+    const QString before = d.listing();
+    d.click("Init");
+    QTRY_COMPARE_WITH_TIMEOUT(pty.wire(), QByteArray("INIT\r\n"), kCommandWaitMs);
+    QVERIFY(pty.write(lines));
+    QTRY_VERIFY_WITH_TIMEOUT(text1(d).contains(QStringLiteral("The set read back was not loaded: the board sent no "
+                                                              "word for register %1:").arg(missing)),
+                             kCommandWaitMs);
+    QCOMPARE(d.panel.initFlag(), 0);
+    QCOMPARE(d.edit("FoutText")->text(), QStringLiteral("2320.5"));
+    QCOMPARE(d.listing(), before);
+    d.type("FoutText", QStringLiteral("2400"));
+    QVERIFY(d.listing().contains(QStringLiteral("N  240\n")));
 }
 
 void TestBoardPanel::repliesAndUserData()

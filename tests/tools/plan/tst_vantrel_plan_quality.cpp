@@ -123,10 +123,10 @@ void TestVantrelPlanQuality::everySuggestionReproduces()
     const QJsonArray suggestions = advised.value(QStringLiteral("suggestions")).toArray();
     QVERIFY(!suggestions.isEmpty());
     QVERIFY(suggestions.size() <= 5);
-    for (const QJsonValue& value : suggestions) {
+    for (const auto& value : suggestions) {
         const QJsonObject suggestion = value.toObject();
         QStringList options;
-        for (const QJsonValue& option : suggestion.value(QStringLiteral("options")).toArray())
+        for (const auto& option : suggestion.value(QStringLiteral("options")).toArray())
             options << option.toString();
         QVERIFY(!suggestion.value(QStringLiteral("changes")).toArray().isEmpty());
         const QJsonObject again = runJson(arguments + options);

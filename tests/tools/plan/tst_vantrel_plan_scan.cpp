@@ -111,7 +111,7 @@ void TestVantrelPlanScan::everyLineIsThePlanOfItsOutput()
         const bool complete = plan.value("outcome").toString() == QLatin1String("complete");
         const QJsonValue quality = plan.value("quality");
         QStringList limits;
-        for (const QJsonValue& limit : plan.value("chip_limits").toArray())
+        for (const auto& limit : plan.value("chip_limits").toArray())
             limits << limit.toObject().value("summary").toString();
         const QStringList expected{
             // The output the plan took from the box (a stopped plan's is no plan's).
@@ -138,7 +138,7 @@ void TestVantrelPlanScan::everyLineIsThePlanOfItsOutput()
         for (int c = 0; c < 10; ++c)
             QCOMPARE(normalised(cellOf(line.value(keys[c]))), normalised(cell[c]));
         QStringList jsonLimits;
-        for (const QJsonValue& limit : line.value("chip_limits").toArray())
+        for (const auto& limit : line.value("chip_limits").toArray())
             jsonLimits << limit.toString();
         QCOMPARE(jsonLimits, limits);
     }
