@@ -5,6 +5,9 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
 
 #include "board_commands.h"
 #include "control_panel.h"
@@ -35,6 +38,25 @@ struct PanelHarness {
 
     QLineEdit* fout() const { return panel.findChild<QLineEdit*>(QStringLiteral("FoutText")); }
     QPlainTextEdit* listing() const { return panel.findChild<QPlainTextEdit*>(QStringLiteral("ValuesText")); }
+
+    // Keystrokes in the output frequency box, each until the listing shows
+    // its plan and `alsoShown` has read whatever else the figure waits for.
+    template <typename AlsoShown>
+    void keystrokes(benchmark::State& state, AlsoShown alsoShown)
+    {
+        QLineEdit* box = fout();
+        const QPlainTextEdit* values = listing();
+        box->setText(QStringLiteral("2320.5"));
+        box->setCursorPosition(box->text().size());
+        bool add = true;
+        for (auto _ : state) {
+            // Alternately add and remove a digit, so every keystroke changes the plan.
+            QTest::keyClick(box, add ? Qt::Key_5 : Qt::Key_Backspace);
+            add = !add;
+            benchmark::DoNotOptimize(values->toPlainText());
+            alsoShown();
+        }
+    }
 };
 
 } // namespace bench

@@ -160,30 +160,11 @@ BENCHMARK_CAPTURE(bestFraction, whole_ratio, 2320.0);
 
 using bench::PanelHarness;
 
-// Keystrokes in the output frequency box, each until the listing shows its
-// plan (and, in the program's window, the chip-check strip too).
-void keystrokes(benchmark::State& state, PanelHarness& harness, const ChipCheckStrip* strip)
-{
-    QLineEdit* fout = harness.fout();
-    QPlainTextEdit* listing = harness.listing();
-    fout->setText(QStringLiteral("2320.5"));
-    fout->setCursorPosition(fout->text().size());
-    bool add = true;
-    for (auto _ : state) {
-        // Alternately add and remove a digit, so every keystroke changes the plan.
-        QTest::keyClick(fout, add ? Qt::Key_5 : Qt::Key_Backspace);
-        add = !add;
-        benchmark::DoNotOptimize(listing->toPlainText());
-        if (strip)
-            benchmark::DoNotOptimize(strip->text());
-    }
-}
-
 void keystrokeToListing(benchmark::State& state)
 {
     PanelHarness harness;
     harness.panel.show();
-    keystrokes(state, harness, nullptr);
+    harness.keystrokes(state, [] {});
 }
 BENCHMARK(keystrokeToListing)->Unit(benchmark::kMicrosecond);
 
@@ -194,7 +175,8 @@ void keystrokeToListingAndStrip(benchmark::State& state, bool withOptions)
     window.show();
     if (withOptions) // the options the strip notes, and the integer-N advice
         harness.panel.setChipOptions(twoBrokenWithOptions().chip);
-    keystrokes(state, harness, window.chipCheckStrip());
+    const ChipCheckStrip* strip = window.chipCheckStrip();
+    harness.keystrokes(state, [strip] { benchmark::DoNotOptimize(strip->text()); });
 }
 BENCHMARK_CAPTURE(keystrokeToListingAndStrip, default_options, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(keystrokeToListingAndStrip, with_options, true)->Unit(benchmark::kMicrosecond);

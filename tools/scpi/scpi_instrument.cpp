@@ -73,6 +73,12 @@ bool isWire(const ProgramUnit& unit, Mode mode)
     }
 }
 
+// A value as given, MINimum and MAXimum standing for `low` and `high`.
+double valueWithin(const Value& value, double low, double high)
+{
+    return value.kind == Value::Kind::Minimum ? low : value.kind == Value::Kind::Maximum ? high : value.number;
+}
+
 } // namespace
 
 ScpiInstrument::ScpiInstrument(InstrumentSetup setup, QObject* parent)
@@ -370,9 +376,7 @@ void ScpiInstrument::run(const ProgramUnit& unit)
     case Command::SweepStart:
     case Command::SweepStop: {
         const Range range = frequencyRange();
-        const double mhz = value.kind == Value::Kind::Minimum ? range.low
-                           : value.kind == Value::Kind::Maximum ? range.high
-                                                                : value.number;
+        const double mhz = valueWithin(value, range.low, range.high);
         if (!(mhz > 0)) {
             fail(error::kDataOutOfRange, "a frequency must be above 0 Hz");
             return;
@@ -389,9 +393,7 @@ void ScpiInstrument::run(const ProgramUnit& unit)
         m_stepMHz = std::abs(value.number);
         return;
     case Command::Reference: {
-        const double mhz = value.kind == Value::Kind::Minimum ? kMinRefInMHz
-                           : value.kind == Value::Kind::Maximum ? kMaxRefInMHz
-                                                                : value.number;
+        const double mhz = valueWithin(value, kMinRefInMHz, kMaxRefInMHz);
         if (!(mhz > 0)) {
             fail(error::kDataOutOfRange, "the reference must be above 0 Hz");
             return;
@@ -409,9 +411,7 @@ void ScpiInstrument::run(const ProgramUnit& unit)
         return;
     }
     case Command::SweepDwell: {
-        const double seconds = value.kind == Value::Kind::Minimum ? 0
-                               : value.kind == Value::Kind::Maximum ? kMaxDwellSeconds
-                                                                    : value.number;
+        const double seconds = valueWithin(value, 0, kMaxDwellSeconds);
         if (!(seconds >= 0 && seconds <= kMaxDwellSeconds)) {
             fail(error::kDataOutOfRange, "the dwell is 0 to 86400 s");
             return;
@@ -496,9 +496,7 @@ void ScpiInstrument::run(const ProgramUnit& unit)
 void ScpiInstrument::setFrequency(const Value& value)
 {
     const Range range = frequencyRange();
-    const double mhz = value.kind == Value::Kind::Minimum ? range.low
-                       : value.kind == Value::Kind::Maximum ? range.high
-                                                            : value.number;
+    const double mhz = valueWithin(value, range.low, range.high);
     if (!(mhz > 0)) {
         fail(error::kDataOutOfRange, "a frequency must be above 0 Hz");
         return;
