@@ -45,6 +45,11 @@ std::string hexFormat(std::uint32_t word)
     return text;
 }
 
+std::string hexByte(unsigned char byte)
+{
+    return {kDigits[byte >> 4], kDigits[byte & 0xF]};
+}
+
 std::string hexDigits(std::uint32_t word)
 {
     const std::string text = hexFormat(word);

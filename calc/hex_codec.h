@@ -13,6 +13,9 @@ namespace vantrel {
 // Exactly eight upper-case hexadecimal digits, zero-padded: 5767173 -> "00580005".
 std::string hexFormat(std::uint32_t word);
 
+// One byte as two upper-case hexadecimal digits: 0x0A -> "0A".
+std::string hexByte(unsigned char byte);
+
 // Upper-case digits without leading zeros: 0x580005 -> "580005", 0 -> "0".
 std::string hexDigits(std::uint32_t word);
 
