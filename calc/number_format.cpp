@@ -169,3 +169,20 @@ std::string formatMask(double value, std::string_view mask)
 }
 
 } // namespace vantrel
+
+namespace vantrel {
+
+double shownValue(double value, int places)
+{
+    if (!std::isfinite(value))
+        return value;
+    // The decimal text is the rounding: scaling by 10^places first would
+    // add an error of its own for large values.
+    const std::string mask = places > 0 ? "0." + std::string(static_cast<std::size_t>(places), '0') : "0";
+    const std::string text = formatMask(value, mask);
+    double shown = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), shown);
+    return shown == 0.0 ? 0.0 : shown;
+}
+
+} // namespace vantrel

@@ -22,4 +22,11 @@ std::string plainNumber(double value);
 // halves away from zero, and optional trailing zeros are dropped.
 std::string formatMask(double value, std::string_view mask);
 
+// The value a text with this many decimal places shows, as a double: for
+// numbers that programs read (JSON, SCPI answers), so that they carry no
+// binary noise (4524.999999999999 -> 4525 with 3 places, -2.27e-07 -> 0
+// with 1). Halves go away from zero as in the masks; a negative zero comes
+// back as 0, and a value that is not finite comes back unchanged.
+double shownValue(double value, int places);
+
 } // namespace vantrel

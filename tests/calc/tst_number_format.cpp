@@ -17,6 +17,8 @@ private slots:
     void generalReadsBack();
     void mask_data();
     void mask();
+    void shown_data();
+    void shown();
 };
 
 void TestNumberFormat::general_data()
@@ -104,6 +106,30 @@ void TestNumberFormat::mask()
     QFETCH(QString, mask);
     QFETCH(QString, expected);
     QCOMPARE(QString::fromStdString(vantrel::formatMask(value, mask.toStdString())), expected);
+}
+
+void TestNumberFormat::shown_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("places");
+    QTest::addColumn<double>("expected");
+    QTest::addRow("binary noise below a kHz figure") << 4524.999999999999 << 3 << 4525.0;
+    QTest::addRow("thirds to three places") << 2.0833333333333335 << 3 << 2.083;
+    QTest::addRow("error noise of an exact plan is zero") << -2.2737367544323206e-07 << 1 << 0.0;
+    QTest::addRow("noise on a negative error") << -1886.000000013155 << 1 << -1886.0;
+    QTest::addRow("half goes away from zero") << -0.25 << 1 << -0.3;
+    QTest::addRow("no places") << 2450000000.4 << 0 << 2450000000.0;
+    QTest::addRow("millihertz of a GHz output") << 1000002499.9999999 << 3 << 1000002500.0;
+}
+
+void TestNumberFormat::shown()
+{
+    QFETCH(double, value);
+    QFETCH(int, places);
+    QFETCH(double, expected);
+    const double shown = vantrel::shownValue(value, places);
+    QCOMPARE(shown, expected);
+    QVERIFY2(!std::signbit(shown) || shown != 0.0, "a negative zero would print as -0");
 }
 
 QTEST_APPLESS_MAIN(TestNumberFormat)
