@@ -8,7 +8,7 @@ namespace vantrel {
 BoardCommands::BoardCommands(SerialLink& link, QObject* parent)
     : QObject(parent)
     , m_link(link)
-    , m_sender([&link](const QByteArray& bytes) { return link.write(bytes); })
+    , m_sender(link)
 {
     connect(&m_initTimer, &MinimumTimer::timeout, this, &BoardCommands::initTimedOut);
     connect(&m_sender, &PacedSender::finished, this, &BoardCommands::onSenderFinished);
@@ -21,6 +21,12 @@ BoardCommands::BoardCommands(SerialLink& link, QObject* parent)
 }
 
 bool BoardCommands::sendAll(const RegisterSet& set) { return startCommand(Command::SendAll, sendAllLines(set)); }
+
+bool BoardCommands::sendChanged(const RegisterSet& previous, const RegisterSet& set)
+{
+    std::vector<std::string> lines = changedLines(previous, set);
+    return !lines.empty() && startCommand(Command::SendAll, std::move(lines));
+}
 
 bool BoardCommands::writeAll(const RegisterSet& set) { return startCommand(Command::WriteAll, writeAllLines(set)); }
 

@@ -33,6 +33,9 @@ public:
     // Each takes the set as it is now and returns false (sending nothing)
     // while another command is pacing or the port is closed.
     bool sendAll(const RegisterSet& set);
+    // As sendAll, but only the words that differ from `previous`, Reg0 last
+    // (the chip takes the set on Reg0); false, and nothing sent, when none do.
+    bool sendChanged(const RegisterSet& previous, const RegisterSet& set);
     bool writeAll(const RegisterSet& set);
     bool init();
 

@@ -18,6 +18,7 @@ SerialLink::SerialLink(QObject* parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::onReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onErrorOccurred);
+    connect(&m_port, &QSerialPort::bytesWritten, this, &SerialLink::bytesWritten);
 }
 
 OpenOutcome SerialLink::open(const QString& device)
@@ -62,6 +63,8 @@ bool SerialLink::write(const QByteArray& bytes)
     m_port.flush();
     return true;
 }
+
+qint64 SerialLink::bytesToWrite() const { return m_port.isOpen() ? m_port.bytesToWrite() : 0; }
 
 QString SerialLink::takePendingText() { return fromLatin1(m_parser.takePendingText()); }
 

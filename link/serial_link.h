@@ -40,6 +40,8 @@ public:
 
     // False when the port is not open or refused the bytes.
     bool write(const QByteArray& bytes);
+    // Bytes handed over that the port has not written out yet.
+    qint64 bytesToWrite() const;
 
     // See ReplyParser::takePendingText; Latin-1 as received.
     QString takePendingText();
@@ -60,6 +62,8 @@ signals:
     // Bytes about to be handed to the open port, as they go: for a monitor
     // of the wire, and for measuring the pacing where it starts.
     void writing(const QByteArray& bytes);
+    // The port wrote bytes out; bytesToWrite() says whether any still wait.
+    void bytesWritten();
 
 private:
     void onReadyRead();

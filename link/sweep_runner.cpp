@@ -18,7 +18,7 @@ QString shownLine(const std::string& line)
 SweepRunner::SweepRunner(SerialLink& link, QObject* parent)
     : QObject(parent)
     , m_link(link)
-    , m_sender([&link](const QByteArray& bytes) { return link.write(bytes); })
+    , m_sender(link)
 {
     connect(&m_sender, &PacedSender::finished, this, &SweepRunner::onLinesDone);
     connect(&m_sender, &PacedSender::writeFailed, this, [this] { fail(QString::fromLatin1(kRefusedLineText)); });
@@ -57,6 +57,8 @@ bool SweepRunner::start(std::vector<SweepStep> steps, Options options)
     m_running = true;
     m_stopRequested = false;
     m_anySent = false;
+    m_amendPending = false;
+    m_resending = false;
     m_sinceStart.start();
     beginStep();
     return true;
@@ -78,8 +80,38 @@ void SweepRunner::stop()
 void SweepRunner::abandon()
 {
     m_running = false;
+    m_amendPending = false;
+    m_resending = false;
     m_dwellTimer.stop();
     m_sender.abort();
+}
+
+bool SweepRunner::amend(const std::function<void(RegisterSet&)>& change)
+{
+    if (!m_running)
+        return false;
+    for (SweepStep& step : m_steps)
+        change(step.set);
+    m_amendPending = true;
+    // Between steps it goes out now; a step in flight finishes first.
+    if (!m_sender.isBusy()) {
+        m_dwellTimer.stop();
+        sendAmended();
+    }
+    return true;
+}
+
+void SweepRunner::sendAmended()
+{
+    m_amendPending = false;
+    m_resending = true;
+    const RegisterSet& set = m_steps[m_step].set;
+    std::vector<std::string> lines = sendAllLines(set);
+    m_stepLines.clear();
+    for (const std::string& line : lines)
+        m_stepLines << shownLine(line);
+    m_lastSent = set;
+    m_sender.start(std::move(lines));
 }
 
 QStringList SweepRunner::unsentLines() const
@@ -118,13 +150,28 @@ void SweepRunner::onLinesDone()
 {
     if (!m_running)
         return;
-    emit stepSent(m_pass, static_cast<int>(m_step), m_stepLines, m_stepAt);
+    if (m_resending) {
+        m_resending = false;
+        emit amended();
+    } else {
+        emit stepSent(m_pass, static_cast<int>(m_step), m_stepLines, m_stepAt);
+    }
     if (!m_running)
         return; // failed or stopped by a receiver
+    // A change asked for meanwhile goes out even before a stop.
+    if (m_amendPending) {
+        sendAmended();
+        return;
+    }
     if (m_stopRequested) {
         end();
         return;
     }
+    awaitDwell();
+}
+
+void SweepRunner::awaitDwell()
+{
     // The rest of the dwell, counted from the step's first line; a step
     // with nothing to send still takes one line gap, so that a sweep whose
     // words never change does not spin.
@@ -140,7 +187,8 @@ void SweepRunner::onLinesDone()
 
 void SweepRunner::onDwellDone()
 {
-    if (m_running)
+    // A changed set on the wire goes out whole first; its end weighs the dwell again.
+    if (m_running && !m_sender.isBusy())
         advance();
 }
 
@@ -170,7 +218,7 @@ void SweepRunner::fail(const QString& reason)
     m_sender.abort();
     // A step whose last line went out is sent, though its pause was cut
     // short; one cut off earlier reports the lines that did go out.
-    if (inFlight && out == m_stepLines.size())
+    if (inFlight && out == m_stepLines.size() && !m_resending)
         emit stepSent(m_pass, static_cast<int>(m_step), m_stepLines, m_stepAt);
     emit failed(reason, shownLine(m_sender.lastWritten()), inFlight ? m_stepLines.mid(0, out) : QStringList());
 }

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,12 @@ public:
     // Ends at once, wherever the step under way stands, and says nothing
     // more: for a second stop that will not wait.
     void abandon();
+    // Changes the set of every step, the one under way included (the RF
+    // output switched off, say): once the step in flight has gone out whole,
+    // its changed set goes out whole, Reg0 last, even when a stop was asked;
+    // the dwell goes on from the step's first line, and every later step
+    // keeps the change. False when no sweep runs.
+    bool amend(const std::function<void(RegisterSet&)>& change);
     // The lines of the step under way that have not gone out yet; empty
     // between steps.
     QStringList unsentLines() const;
@@ -70,6 +77,8 @@ signals:
     // Every line of the step went out whole and its last pause has passed;
     // lines as in stepStarted.
     void stepSent(int pass, int step, const QStringList& lines, std::chrono::nanoseconds at);
+    // The changed set of amend() went out whole and its last pause passed.
+    void amended();
     // Every pass done, the last step's lines, pauses and dwell passed.
     void finished();
     // After stop(): pass and step of the last step sent.
@@ -82,6 +91,8 @@ signals:
 
 private:
     void beginStep();
+    void sendAmended();
+    void awaitDwell();
     void onLinesDone();
     void onDwellDone();
     void advance();
@@ -103,6 +114,8 @@ private:
     bool m_running = false;
     bool m_stopRequested = false;
     bool m_anySent = false;
+    bool m_amendPending = false; // the step's changed set is to go out
+    bool m_resending = false;    // the step's changed set is on the wire
 };
 
 } // namespace vantrel
