@@ -26,6 +26,8 @@ private slots:
     void parametersAreConverted();
     void badInputHasItsNumber_data();
     void badInputHasItsNumber();
+    void echoedInputIsAsciiAndCut_data();
+    void echoedInputIsAsciiAndCut();
     void theQueueKeepsTwentyAndSaysItOverflowed();
     void errorAnswers_data();
     void errorAnswers();
@@ -68,6 +70,17 @@ void TestScpiParser::headersReachTheirCommand_data()
         << "SYST:CHIP:LIM?;STR OFF;:SYST:REG?;:MEM:STOR;REC"
         << QList<C>{C::ChipLimits, C::ChipStrict, C::Registers, C::MemoryStore, C::MemoryRecall}
         << QList<bool>{true, false, true, false, false};
+    QTest::addRow("status, self-test and service request")
+        << "*TST?;*SRE 4;:STAT:OPER?;OPER:COND?;ENAB 8;:STATUS:QUESTIONABLE:EVENT?;:STAT:PRES;:SYST:BOAR?"
+        << QList<C>{C::SelfTest, C::ServiceEnable, C::OperationEvent, C::OperationCondition, C::OperationEnable,
+                    C::QuestionableEvent, C::StatusPreset, C::BoardHolds}
+        << QList<bool>{true, false, true, true, false, true, false, true};
+    QTest::addRow("centre, span, points and appended lists")
+        << "FREQ:CENT 1;SPAN 2;:SWE:POIN 3;:LIST:FREQ:APP 4;POIN?;:LIST:DWEL:APP 5;POIN?;:SYST:CHAN OFF"
+        << QList<C>{C::FrequencyCenter, C::FrequencySpan, C::SweepPoints, C::ListFrequencyAppend,
+                    C::ListFrequencyPoints, C::ListDwellAppend, C::ListDwellPoints, C::SweepChanged}
+        << QList<bool>{false, false, false, false, true, false, true, false};
+    QTest::addRow("LIST:DWEL alone clears the dwells") << "LIST:DWEL" << QList<C>{C::ListDwell} << QList<bool>{false};
     QTest::addRow("blanks, tabs and empty commands") << "  \tOUTP\t OFF ;; ABOR ;" << QList<C>{C::Output, C::Abort}
                                                      << QList<bool>{false, false};
     QTest::addRow("an empty line") << "" << QList<C>{} << QList<bool>{};
@@ -182,6 +195,26 @@ void TestScpiParser::badInputHasItsNumber()
     QCOMPARE(int(result.units.size()), unitsBefore);
 }
 
+void TestScpiParser::echoedInputIsAsciiAndCut_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("info");
+    // Fixed: the header came back raw, NUL and UTF-8 bytes and all, whole.
+    QTest::addRow("NUL and UTF-8 in a header") << QByteArray("FR\0\xc3\xa9Q 1", 9)
+                                               << QByteArray("'FR\\x00\\xC3\\xA9Q' is no header");
+    QTest::addRow("a long header cut at 40") << QByteArray(60, 'X') + " 1" << "'" + QByteArray(40, 'X') + "...'";
+    QTest::addRow("a bad parameter") << QByteArray("OUTP \xff") << QByteArray("'\\xFF' is no parameter");
+}
+
+void TestScpiParser::echoedInputIsAsciiAndCut()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, info);
+    const ParsedLine result = parseLine(std::string_view(line.constData(), std::size_t(line.size())));
+    QVERIFY(result.error);
+    QVERIFY2(QByteArray::fromStdString(result.error->info).startsWith(info), result.error->info.c_str());
+}
+
 void TestScpiParser::theQueueKeepsTwentyAndSaysItOverflowed()
 {
     ErrorQueue queue;
@@ -208,7 +241,9 @@ void TestScpiParser::errorAnswers_data()
     QTest::addRow("no error") << 0 << "" << "0,\"No error\"";
     QTest::addRow("with what went wrong") << -222 << "VCO 100 MHz below 2200" << "-222,\"Data out of range;VCO 100 MHz below 2200\"";
     QTest::addRow("a quote doubled") << -113 << "say \"hi\"" << "-113,\"Undefined header;say \"\"hi\"\"\"";
-    QTest::addRow("a line end made a blank") << -310 << "a\r\nb" << "-310,\"System error;a  b\"";
+    // Fixed: raw bytes went out as they came, and a client's decoder failed on them.
+    QTest::addRow("line ends and bytes beyond ASCII as \\xHH")
+        << -310 << "a\r\nb\xc3\xa9" << "-310,\"System error;a\\x0D\\x0Ab\\xC3\\xA9\"";
     QTest::addRow("each standard text") << -350 << "" << "-350,\"Queue overflow\"";
 }
 
@@ -229,8 +264,13 @@ void TestScpiParser::hertzTexts_data()
     QTest::addRow("a fraction of a Hz kept") << 2400.0000123 << "2400000012.3";
     QTest::addRow("below 1 MHz") << 0.035 << "35000";
     QTest::addRow("below 1 Hz") << 0.0000005 << "0.5";
+    QTest::addRow("below 1 mHz is 0") << 0.0000000004 << "0";
     QTest::addRow("zero, never negative") << -0.0 << "0";
     QTest::addRow("negative") << -1.25 << "-1250000";
+    // Fixed: the plan's sums showed their binary noise.
+    QTest::addRow("noise below 1 mHz, up") << 1000.0024999999999 << "1000002500";
+    QTest::addRow("noise below 1 mHz, down") << 123.45750000000001 << "123457500";
+    QTest::addRow("mHz kept, no trailing zeros") << 2400.0000005 << "2400000000.5";
 }
 
 void TestScpiParser::hertzTexts()

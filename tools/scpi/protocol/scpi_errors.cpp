@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "hex_codec.h"
+
 namespace vantrel::scpi {
 
 std::string_view errorText(int code)
@@ -36,12 +38,16 @@ std::string errorResponse(const Error& error)
         text += ";" + error.info;
     std::string quoted;
     for (const char c : text) {
-        const std::size_t width = c == '"' ? 2 : 1;
-        if (quoted.size() + width > kMaxQuoted)
+        // 7-bit ASCII only: a client decodes the answer as such, and a line
+        // end inside would end it early. Echoed input is escaped already;
+        // a byte from elsewhere (a port's name, the system's words) is here.
+        const auto byte = static_cast<unsigned char>(c);
+        const std::string piece = c == '"' ? std::string("\"\"")
+                                  : byte < 0x20 || byte >= 0x7F ? "\\x" + hexByte(byte)
+                                                                : std::string(1, c);
+        if (quoted.size() + piece.size() > kMaxQuoted)
             break;
-        // A line end inside the text would end the answer early.
-        const char shown = c == '\r' || c == '\n' ? ' ' : c;
-        quoted.append(width, shown);
+        quoted += piece;
     }
     char number[16];
     const auto end = std::to_chars(number, number + sizeof number, error.code).ptr;

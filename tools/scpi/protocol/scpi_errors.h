@@ -38,7 +38,8 @@ struct Error {
 std::string_view errorText(int code);
 
 // The answer to SYSTem:ERRor?: -222,"Data out of range;VCO 100 MHz below 2200"
-// with a quote inside doubled, the quoted text at most 255 characters.
+// with a quote inside doubled, a byte outside printable 7-bit ASCII written
+// \xHH, the quoted text at most 255 characters.
 std::string errorResponse(const Error& error);
 
 // The bit of the standard event status register an error sets: 5 command

@@ -4,7 +4,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "echoed_text.h"
 #include "frequency_units.h"
+#include "number_format.h"
 
 namespace vantrel::scpi {
 namespace {
@@ -51,10 +53,17 @@ const Entry kTable[] = {
     {Command::Power, "[SOURce:]POWer[:LEVel][:IMMediate][:AMPLitude]", Takes::Power, Takes::MinMax},
     {Command::Output, "OUTPut[:STATe]", Takes::Flag, Takes::Nothing},
     {Command::SweepDwell, "[SOURce:]SWEep:DWELl", Takes::Seconds, Takes::MinMax},
-    {Command::SweepPoints, "[SOURce:]SWEep:POINts", std::nullopt, Takes::Nothing},
+    {Command::SweepPoints, "[SOURce:]SWEep:POINts", Takes::Whole, Takes::Nothing},
     {Command::SweepChanged, "[SOURce:]SWEep:CHANged", Takes::Flag, Takes::Nothing},
+    {Command::SweepChanged, "SYSTem:CHANged", Takes::Flag, Takes::Nothing},
+    {Command::FrequencyCenter, "[SOURce:]FREQuency:CENTer", Takes::Frequency, Takes::Nothing},
+    {Command::FrequencySpan, "[SOURce:]FREQuency:SPAN", Takes::Frequency, Takes::Nothing},
     {Command::ListFrequency, "[SOURce:]LIST:FREQuency", Takes::FrequencyList, Takes::Nothing},
+    {Command::ListFrequencyAppend, "[SOURce:]LIST:FREQuency:APPend", Takes::FrequencyList, std::nullopt},
+    {Command::ListFrequencyPoints, "[SOURce:]LIST:FREQuency:POINts", std::nullopt, Takes::Nothing},
     {Command::ListDwell, "[SOURce:]LIST:DWELl", Takes::SecondsList, Takes::Nothing},
+    {Command::ListDwellAppend, "[SOURce:]LIST:DWELl:APPend", Takes::SecondsList, std::nullopt},
+    {Command::ListDwellPoints, "[SOURce:]LIST:DWELl:POINts", std::nullopt, Takes::Nothing},
     {Command::Initiate, "INITiate[:IMMediate]", Takes::Nothing, std::nullopt},
     {Command::Continuous, "INITiate:CONTinuous", Takes::Flag, Takes::Nothing},
     {Command::Abort, "ABORt", Takes::Nothing, std::nullopt},
@@ -63,6 +72,16 @@ const Entry kTable[] = {
     {Command::Registers, "SYSTem:REGister", Takes::Words, Takes::Nothing},
     {Command::MemoryStore, "MEMory:STORe", Takes::Nothing, std::nullopt},
     {Command::MemoryRecall, "MEMory:RECall", Takes::Nothing, std::nullopt},
+    {Command::SelfTest, "*TST", std::nullopt, Takes::Nothing},
+    {Command::ServiceEnable, "*SRE", Takes::Whole, Takes::Nothing},
+    {Command::OperationEvent, "STATus:OPERation[:EVENt]", std::nullopt, Takes::Nothing},
+    {Command::OperationCondition, "STATus:OPERation:CONDition", std::nullopt, Takes::Nothing},
+    {Command::OperationEnable, "STATus:OPERation:ENABle", Takes::Whole, Takes::Nothing},
+    {Command::QuestionableEvent, "STATus:QUEStionable[:EVENt]", std::nullopt, Takes::Nothing},
+    {Command::QuestionableCondition, "STATus:QUEStionable:CONDition", std::nullopt, Takes::Nothing},
+    {Command::QuestionableEnable, "STATus:QUEStionable:ENABle", Takes::Whole, Takes::Nothing},
+    {Command::StatusPreset, "STATus:PRESet", Takes::Nothing, std::nullopt},
+    {Command::BoardHolds, "SYSTem:BOARd", std::nullopt, Takes::Nothing},
 };
 
 std::string_view takesText(Takes takes)
@@ -74,7 +93,7 @@ std::string_view takesText(Takes takes)
     case Takes::Power: return "-4|-1|2|5[DBM]|MIN|MAX";
     case Takes::Flag: return "ON|OFF|1|0";
     case Takes::Mode: return "CW|FIXed|SWEep|LIST";
-    case Takes::Whole: return "0..255";
+    case Takes::Whole: return "<whole number>";
     case Takes::FrequencyList: return "<freq>,<freq>,...";
     case Takes::SecondsList: return "<time>,<time>,...";
     case Takes::Words: return "<w0>,<w1>,<w2>,<w3>,<w4>,<w5>";
@@ -390,7 +409,10 @@ std::optional<double> scaledNumber(std::string_view mantissa, int shift)
 
 Error failure(int code, std::string info) { return Error{code, std::move(info)}; }
 
-std::string quotedToken(std::string_view text) { return "'" + std::string(text) + "'"; }
+// Input echoed in an error: 7-bit ASCII, cut, so that a client's text
+// decoder never meets a raw byte.
+constexpr std::size_t kMostEchoed = 40;
+std::string quotedToken(std::string_view text) { return "'" + echoedText(text, kMostEchoed) + "'"; }
 
 struct Suffix {
     std::string_view name;
@@ -557,7 +579,7 @@ std::optional<Error> readParameters(Takes takes, std::string_view text, ProgramU
 {
     if (takes == Takes::Words) {
         if (text.empty())
-            return failure(error::kMissingParameter, unit.header + " takes six register words");
+            return failure(error::kMissingParameter, quotedToken(unit.header) + " takes six register words");
         unit.text = std::string(text);
         return std::nullopt;
     }
@@ -566,18 +588,21 @@ std::optional<Error> readParameters(Takes takes, std::string_view text, ProgramU
         for (const std::string_view item : splitOutsideQuotes(text, ',')) {
             const std::string_view parameter = trimmed(item);
             if (parameter.empty())
-                return failure(error::kSyntax, "an empty parameter in \"" + std::string(text) + "\"");
+                return failure(error::kSyntax, "an empty parameter in " + quotedToken(text));
             items.push_back(parameter);
         }
     }
     const bool list = takes == Takes::FrequencyList || takes == Takes::SecondsList;
     const std::size_t most = takes == Takes::Nothing ? 0 : list ? items.size() : 1;
-    const std::size_t least = takes == Takes::Nothing || takes == Takes::MinMax ? 0 : 1;
+    // LIST:DWEL alone goes back to no list of dwells.
+    const bool mayBeEmpty = takes == Takes::Nothing || takes == Takes::MinMax
+                            || (unit.command == Command::ListDwell && !unit.query);
+    const std::size_t least = mayBeEmpty ? 0 : 1;
     if (items.size() > most)
         return failure(error::kParameterNotAllowed,
-                       unit.header + (most == 0 ? " takes no parameter" : " takes one parameter"));
+                       quotedToken(unit.header) + (most == 0 ? " takes no parameter" : " takes one parameter"));
     if (items.size() < least)
-        return failure(error::kMissingParameter, unit.header + " needs " + std::string(takesText(takes)));
+        return failure(error::kMissingParameter, quotedToken(unit.header) + " needs " + std::string(takesText(takes)));
     for (const std::string_view item : items) {
         Value value;
         if (std::optional<Error> bad = readValue(takes, item, list, value))
@@ -666,23 +691,9 @@ std::string decimalText(double value) { return exactDecimalText(value == 0 ? 0.0
 
 std::string hertzText(double mhz)
 {
-    std::string text = decimalText(mhz);
-    std::string sign;
-    if (!text.empty() && text.front() == '-') {
-        sign = "-";
-        text.erase(0, 1);
-    }
-    const std::size_t point = text.find('.');
-    std::string whole = text.substr(0, point);
-    std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
-    fraction.resize(std::max<std::size_t>(fraction.size(), 6), '0');
-    whole += fraction.substr(0, 6);
-    fraction.erase(0, 6);
-    const std::size_t firstDigit = whole.find_first_not_of('0');
-    whole = firstDigit == std::string::npos ? "0" : whole.substr(firstDigit);
-    while (!fraction.empty() && fraction.back() == '0')
-        fraction.pop_back();
-    return sign + whole + (fraction.empty() ? std::string() : "." + fraction);
+    // Hz to 1 mHz: the plan's sums in MHz carry noise far below that.
+    constexpr int kMilliHertzPlaces = 3;
+    return decimalText(shownValue(mhz * 1e6, kMilliHertzPlaces));
 }
 
 } // namespace vantrel::scpi

@@ -36,8 +36,8 @@ enum class Command {
     Power,         // [SOURce:]POWer[:LEVel][:IMMediate][:AMPLitude]
     Output,        // OUTPut[:STATe]
     SweepDwell,    // [SOURce:]SWEep:DWELl
-    SweepPoints,   // [SOURce:]SWEep:POINts?
-    SweepChanged,  // [SOURce:]SWEep:CHANged
+    SweepPoints,   // [SOURce:]SWEep:POINts
+    SweepChanged,  // [SOURce:]SWEep:CHANged, SYSTem:CHANged
     ListFrequency, // [SOURce:]LIST:FREQuency
     ListDwell,     // [SOURce:]LIST:DWELl
     Initiate,      // INITiate[:IMMediate]
@@ -48,6 +48,22 @@ enum class Command {
     Registers,     // SYSTem:REGister
     MemoryStore,   // MEMory:STORe
     MemoryRecall,  // MEMory:RECall
+    SelfTest,      // *TST?
+    ServiceEnable, // *SRE, *SRE?
+    OperationEvent,         // STATus:OPERation[:EVENt]?
+    OperationCondition,     // STATus:OPERation:CONDition?
+    OperationEnable,        // STATus:OPERation:ENABle
+    QuestionableEvent,      // STATus:QUEStionable[:EVENt]?
+    QuestionableCondition,  // STATus:QUEStionable:CONDition?
+    QuestionableEnable,     // STATus:QUEStionable:ENABle
+    StatusPreset,           // STATus:PRESet
+    BoardHolds,             // SYSTem:BOARd?
+    FrequencyCenter,        // [SOURce:]FREQuency:CENTer
+    FrequencySpan,          // [SOURce:]FREQuency:SPAN
+    ListFrequencyAppend,    // [SOURce:]LIST:FREQuency:APPend
+    ListFrequencyPoints,    // [SOURce:]LIST:FREQuency:POINts?
+    ListDwellAppend,        // [SOURce:]LIST:DWELl:APPend
+    ListDwellPoints,        // [SOURce:]LIST:DWELl:POINts?
 };
 
 enum class Mode { Cw, Sweep, List };
@@ -92,7 +108,9 @@ struct CommandForm {
 };
 std::vector<CommandForm> commandForms();
 
-// A frequency in MHz as the shortest decimal text of it in Hz: 2320.5 -> "2320500000".
+// A frequency in MHz as the shortest decimal text of it in Hz, rounded to
+// 1 mHz so that no binary noise shows: 2320.5 -> "2320500000",
+// 1000.0024999999999 -> "1000002500".
 std::string hertzText(double mhz);
 // A whole number as text: -4 -> "-4".
 std::string wholeText(long long value);
