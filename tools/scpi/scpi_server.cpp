@@ -1,6 +1,6 @@
 #include "scpi_server.h"
 
-#include <QTcpSocket>
+#include <algorithm>
 
 #include "scpi_instrument.h"
 
@@ -10,7 +10,7 @@ ScpiServer::ScpiServer(ScpiInstrument& instrument, QObject* parent)
     : QObject(parent)
     , m_instrument(instrument)
 {
-    connect(&m_server, &QTcpServer::newConnection, this, &ScpiServer::onNewConnection);
+    connect(&m_listener, &ScpiListener::accepted, this, &ScpiServer::onAccepted);
     // Queued: the next command never starts from inside the port's or the
     // sender's own signal, where a reopened port or a new send would nest.
     connect(&m_instrument, &ScpiInstrument::changed, this, &ScpiServer::pump, Qt::QueuedConnection);
@@ -18,158 +18,219 @@ ScpiServer::ScpiServer(ScpiInstrument& instrument, QObject* parent)
 
 bool ScpiServer::listen(const QHostAddress& address, quint16 port, QString& error)
 {
-    if (m_server.listen(address, port))
+    if (m_listener.listen(address, port))
         return true;
-    error = m_server.errorString();
+    error = m_listener.errorString();
     return false;
 }
 
 void ScpiServer::stop()
 {
     m_stopped = true;
-    m_server.close();
-    m_lines.clear();
+    m_listener.close();
     for (auto& [id, client] : m_clients) {
-        client.socket->disconnect(this);
-        client.socket->close();
-        client.socket->deleteLater();
+        client.connection->disconnect(this);
+        client.connection->deleteLater();
     }
     m_clients.clear();
+    m_queuedBytes = 0;
 }
 
-void ScpiServer::onNewConnection()
+void ScpiServer::onAccepted(qintptr descriptor)
 {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        const quint64 id = m_nextClient++;
-        // Answers go out as soon as they are written: a script waits for each.
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        // What is not read yet stays with the system, which holds the client back.
-        socket->setReadBufferSize(kMaxLine);
-        m_clients[id].socket = socket;
-        connect(socket, &QTcpSocket::readyRead, this, [this, id] { readClient(id); });
-        connect(socket, &QTcpSocket::bytesWritten, this, [this, id] { readClient(id); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, id] { onDisconnected(id); });
-    }
-}
-
-void ScpiServer::readClient(quint64 id)
-{
-    const auto found = m_clients.find(id);
-    if (found == m_clients.end() || m_stopped)
+    auto* connection = new ScpiConnection(descriptor, this);
+    if (m_stopped) {
+        connection->deleteLater();
         return;
-    Client& client = found->second;
-    QTcpSocket* socket = client.socket;
-    while (client.queued < kMaxQueuedLines && socket->bytesToWrite() < kMaxUnsentAnswers && socket->bytesAvailable() > 0) {
-        const QByteArray bytes = socket->read(kMaxLine);
-        qsizetype start = 0;
-        while (start < bytes.size()) {
-            const qsizetype end = bytes.indexOf('\n', start);
-            const QByteArray piece = bytes.mid(start, end < 0 ? -1 : end - start);
-            start = end < 0 ? bytes.size() : end + 1;
-            if (client.discarding) {
-                if (end >= 0)
-                    client.discarding = false;
-                continue;
-            }
-            client.partial += piece;
-            if (end < 0) {
-                if (client.partial.size() > kMaxLine) {
-                    // Refused now, not when its end comes: it may never come.
-                    queueLine(id, client, {}, true);
-                    client.partial.clear();
-                    client.discarding = true;
-                }
-                continue;
-            }
-            QByteArray line = std::move(client.partial);
-            client.partial.clear();
-            if (line.endsWith('\r'))
-                line.chop(1);
-            const bool tooLong = line.size() > kMaxLine;
-            queueLine(id, client, tooLong ? QByteArray() : std::move(line), tooLong);
-        }
     }
-    pump();
+    const quint64 id = m_nextClient++;
+    m_clients[id].connection = connection;
+    connect(connection, &ScpiConnection::readyRead, this, &ScpiServer::pump);
+    connect(connection, &ScpiConnection::bytesWritten, this, &ScpiServer::pump);
+    connect(connection, &ScpiConnection::closed, this, [this, id] { drop(id); });
 }
 
-void ScpiServer::queueLine(quint64 id, Client& client, QByteArray text, bool tooLong)
+void ScpiServer::queueLine(Client& client, QByteArray text, bool tooLong)
 {
-    ++client.queued;
-    m_lines.push_back({id, std::move(text), tooLong});
+    if (text.endsWith('\r'))
+        text.chop(1);
+    tooLong = tooLong || text.size() > kMaxLine;
+    if (tooLong)
+        text.clear();
+    m_queuedBytes += text.size();
+    client.lines.push_back({m_nextOrder++, std::move(text), tooLong});
 }
 
-void ScpiServer::onDisconnected(quint64 id)
+// Whole lines from what the connection brought in, while this client and
+// all together are under their bounds; counted line by line, so that one
+// read full of short lines cannot pass the bound.
+bool ScpiServer::takeLines(Client& client)
+{
+    ScpiConnection& connection = *client.connection;
+    const QByteArray& input = connection.input();
+    bool took = false;
+    qsizetype start = 0;
+    while (start < input.size() && client.lines.size() < kMaxQueuedLines && m_queuedBytes < kMaxQueuedBytes
+           && connection.bytesToWrite() < kMaxUnsentAnswers) {
+        const qsizetype end = input.indexOf('\n', start);
+        const qsizetype pieceEnd = end < 0 ? input.size() : end;
+        if (!client.discarding) {
+            const qsizetype piece = pieceEnd - start;
+            client.partial.append(input.constData() + start, piece);
+            m_queuedBytes += piece;
+        }
+        start = end < 0 ? input.size() : end + 1;
+        if (end < 0) {
+            if (client.partial.size() > kMaxLine) {
+                // Refused now, not when its end comes: it may never come.
+                m_queuedBytes -= client.partial.size();
+                client.partial.clear();
+                queueLine(client, {}, true);
+                client.discarding = true;
+                took = true;
+            }
+            break;
+        }
+        if (client.discarding) {
+            client.discarding = false;
+            continue;
+        }
+        m_queuedBytes -= client.partial.size();
+        queueLine(client, std::exchange(client.partial, {}), false);
+        took = true;
+    }
+    connection.consume(start);
+    // The last line of a client that shut its side may lack its line end.
+    if (connection.inputEnded() && connection.input().isEmpty() && !client.partial.isEmpty() && !client.discarding) {
+        m_queuedBytes -= client.partial.size();
+        queueLine(client, std::exchange(client.partial, {}), false);
+        took = true;
+    }
+    return took;
+}
+
+// Runs the client's next commands until one must wait or its line is done:
+// one line a turn, so that clients take turns. True when anything ran.
+bool ScpiServer::advance(Client& client)
+{
+    bool ran = false;
+    if (!client.running) {
+        if (client.lines.empty())
+            return false;
+        Line line = std::move(client.lines.front());
+        client.lines.pop_front();
+        m_queuedBytes -= line.text.size();
+        client.running = Running{line.order, {}, 0, {}, 0, std::nullopt, std::nullopt};
+        if (line.tooLong)
+            client.running->parsed.error = scpi::Error{scpi::error::kInputBufferOverrun,
+                                                        "a line is at most 65536 bytes; this one was refused"};
+        else
+            client.running->parsed = scpi::parseLine(
+                std::string_view(line.text.constData(), static_cast<std::size_t>(line.text.size())));
+        ran = true;
+    }
+    Running& running = *client.running;
+    while (!m_stopped) {
+        if (running.job != 0) {
+            // A command that went to the board ends before the next runs,
+            // so that what the client asks next is what the board holds.
+            if (!m_instrument.jobEnded(running.job))
+                return ran;
+            if (running.answerSlot)
+                running.answers[*running.answerSlot] = m_instrument.jobAnswer(running.job);
+            running.job = 0;
+            running.answerSlot.reset();
+        }
+        if (running.next == running.parsed.units.size()) {
+            finishLine(client);
+            return true;
+        }
+        const scpi::ProgramUnit& unit = running.parsed.units[running.next];
+        if (!m_instrument.ready(unit, running.loopMark))
+            return ran;
+        ++running.next;
+        running.loopMark.reset();
+        ScpiInstrument::Outcome outcome = m_instrument.execute(unit);
+        if (outcome.answer)
+            running.answers.push_back(std::move(*outcome.answer));
+        running.job = outcome.job;
+        if (outcome.job != 0 && outcome.answerAtEnd) {
+            running.answerSlot = running.answers.size();
+            running.answers.emplace_back();
+        }
+        ran = true;
+    }
+    return ran;
+}
+
+void ScpiServer::finishLine(Client& client)
+{
+    Running running = std::move(*client.running);
+    client.running.reset();
+    // The commands before the one that could not be read have run.
+    if (running.parsed.error)
+        m_instrument.pushError(*running.parsed.error);
+    if (running.answers.empty())
+        return;
+    QByteArray bytes;
+    for (const std::string& answer : running.answers) {
+        if (!bytes.isEmpty())
+            bytes += ';';
+        bytes += QByteArray::fromStdString(answer);
+    }
+    bytes += '\n';
+    client.connection->write(bytes);
+}
+
+void ScpiServer::drop(quint64 id)
 {
     const auto found = m_clients.find(id);
     if (found == m_clients.end())
         return;
-    // Its lines that came whole still run, as a script that sent and left
-    // expects; their answers have nowhere to go.
-    found->second.socket->deleteLater();
+    // Gone: what it had queued goes with it. A command of its that is on
+    // the wire still ends whole.
+    Client& client = found->second;
+    for (const Line& line : client.lines)
+        m_queuedBytes -= line.text.size();
+    m_queuedBytes -= client.discarding ? 0 : client.partial.size();
+    client.connection->disconnect(this);
+    client.connection->deleteLater();
     m_clients.erase(found);
 }
 
 void ScpiServer::pump()
 {
     // The instrument's changed() may come while a command runs.
-    if (m_pumping)
+    if (m_pumping || m_stopped)
         return;
     m_pumping = true;
-    while (!m_stopped) {
-        if (!m_running) {
-            if (m_lines.empty())
-                break;
-            Line line = std::move(m_lines.front());
-            m_lines.pop_front();
-            m_running = Running{line.client, {}, 0, {}};
-            if (line.tooLong)
-                m_running->parsed.error = scpi::Error{scpi::error::kInputBufferOverrun,
-                                                       "a line is at most 65536 bytes; this one was refused"};
-            else
-                m_running->parsed = scpi::parseLine(std::string_view(line.text.constData(), static_cast<std::size_t>(line.text.size())));
+    bool progress = true;
+    while (progress && !m_stopped) {
+        progress = false;
+        for (auto& [id, client] : m_clients)
+            progress = takeLines(client) || progress;
+        // The oldest line first.
+        std::vector<std::pair<quint64, quint64>> turns;
+        for (const auto& [id, client] : m_clients) {
+            if (client.running)
+                turns.emplace_back(client.running->order, id);
+            else if (!client.lines.empty())
+                turns.emplace_back(client.lines.front().order, id);
         }
-        if (m_instrument.holdsQueue())
-            break;
-        if (m_running->next < m_running->parsed.units.size()) {
-            const scpi::ProgramUnit& unit = m_running->parsed.units[m_running->next];
-            if (!m_instrument.ready(unit))
-                break;
-            ++m_running->next;
-            if (std::optional<std::string> answer = m_instrument.execute(unit))
-                m_running->answers.push_back(std::move(*answer));
-            continue;
+        std::sort(turns.begin(), turns.end());
+        for (const auto& [order, id] : turns) {
+            const auto found = m_clients.find(id);
+            if (found != m_clients.end() && !m_stopped)
+                progress = advance(found->second) || progress;
         }
-        finishLine();
+    }
+    // A client that shut its side is closed once it has nothing left to answer.
+    for (auto& [id, client] : m_clients) {
+        if (client.connection->inputEnded() && client.connection->input().isEmpty() && client.lines.empty()
+            && !client.running && (client.partial.isEmpty() || client.discarding))
+            client.connection->closeWhenWritten();
     }
     m_pumping = false;
-}
-
-void ScpiServer::finishLine()
-{
-    Running running = std::move(*m_running);
-    m_running.reset();
-    // The commands before the one that could not be read have run.
-    if (running.parsed.error)
-        m_instrument.pushError(*running.parsed.error);
-    const auto found = m_clients.find(running.client);
-    if (found == m_clients.end())
-        return;
-    Client& client = found->second;
-    --client.queued;
-    if (!running.answers.empty()) {
-        QByteArray bytes;
-        for (const std::string& answer : running.answers) {
-            if (!bytes.isEmpty())
-                bytes += ';';
-            bytes += QByteArray::fromStdString(answer);
-        }
-        bytes += '\n';
-        client.socket->write(bytes);
-        client.socket->flush();
-    }
-    // Lines held back while this client had too many waiting.
-    if (client.queued < kMaxQueuedLines && client.socket->bytesAvailable() > 0)
-        QMetaObject::invokeMethod(this, [this, id = running.client] { readClient(id); }, Qt::QueuedConnection);
 }
 
 } // namespace vantrel

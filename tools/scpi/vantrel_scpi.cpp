@@ -94,7 +94,10 @@ int main(int argc, char* argv[])
     QObject::connect(&instrument, &ScpiInstrument::changed, &app, endWhenIdle);
     QObject::connect(&interrupts, &InterruptWatch::interrupted, &app, [&](int signalNumber) {
         if (signalled != 0) {
-            say(QStringLiteral("%1 again: ended at once").arg(InterruptWatch::signalName(signalNumber)));
+            const QStringList left = instrument.unsentLines();
+            say(QStringLiteral("%1 again: ended at once; not sent: %2")
+                    .arg(InterruptWatch::signalName(signalNumber),
+                         left.isEmpty() ? QStringLiteral("none") : left.join(QLatin1Char(' '))));
             QCoreApplication::exit(InterruptWatch::exitStatus(signalNumber));
             return;
         }
