@@ -8,7 +8,7 @@ vantrel_packages=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev qt6-qpa-plugins libgl-dev fonts-liberation2
     fonts-liberation
     clang libclang-rt-14-dev desktop-file-utils
-    python3-pyvisa python3-pyvisa-py
+    python3-pyvisa python3-pyvisa-py python3-pymeasure
 )
 # Only ./lint.sh needs these.
 vantrel_lint_packages=(clang-tidy cppcheck)

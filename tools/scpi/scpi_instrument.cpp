@@ -1,5 +1,6 @@
 #include "scpi_instrument.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -791,6 +792,17 @@ ScpiInstrument::Outcome ScpiInstrument::run(const ProgramUnit& unit)
         if (sweeping)
             stopSweep(m_continuous);
         return {};
+    case Command::SweepGeneration:
+    case Command::SweepTrigger: {
+        // Scripts written for a stepped generator name the one way this board sweeps.
+        const bool generation = unit.command == Command::SweepGeneration;
+        std::string word;
+        for (const char c : unit.text)
+            word += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (word != (generation ? "STEP" : "AUTO"))
+            fail(error::kIllegalParameterValue, generation ? "the board sweeps in steps: give STEP" : "each step follows its dwell: give AUTO");
+        return {};
+    }
     case Command::ChipStrict: m_strict = value.flag; return {};
     case Command::Registers:
         if (busySweeping())

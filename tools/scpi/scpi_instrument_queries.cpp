@@ -120,6 +120,8 @@ std::string ScpiInstrument::answer(const scpi::ProgramUnit& unit)
     }
     case Command::ListDwellPoints: return scpi::wholeText(static_cast<long long>(m_listDwells.size()));
     case Command::Continuous: return flagText(m_continuous);
+    case Command::SweepGeneration: return "STEP";
+    case Command::SweepTrigger: return "AUTO";
     case Command::ChipLimits: {
         std::vector<std::string> items;
         for (const ChipLimitBreak& item : checkChipLimits(m_session.settings(), m_session.result()))

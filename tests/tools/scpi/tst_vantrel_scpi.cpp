@@ -89,12 +89,12 @@ void TestVantrelScpi::wordsOnTheWireAreThePlans_data()
                                  << Expected{{"set", "--fout", "2400"}};
     QTest::addRow("FREQ in Hz, then POW and OUTP")
         << autoDivider << QStringList{"FREQ 145200000", "POW -1DBM", "OUTP OFF"}
-        << Expected{{"set", "--fout", "145.2"}, {"set", "--fout", "145.2", "--power", "1"},
-                    {"set", "--fout", "145.2", "--power", "1", "--rf-off"}};
+        << Expected{{"set", "--fout", "145.2"}, {"step", "--fout", "145.2", "--power", "1"},
+                    {"step", "--fout", "145.2", "--power", "1", "--rf-off"}};
     QTest::addRow("the reference, on options of the panel")
         << QStringList{"--auto-divider", "--mux", "lock", "--charge-pump", "7", "--resolution", "100000"}
         << QStringList{"ROSC:EXT:FREQ 25MHZ;:FREQ 2.4835GHZ"}
-        << Expected{{"set", "--ref", "25"}, {"set", "--ref", "25", "--fout", "2483.5"}};
+        << Expected{{"set", "--ref", "25"}, {"step", "--ref", "25", "--fout", "2483.5"}};
     QTest::addRow("strict off lets a chip limit through")
         << autoDivider << QStringList{"SYST:CHIP:STR OFF;:ROSC:EXT:FREQ 5MHZ"} << Expected{{"set", "--ref", "5"}};
     QTest::addRow("a sweep, changed words only")
@@ -114,7 +114,10 @@ void TestVantrelScpi::wordsOnTheWireAreThePlans_data()
         << Expected{{"words", "00740640", "0800FD01", "18004E42", "00000003", "0085003C", "00580005"}};
     QTest::addRow("back in CW the CW set goes out again")
         << autoDivider << QStringList{"FREQ 2.4GHZ", "LIST:FREQ 2.5GHZ;:FREQ:MODE LIST;:INIT", "FREQ:MODE CW"}
-        << Expected{{"set", "--fout", "2400"}, {"set", "--fout", "2500"}, {"set", "--fout", "2400"}};
+        << Expected{{"set", "--fout", "2400"}, {"set", "--fout", "2500"}, {"step", "--fout", "2400"}};
+    QTest::addRow("SYST:CHAN OFF: every CW command sends the whole set")
+        << autoDivider << QStringList{"SYST:CHAN OFF;:FREQ 2.4GHZ", "FREQ 2.41GHZ"}
+        << Expected{{"set", "--fout", "2400"}, {"set", "--fout", "2410"}};
     QTest::addRow("in SWEep mode a setting waits for INIT")
         << autoDivider << QStringList{"FREQ:MODE SWE;:POW 2;:FREQ 2.4GHZ;:FREQ:STAR 2.4GHZ;STOP 2.4GHZ;:INIT"}
         << Expected{{"set", "--fout", "2400", "--power", "2"}};
@@ -160,8 +163,8 @@ void TestVantrelScpi::badCommandsLeaveTheWireAlone_data()
         << QByteArray("FREQ 10KHZ") << QByteArray("-222,\"Data out of range;");
     QTest::addRow("a reference above the chip's")
         << QByteArray("ROSC:EXT:FREQ 300MHZ") << QByteArray("-222,\"Data out of range;");
-    QTest::addRow("a list with a step the chip cannot take")
-        << QByteArray("LIST:FREQ 1GHZ,2MHZ;:FREQ:MODE LIST;:INIT") << QByteArray("-222,\"Data out of range;step 2 (2 MHz)");
+    QTest::addRow("a list point outside the output range, refused when given")
+        << QByteArray("LIST:FREQ 1GHZ,2MHZ;:FREQ:MODE LIST;:INIT") << QByteArray("-222,\"Data out of range;LIST:FREQ point 2");
     QTest::addRow("a sweep of too many steps")
         << QByteArray("FREQ:STAR 2GHZ;STOP 3GHZ;STEP 1HZ;:FREQ:MODE SWE;:INIT") << QByteArray("-221,\"Settings conflict;the sweep would have");
     QTest::addRow("INIT in CW mode") << QByteArray("INIT") << QByteArray("-221,\"Settings conflict;FREQ:MODE is CW");
@@ -216,8 +219,9 @@ void TestVantrelScpi::theQueueOverflowsAndLongLinesAreRefused()
     QCOMPARE(bench.lines(), QStringList());
 }
 
-// One command at a time in arrival order, each answer to its own client; a
-// client gone mid-command loses only its answer.
+// Each answer to its own client; a query answers what the board holds, a
+// client's next command waits for its own set; a client gone mid-command
+// loses only its answer.
 void TestVantrelScpi::clientsTakeTurns()
 {
     Bench bench;
@@ -226,9 +230,10 @@ void TestVantrelScpi::clientsTakeTurns()
     QVERIFY(other.connectTo(bench.server.port));
     bench.client.send("FREQ 2.4GHZ;*OPC?;FREQ?");
     QTRY_VERIFY_WITH_TIMEOUT(!bench.lines().isEmpty(), kWaitMs);
-    // Behind the first client's *OPC?, so after its set.
-    QCOMPARE(other.query("FREQ?"), QByteArray("2400000000"));
+    // The set is on its way: the board still holds the one before.
+    QCOMPARE(other.query("FREQ?"), QByteArray("2320500000"));
     QCOMPARE(bench.client.answer(), QByteArray("1;2400000000"));
+    QCOMPARE(other.query("FREQ?"), QByteArray("2400000000"));
 
     {
         ScpiClient leaving;
@@ -335,7 +340,7 @@ void TestVantrelScpi::aLostPortIsSaidAndOpenedAgain()
     const QByteArray lost = client.query("SYST:ERR?");
     QVERIFY2(lost.startsWith("-310,\"System error;Lost the port " + link.toLocal8Bit()), lost.constData());
 
-    // No port to open: said, and nothing else changes.
+    // No port to open: said, and nothing changes, FREQ? included.
     QCOMPARE(client.query("FREQ:MODE CW;:FREQ 2.5GHZ;*OPC?"), QByteArray("1"));
     QVERIFY(client.query("SYST:ERR?").startsWith("-310,\"System error;Cannot open"));
     QVERIFY(client.query("SYST:ERR?").startsWith("-310,\"System error;Cannot open"));
@@ -344,10 +349,12 @@ void TestVantrelScpi::aLostPortIsSaidAndOpenedAgain()
     QVERIFY(second.start({"--log"}));
     QVERIFY(QFile::remove(link));
     QVERIFY(QFile::link(second.path(), link));
+    QCOMPARE(client.query("FREQ?"), QByteArray("2400000000"));
     QCOMPARE(client.query("POW 2;*OPC?"), QByteArray("1"));
     QCOMPARE(client.query("SYST:ERR?"), QByteArray("0,\"No error\""));
+    // After a loss the set goes out whole.
     QTRY_COMPARE_WITH_TIMEOUT(lineTexts(second.logLines()),
-                              expectedLines({{"set", "--fout", "2500", "--power", "2"}}, {"--auto-divider"}), kWaitMs);
+                              expectedLines({{"set", "--fout", "2400", "--power", "2"}}, {"--auto-divider"}), kWaitMs);
 }
 
 QTEST_GUILESS_MAIN(TestVantrelScpi)

@@ -41,7 +41,7 @@ enum class Command {
     ListFrequency, // [SOURce:]LIST:FREQuency
     ListDwell,     // [SOURce:]LIST:DWELl
     Initiate,      // INITiate[:IMMediate]
-    Continuous,    // INITiate:CONTinuous
+    Continuous,    // INITiate:CONTinuous, [SOURce:]SWEep:CONTinuous[:STATe]
     Abort,         // ABORt
     ChipLimits,    // SYSTem:CHIP:LIMits?
     ChipStrict,    // SYSTem:CHIP:STRict
@@ -64,6 +64,8 @@ enum class Command {
     ListFrequencyPoints,    // [SOURce:]LIST:FREQuency:POINts?
     ListDwellAppend,        // [SOURce:]LIST:DWELl:APPend
     ListDwellPoints,        // [SOURce:]LIST:DWELl:POINts?
+    SweepGeneration,        // [SOURce:]SWEep:GENeration STEP: the only kind
+    SweepTrigger,           // [SOURce:]SWEep:MODE AUTO: each step after its dwell
 };
 
 enum class Mode { Cw, Sweep, List };
