@@ -70,7 +70,12 @@ bool ScpiServer::takeLines(Client& client)
     const QByteArray& input = connection.input();
     bool took = false;
     qsizetype start = 0;
-    while (start < input.size() && client.lines.size() < kMaxQueuedLines && m_queuedBytes < kMaxQueuedBytes
+    // A client with nothing waiting may always bring one line: the others'
+    // flood must not silence it.
+    const auto room = [this, &client] {
+        return (client.lines.empty() && !client.running) || m_queuedBytes < kMaxQueuedBytes;
+    };
+    while (start < input.size() && client.lines.size() < kMaxQueuedLines && room()
            && connection.bytesToWrite() < kMaxUnsentAnswers) {
         const qsizetype end = input.indexOf('\n', start);
         const qsizetype pieceEnd = end < 0 ? input.size() : end;
