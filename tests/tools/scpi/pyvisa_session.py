@@ -54,6 +54,7 @@ def main():
                               read_termination="\n", write_termination="\n", timeout=15000)
         assert sg.query("*IDN?").startswith("Vantrel,ADF4351 board,"), "*IDN?"
         sg.write("*RST;*CLS")
+        sg.write("OUTP ON")
         sg.write("FREQ 2.4GHZ")
         sg.write("POW -1 DBM")
         assert sg.query("*OPC?") == "1"
@@ -79,13 +80,18 @@ def main():
     log = board.communicate(timeout=15)[0]
     received = [line.split(" ms: ")[1] for line in log.splitlines() if " ms: " in line]
 
+    # *RST sends the options' state with RF off; after the first whole set a
+    # CW command sends the words that changed.
+    reset = plan_words("--rf-off")
+    on = plan_words()
     cw = plan_words("--fout", "2400")
     cw_low = plan_words("--fout", "2400", "--power", "1")
     quiet = plan_words("--fout", "2400", "--power", "1", "--rf-off")
     steps = [plan_words("--fout", f, "--power", "1", "--rf-off") for f in ("2400", "2400.5", "2401")]
-    expected = set_lines(cw) + set_lines(cw_low) + set_lines(quiet)
+    expected = set_lines(reset) + changed_lines(reset, on) + changed_lines(on, cw) + changed_lines(cw, cw_low)
+    expected += changed_lines(cw_low, quiet)
     expected += set_lines(steps[0]) + changed_lines(steps[0], steps[1]) + changed_lines(steps[1], steps[2])
-    expected += set_lines(quiet)
+    expected += changed_lines(steps[2], quiet)
     expected += [line for pair in (("R" + w, "W") for w in reversed(quiet)) for line in pair]
     if received != expected:
         print("the board received:\n  " + " ".join(received) + "\nvantrel-plan's words give:\n  " + " ".join(expected))
