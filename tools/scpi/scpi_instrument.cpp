@@ -24,10 +24,6 @@ using scpi::ProgramUnit;
 using scpi::Value;
 namespace error = scpi::error;
 
-// The output power codes 0..3 in dBm (Register 4, "Output Power").
-constexpr int kPowerLevels[] = {-4, -1, 2, 5};
-// A dwell beyond a day is taken for a typing slip, as vantrel-ctl does.
-constexpr double kMaxDwellSeconds = 24 * 3600;
 // The sweep engine counts whole milliseconds.
 constexpr double kDwellResolutionSeconds = 0.001;
 // The finest step a sweep takes: 1 Hz.

@@ -79,6 +79,11 @@ signals:
     void changed();
 
 private:
+    // The output power codes 0..3 in dBm (Register 4, "Output Power").
+    static constexpr int kPowerLevels[] = {-4, -1, 2, 5};
+    // A dwell beyond a day is taken for a typing slip, as vantrel-ctl does.
+    static constexpr double kMaxDwellSeconds = 24 * 3600;
+
     struct Range {
         double low = 0; // MHz
         double high = 0;

@@ -18,8 +18,6 @@ using scpi::Command;
 using scpi::Mode;
 using scpi::Value;
 
-constexpr int kPowerLevels[] = {-4, -1, 2, 5};
-constexpr double kMaxDwellSeconds = 24 * 3600;
 
 std::string flagText(bool on) { return on ? "1" : "0"; }
 
