@@ -3,12 +3,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 
+#include <utility>
+
+#include "auto_divider.h"
 #include "compact_style.h"
 #include "ee_listing.h"
 #include "eedata_window.h"
 #include "line_end.h"
 #include "message_sink.h"
+#include "number_reader.h"
 #include "panel_actions.h"
 #include "register_file.h"
 #include "shown_text.h"
@@ -71,6 +76,9 @@ void ControlPanel::connectHandlers()
     connect(ui.FrText, &QLineEdit::textChanged, this, &ControlPanel::frTextChange);
     connect(ui.Rdivider, &QLineEdit::textChanged, this, &ControlPanel::rdividerChange);
     connect(ui.ResolutionText, &QLineEdit::textChanged, this, &ControlPanel::recalculate);
+    // A step the user types while Integer N is ticked is theirs: clearing
+    // Integer N then leaves it.
+    connect(ui.ResolutionText, &QLineEdit::textEdited, this, [this] { m_stepBeforeIntN.reset(); });
     connect(ui.ForceD, &QLineEdit::textChanged, this, &ControlPanel::forceDChange);
     for (QCheckBox* box : {ui.RefDbl, ui.Refdiv2, ui.Feedback, ui.Prescale8, ui.PDpol, ui.LowSpur, ui.Enable, ui.MTLD})
         connect(box, &QCheckBox::toggled, this, &ControlPanel::recalculate);
@@ -319,6 +327,16 @@ void ControlPanel::forceDChange()
 
 void ControlPanel::intNClick()
 {
+    const bool ticked = m_ui->IntN->isChecked();
+    // Ticking writes the integer-N step over the user's step, which clearing
+    // gives back. A decode, a file or a suggestion brings a step of its own.
+    const bool users = !m_holdingPlan && !m_applyingSuggestion;
+    std::optional<QString> replacedStep;
+    if (!ticked && users)
+        replacedStep = std::exchange(m_stepBeforeIntN, std::nullopt);
+    m_stepBeforeIntN.reset();
+    if (ticked && users)
+        m_stepBeforeIntN = m_ui->ResolutionText->text();
     // Only the user's own tick follows the datasheet: a decode or an opened
     // file brings the options it holds.
     if (m_followDatasheet && !m_holdingPlan) {
@@ -332,12 +350,15 @@ void ControlPanel::intNClick()
         setResolutionText(integerNResolutionText(m_plan));
     } else {
         m_ui->NMCalc->setEnabled(true);
+        if (replacedStep)
+            m_ui->ResolutionText->setText(*replacedStep);
     }
     recalculate();
 }
 
 void ControlPanel::outDivContChange(int k)
 {
+    setDividerByAutoSet(m_autoSetting);
     moveDivider(m_plan, k);
     m_ui->OutDivLabel->setText(shownText(dividerLabel(k)));
     recalculate();
@@ -357,16 +378,37 @@ void ControlPanel::pwrChange(int value)
 
 void ControlPanel::autoDivClick()
 {
-    const std::optional<int> k = startAutoSet(m_plan, m_ui->FoutText->text().toStdString());
-    if (!k)
+    const std::string foutText = m_ui->FoutText->text().toStdString();
+    const std::optional<int> k = startAutoSet(m_plan, foutText);
+    if (!k) {
+        // Nothing moves; the strip says why until the plan next runs.
+        if (!m_awaitingBoardSet && !m_holdingPlan) {
+            ChipCheck check = checkControls();
+            if (const std::optional<std::string> why = autoSetRefusal(readLeadingNumber(foutText)))
+                check.panelNotes.insert(check.panelNotes.begin(), *why);
+            emit chipChecked(check);
+        }
         return;
+    }
     // Every move of the divider runs its handler, and with it the plan, before
     // the next step doubles the VCO the plan left.
-    m_ui->OutDivCont->setSettingValue(0);
-    for (int step = 1; step <= *k; ++step) {
-        stepAutoSet(m_plan);
-        m_ui->OutDivCont->setSettingValue(step);
+    {
+        const QScopedValueRollback<bool> autoSetting(m_autoSetting, true);
+        m_ui->OutDivCont->setSettingValue(0);
+        for (int step = 1; step <= *k; ++step) {
+            stepAutoSet(m_plan);
+            m_ui->OutDivCont->setSettingValue(step);
+        }
     }
+    setDividerByAutoSet(true);
+}
+
+void ControlPanel::setDividerByAutoSet(bool byAutoSet)
+{
+    if (byAutoSet == m_dividerByAutoSet)
+        return;
+    m_dividerByAutoSet = byAutoSet;
+    emit dividerByAutoSetChanged(byAutoSet);
 }
 
 void ControlPanel::nmCalcClick()

@@ -40,6 +40,8 @@ private slots:
     void autoSetWithTheDividerAtZeroRaisesNothing();
     void trackingFollowsTheDivider();
     void integerNDisablesBestFraction();
+    void clearingIntegerNGivesTheStepBack_data();
+    void clearingIntegerNGivesTheStepBack();
     void bestFractionForcesTheDenominator();
     void forcedDenominatorTyped();
     void referenceDividerResetsTheResolution();
@@ -332,6 +334,33 @@ void TestControlPanel::integerNDisablesBestFraction()
 
     d.click("IntN");
     QVERIFY(d.get<QPushButton>("NMCalc")->isEnabled());
+}
+
+void TestControlPanel::clearingIntegerNGivesTheStepBack_data()
+{
+    QTest::addColumn<QString>("between"); // what happens while Integer N is ticked
+    QTest::addColumn<QString>("stepAfter");
+    // The step used to stay at 10000000 Hz: MOD 1 and a -500 kHz error.
+    QTest::addRow("nothing") << "" << "2500";
+    QTest::addRow("a new Ref Divider") << "Rdivider" << "2500";
+    QTest::addRow("a step typed meanwhile is kept") << "ResolutionText" << "1000";
+}
+
+void TestControlPanel::clearingIntegerNGivesTheStepBack()
+{
+    QFETCH(QString, between);
+    QFETCH(QString, stepAfter);
+    PanelDriver d;
+    d.type("FoutText", QStringLiteral("2320.5"));
+    d.click("IntN");
+    QCOMPARE(d.edit("ResolutionText")->text(), QStringLiteral("10000000"));
+    if (between == QLatin1String("Rdivider"))
+        d.type("Rdivider", QStringLiteral("2"));
+    else if (between == QLatin1String("ResolutionText"))
+        d.type("ResolutionText", QStringLiteral("1000"));
+    d.click("IntN");
+    QCOMPARE(d.edit("ResolutionText")->text(), stepAfter);
+    QCOMPARE(d.panel.plan().resolution, stepAfter.toDouble());
 }
 
 void TestControlPanel::bestFractionForcesTheDenominator()
