@@ -200,6 +200,7 @@ private:
     // From "INIT from EE" until the board's set is loaded or given up: the
     // plan does not follow the controls meanwhile.
     bool m_awaitingBoardSet = false;
+    vantrel::RegisterSet m_writeAllSet{}; // what the last Write EE sends
     bool m_commandBusy = false;
     bool m_boardHeld = false;
     bool m_closeWhenIdle = false; // a close waits for the board's lines

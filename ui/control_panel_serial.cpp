@@ -5,6 +5,7 @@
 #include <QTextCursor>
 
 #include "board_commands.h"
+#include "cut_write.h"
 #include "line_end.h"
 #include "message_sink.h"
 #include "port_selection.h"
@@ -90,7 +91,8 @@ void ControlPanel::writeAllClick()
 {
     if (!recalculateForSet(QStringLiteral("Write EE sent nothing")))
         return;
-    m_commands.writeAll(m_plan.registers);
+    m_writeAllSet = m_plan.registers;
+    m_commands.writeAll(m_writeAllSet);
 }
 
 void ControlPanel::initClick()
@@ -167,6 +169,14 @@ void ControlPanel::commandAborted(BoardCommands::Command command)
 {
     if (m_link.isOpen())
         appendToText1(QStringLiteral("The port refused the command; it was not sent whole") + QString::fromLatin1(kCrLf));
+    // A cut Write EE may leave the board's EEPROM with a mixed set, which
+    // the board loads at power-up: say so, after the loss of the port, which
+    // the link tells once this returns.
+    if (command == BoardCommands::Command::WriteAll) {
+        const QString text = QString::fromStdString(cutWriteText(m_writeAllSet, m_commands.linesSent()))
+                             + QString::fromLatin1(kCrLf);
+        QMetaObject::invokeMethod(this, [this, text] { appendToText1(text); }, Qt::QueuedConnection);
+    }
     if (command == BoardCommands::Command::Init)
         endInitWait();
 }
