@@ -21,6 +21,7 @@
 #include "message_sink.h"
 #include "number_format.h"
 #include "number_reader.h"
+#include "secondary_window.h"
 #include "sweep_points.h"
 #include "widget_colours.h"
 
@@ -68,7 +69,8 @@ BandMapWindow::~BandMapWindow() = default;
 
 void BandMapWindow::build(const FrequencyRange& range)
 {
-    auto* layout = new QVBoxLayout(this);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
     auto* controls = new QGridLayout;
     const auto box = [this](const char* name, double value, const char* accessible) {
         auto* edit = new QLineEdit(fromStd(plainNumber(value)), this);
@@ -127,7 +129,11 @@ void BandMapWindow::build(const FrequencyRange& range)
     for (QPushButton* button : {m_resetZoom, m_exportPng, m_exportCsv})
         row->addWidget(button);
     layout->addLayout(row);
+    // "Export &CSV…" has C.
+    putInScrollArea(*this, content, QStringLiteral("Cl&ose"));
     resize(980, 600);
+    closeOnEscape(*this);
+    fitWithinScreen(*this);
 }
 
 void BandMapWindow::showEvent(QShowEvent* event)

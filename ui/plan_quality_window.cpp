@@ -13,6 +13,7 @@
 #include "frequency_units.h"
 #include "number_format.h"
 #include "quality_text.h"
+#include "secondary_window.h"
 #include "widget_colours.h"
 
 using namespace vantrel;
@@ -72,7 +73,8 @@ PlanQualityWindow::PlanQualityWindow(ControlPanel& panel, QWidget* parent)
 
 void PlanQualityWindow::build()
 {
-    auto* layout = new QVBoxLayout(this);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
 
     auto* figures = new QGroupBox(QStringLiteral("Figures of the plan"));
     auto* form = new QFormLayout(figures);
@@ -142,7 +144,10 @@ void PlanQualityWindow::build()
     buttons->addWidget(m_apply);
     column->addLayout(buttons);
     layout->addWidget(advisor, 1);
+    putInScrollArea(*this, content, QStringLiteral("&Close"));
     resize(780, 560);
+    closeOnEscape(*this);
+    fitWithinScreen(*this);
     updateApply();
 }
 

@@ -25,6 +25,7 @@
 #include "file_chooser.h"
 #include "message_sink.h"
 #include "number_format.h"
+#include "secondary_window.h"
 #include "serial_link.h"
 
 using namespace vantrel;
@@ -124,7 +125,8 @@ SweepWindow::~SweepWindow()
 
 void SweepWindow::buildControls()
 {
-    auto* grid = new QGridLayout(this);
+    auto* content = new QWidget;
+    auto* grid = new QGridLayout(content);
     const auto named = [](QWidget* widget, const char* name) {
         widget->setObjectName(QString::fromLatin1(name));
         return widget;
@@ -194,7 +196,10 @@ void SweepWindow::buildControls()
     grid->addWidget(m_progress, 4, 0, 1, 7);
     grid->addWidget(m_status, 5, 0, 1, 7);
     grid->addWidget(m_list, 6, 0, 1, 7);
+    // Esc is this window's own: it asks while a sweep runs.
+    putInScrollArea(*this, content, QString());
     resize(560, 420);
+    fitWithinScreen(*this);
 }
 
 void SweepWindow::updateStartButton()
