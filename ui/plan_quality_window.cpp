@@ -30,8 +30,9 @@ constexpr int kFigureRows = 7;
 
 enum Column { Changes, Error, InBand, Boundary, Fractional, Pfd, Columns };
 
-// An error as the listing shows it.
-QString errorText(double errorHz) { return fromStd(formatMask(errorHz, "###0.0#Hz")); }
+// An error as the listing shows it, rounded first so that a few
+// thousandths below zero show as "0.0Hz", not "-0.0Hz".
+QString errorText(double errorHz) { return fromStd(formatMask(shownValue(errorHz, 2), "###0.0#Hz")); }
 
 // One row of the list: the changes (or "Current plan") and the figures.
 QStringList rowTexts(const QString& changes, double errorHz, const PlanQuality& q)
