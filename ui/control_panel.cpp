@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
@@ -267,6 +269,9 @@ bool ControlPanel::eventFilter(QObject* watched, QEvent* event)
     // The ports come and go (adapters are plugged in): list them as they are now.
     if (watched == m_ui->CPNo && event->type() == QEvent::ToolTip)
         refreshPortToolTip();
+    // A path longer than the box shows its end, the device's own name.
+    if (watched == m_ui->CPNo && event->type() == QEvent::FocusOut)
+        m_ui->CPNo->end(false);
     return QWidget::eventFilter(watched, event);
 }
 
@@ -440,9 +445,19 @@ void ControlPanel::appendToRegisterFile(const std::string& listing)
 {
     const BlockAppend result = appendRegisterBlock(std::filesystem::path(m_ui->RegFileName->text().toStdU16String()),
                                                    m_ui->BlockNo->text().toStdString(), listing);
-    if (result.ok())
+    if (result.ok()) {
+        // A bare name lands in the current folder, which the user may not
+        // know: the file's whole path is said once, and kept in the tool tip.
+        const QString path = QDir::toNativeSeparators(QFileInfo(m_ui->RegFileName->text()).absoluteFilePath());
+        if (path != m_registerFileSaid) {
+            m_registerFileSaid = path;
+            appendToText1(QStringLiteral("Block %1 appended to the register listing file %2")
+                              .arg(m_ui->BlockNo->text(), path)
+                          + QString::fromLatin1(kCrLf));
+        }
+        m_ui->RegFileName->setToolTip(path);
         m_ui->BlockNo->setText(fromStd(*result.nextBlockNo));
-    else
+    } else
         m_messages.showMessage(QString::fromLocal8Bit(result.failure.data(), qsizetype(result.failure.size())));
 }
 
@@ -455,6 +470,7 @@ void ControlPanel::genRegFileClick()
 
 void ControlPanel::cpNoChange()
 {
+    showPortToolTip();
     m_ui->SetCP->setText(QStringLiteral("Set"));
     QFont font = m_ui->SetCP->font();
     font.setBold(true);

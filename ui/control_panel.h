@@ -187,6 +187,7 @@ private:
     void resumePlan();
     void appendToText1(const QString& text);
     void refreshPortToolTip();
+    void showPortToolTip();
 
     CompactStyle m_style;
     std::unique_ptr<Ui::ControlPanel> m_ui;
@@ -201,6 +202,8 @@ private:
     // plan does not follow the controls meanwhile.
     bool m_awaitingBoardSet = false;
     vantrel::RegisterSet m_writeAllSet{}; // what the last Write EE sends
+    QString m_registerFileSaid; // the listing file whose whole path Text1 has told
+    QString m_portListTip;      // the ports the system listed when last asked
     bool m_commandBusy = false;
     bool m_boardHeld = false;
     bool m_closeWhenIdle = false; // a close waits for the board's lines

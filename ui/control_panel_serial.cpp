@@ -41,7 +41,20 @@ void ControlPanel::connectBoardHandlers()
 void ControlPanel::refreshPortToolTip()
 {
     if (kPlatformNaming == PortNaming::ListedPorts)
-        m_ui->CPNo->setToolTip(portListToolTip(listedPorts()));
+        m_portListTip = portListToolTip(listedPorts());
+    showPortToolTip();
+}
+
+void ControlPanel::showPortToolTip()
+{
+    QStringList tip;
+    // A path too long for the narrow box is read whole here, over the ports listed.
+    QLineEdit* box = m_ui->CPNo;
+    if (box->fontMetrics().horizontalAdvance(box->text()) > box->contentsRect().width() - 4)
+        tip << box->text();
+    if (!m_portListTip.isEmpty())
+        tip << m_portListTip;
+    box->setToolTip(tip.join(QStringLiteral("\n\n")));
 }
 
 void ControlPanel::setCPClick()
@@ -77,6 +90,7 @@ void ControlPanel::showPortSelection(const QString& why)
     refreshPortToolTip();
     m_ui->SetCP->show();
     m_ui->CPNo->show();
+    m_ui->CPNo->end(false);
 }
 
 void ControlPanel::sendAllClick()

@@ -49,6 +49,7 @@ private slots:
     void negativeEntriesComputeAsWritten();
     void stoppedRunsKeepTheRegisterWords();
     void serialCaptionTurnsBold();
+    void aLongPortPathShowsItsEnd();
     void regFileControlsAppear();
     void closingThePanelEndsTheProgram();
 };
@@ -458,6 +459,26 @@ void TestControlPanel::serialCaptionTurnsBold()
     d.type("CPNo", QStringLiteral("1"));
     QCOMPARE(d.get<QPushButton>("SetCP")->text(), QStringLiteral("Set"));
     QVERIFY(d.get<QPushButton>("SetCP")->font().bold());
+}
+
+// The 33-pixel box showed the start of the path, "/dev/serial/by-…", which
+// every port shares.
+void TestControlPanel::aLongPortPathShowsItsEnd()
+{
+    PanelDriver d;
+    d.panel.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d.panel));
+    const QString path = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    d.type("CPNo", path);
+    QLineEdit* box = d.edit("CPNo");
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Home);
+    QTest::keyClick(box, Qt::Key_Tab);
+    QVERIFY(!box->hasFocus());
+    QCOMPARE(box->cursorPosition(), path.size());
+    QVERIFY2(box->toolTip().startsWith(path), qPrintable(box->toolTip()));
+    d.type("CPNo", QStringLiteral("1")); // fits: the tool tip lists the ports alone
+    QVERIFY(!box->toolTip().contains(path));
 }
 
 void TestControlPanel::regFileControlsAppear()

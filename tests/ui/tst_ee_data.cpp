@@ -116,6 +116,12 @@ void TestEEData::blocksAreNumberedAndAppended()
     QCOMPARE(d.edit("BlockNo")->text(), QStringLiteral("1"));
     QVERIFY(fileBytes(path).endsWith(block(0)));
     QVERIFY(d.sink.messages.isEmpty());
+    // The bare name's whole path is said once, in the reply box, and kept
+    // in the name's tool tip.
+    const QString whole = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    const QString text1 = d.get<QPlainTextEdit>("Text1")->toPlainText();
+    QCOMPARE(text1, QStringLiteral("Block 0 appended to the register listing file %1\n").arg(whole));
+    QCOMPARE(d.edit("RegFileName")->toolTip(), whole);
 }
 
 void TestEEData::clearedBoxWritesNothing()
