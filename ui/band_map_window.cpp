@@ -111,12 +111,15 @@ void BandMapWindow::build(const FrequencyRange& range)
         "drag across the plot zooms the frequency axis."));
     layout->addWidget(m_view, 1);
 
-    auto* row = new QHBoxLayout;
+    // A row of its own: beside the buttons, a status of two lines was cut
+    // to the buttons' height in a narrow window.
     m_status = new QLabel;
     m_status->setObjectName(QStringLiteral("BandMapStatus"));
     m_status->setWordWrap(true);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    row->addWidget(m_status, 1);
+    layout->addWidget(m_status);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
     m_resetZoom = new QPushButton(QStringLiteral("&Reset Zoom"));
     m_resetZoom->setObjectName(QStringLiteral("ResetZoom"));
     m_resetZoom->setToolTip(QStringLiteral("Shows the whole range again"));
@@ -130,8 +133,7 @@ void BandMapWindow::build(const FrequencyRange& range)
         row->addWidget(button);
     layout->addLayout(row);
     // "Export &CSV…" has C.
-    putInScrollArea(*this, content, QStringLiteral("Cl&ose"));
-    resize(980, 600);
+    putInScrollArea(*this, content, QStringLiteral("Cl&ose"), QSize(980, 600));
     closeOnEscape(*this);
     fitWithinScreen(*this);
 }

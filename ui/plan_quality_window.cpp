@@ -145,8 +145,7 @@ void PlanQualityWindow::build()
     buttons->addWidget(m_apply);
     column->addLayout(buttons);
     layout->addWidget(advisor, 1);
-    putInScrollArea(*this, content, QStringLiteral("&Close"));
-    resize(780, 560);
+    putInScrollArea(*this, content, QStringLiteral("&Close"), QSize(780, 560));
     closeOnEscape(*this);
     fitWithinScreen(*this);
     updateApply();

@@ -91,7 +91,7 @@ SecondaryWindowFilter& filterOf(QWidget& window)
 
 } // namespace
 
-QScrollArea* putInScrollArea(QWidget& window, QWidget* content, const QString& closeCaption)
+QScrollArea* putInScrollArea(QWidget& window, QWidget* content, const QString& closeCaption, QSize contentSize)
 {
     auto* layout = new QVBoxLayout(&window);
     auto* scroll = new QScrollArea;
@@ -103,7 +103,11 @@ QScrollArea* putInScrollArea(QWidget& window, QWidget* content, const QString& c
     scroll->setWidget(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll, 1);
-    QSize wanted = content->sizeHint();
+    QSize wanted = contentSize.isValid() ? contentSize : content->sizeHint();
+    // The area gives content with wrapped text the height it asks for at its
+    // width, and scrolls below that.
+    if (content->hasHeightForWidth())
+        wanted.setHeight(std::max(wanted.height(), content->heightForWidth(wanted.width())));
     if (!closeCaption.isEmpty()) {
         auto* row = new QHBoxLayout;
         const QMargins margins = content->layout() ? content->layout()->contentsMargins() : QMargins();
@@ -115,7 +119,7 @@ QScrollArea* putInScrollArea(QWidget& window, QWidget* content, const QString& c
         QObject::connect(close, &QPushButton::clicked, &window, &QWidget::close);
         row->addWidget(close);
         layout->addLayout(row);
-        wanted.rheight() += row->sizeHint().height();
+        wanted.rheight() += row->sizeHint().height() + std::max(0, layout->spacing());
     }
     window.resize(wanted);
     return scroll;

@@ -5,6 +5,7 @@
 // available screen; a Close button under the content, and Esc, close it.
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 class QScrollArea;
@@ -13,8 +14,10 @@ class QWidget;
 // Puts `content` into a scroll area that fills `window`, with, under it and
 // outside the scrolling, a row holding a Close button (object name "Close",
 // caption `closeCaption`) unless that caption is empty. The window is sized
-// for the whole content, as `wanted` would be; fitWithinScreen bounds it.
-QScrollArea* putInScrollArea(QWidget& window, QWidget* content, const QString& closeCaption);
+// to give the content `contentSize` (by default its size hint) with the
+// row under it; fitWithinScreen bounds it.
+QScrollArea* putInScrollArea(QWidget& window, QWidget* content, const QString& closeCaption,
+                             QSize contentSize = QSize());
 
 // Esc, pressed where no control of `window` takes it, closes the window, as
 // its Close button does.

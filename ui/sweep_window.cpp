@@ -197,8 +197,7 @@ void SweepWindow::buildControls()
     grid->addWidget(m_status, 5, 0, 1, 7);
     grid->addWidget(m_list, 6, 0, 1, 7);
     // Esc is this window's own: it asks while a sweep runs.
-    putInScrollArea(*this, content, QString());
-    resize(560, 420);
+    putInScrollArea(*this, content, QString(), QSize(560, 420));
     fitWithinScreen(*this);
 }
 
