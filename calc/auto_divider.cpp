@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "chip.h"
+#include "number_format.h"
 
 namespace vantrel {
 
@@ -19,6 +20,14 @@ std::optional<int> autoDividerIndex(double fout)
         ++k;
     }
     return k;
+}
+
+std::optional<std::string> autoSetRefusal(double fout)
+{
+    if (autoDividerIndex(fout))
+        return std::nullopt;
+    return "Auto Set >> needs an output of " + plainNumber(kMinOutputMHz) + " to " + plainNumber(kMaxOutputMHz)
+           + " MHz (Wanted F out reads " + plainNumber(fout) + " MHz); the O/P divider stays as it was";
 }
 
 } // namespace vantrel

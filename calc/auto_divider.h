@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 namespace vantrel {
 
@@ -13,5 +14,11 @@ double outputDivider(int k);
 // VCO from fout while it is below 2200 MHz; nothing outside 35..4400 MHz
 // (the bounds themselves are accepted).
 std::optional<int> autoDividerIndex(double fout);
+
+// Why "Auto Set >>" leaves the divider as it is for an output of fout MHz,
+// for the window's strip: "Auto Set >> needs an output of 35 to 4400 MHz
+// (Wanted F out reads 4400.1 MHz); the O/P divider stays as it was". Nothing
+// when it can act.
+std::optional<std::string> autoSetRefusal(double fout);
 
 } // namespace vantrel

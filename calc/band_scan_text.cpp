@@ -71,7 +71,8 @@ std::string bandPointTip(const BandPoint& point)
     if (!point.complete()) {
         tip += "no plan: " + point.stopReason;
     } else {
-        tip += "error " + formatMask(point.errorHz, "###0.0#") + " Hz\n";
+        // Rounded first: an error of a few thousandths below zero is "0.0", not "-0.0".
+        tip += "error " + formatMask(shownValue(point.errorHz, 2), "###0.0#") + " Hz\n";
         tip += "R " + wholeText(point.r) + ", INT " + wholeText(point.n) + ", FRAC " + wholeText(point.frac)
                + ", MOD " + wholeText(point.mod) + "; PFD " + formatMask(point.pfdMHz, kPfdMHzMask)
                + " MHz, O/P divider " + wholeText(point.outDiv) + ", VCO " + plainNumber(point.vcoMHz) + " MHz";

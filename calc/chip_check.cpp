@@ -2,10 +2,16 @@
 
 #include "chip.h"
 #include "chip_options.h"
+#include "echoed_text.h"
+#include "frequency_units.h"
+#include "number_format.h"
 #include "number_reader.h"
 
 namespace vantrel {
 namespace {
+
+// A box's text as its note echoes it: the strip is one line, its tool tip a few.
+constexpr std::size_t kEchoedBoxChars = 40;
 
 constexpr std::uint8_t bit(ChipCure cure) { return static_cast<std::uint8_t>(cure); }
 
@@ -176,9 +182,34 @@ std::vector<std::string> chipAdvice(const Settings& s, const PlanResult& result)
     return advice;
 }
 
+std::vector<std::string> boxReadingNotes(const Settings& s)
+{
+    struct Box {
+        const char* caption;
+        const std::string& text;
+        std::optional<FrequencyUnit> unit;
+    };
+    const Box boxes[] = {{"Wanted F out", s.foutText, FrequencyUnit::MHz},
+                         {"Ref In", s.frText, FrequencyUnit::MHz},
+                         {"Ref Divider", s.rdividerText, std::nullopt},
+                         {"Output Frequency resolution", s.resolutionText, FrequencyUnit::Hz}};
+    std::vector<std::string> notes;
+    for (const Box& box : boxes) {
+        if (readsAsWritten(box.text, box.unit))
+            continue;
+        std::string note = std::string(box.caption) + " reads " + echoedText(withoutBlanksAround(box.text), kEchoedBoxChars)
+                           + " as " + plainNumber(readLeadingNumber(box.text));
+        if (box.unit)
+            note += " " + std::string(unitName(*box.unit));
+        notes.push_back(std::move(note));
+    }
+    return notes;
+}
+
 ChipCheck checkChip(const Settings& s, const PlanResult& result, const LoopBandwidth& loop)
 {
-    return {checkChipLimits(s, result), chipAdvice(s, result), chipOptionNotes(s.chip), planQuality(s, result, loop)};
+    return {boxReadingNotes(s), checkChipLimits(s, result), chipAdvice(s, result), chipOptionNotes(s.chip),
+            planQuality(s, result, loop)};
 }
 
 } // namespace vantrel

@@ -124,8 +124,18 @@ constexpr const char* kIntegerNAdvice = "the datasheet recommends LDP 6 ns, anti
 // there is advice.
 std::vector<std::string> chipAdvice(const Settings& settings, const PlanResult& result);
 
+// "Wanted F out reads 2320,5 as 2320 MHz": one line for each box of the
+// plan (Wanted F out, Ref In, Ref Divider, the resolution) whose text holds
+// more than the number the panel reads from it (readsAsWritten). The plan
+// keeps that reading, which files and users rely on; the line says it.
+// Allocates only when there is a line.
+std::vector<std::string> boxReadingNotes(const Settings& settings);
+
 // All the window's strip shows after a run of the plan.
 struct ChipCheck {
+    // What the panel says before the limits, each turning the strip amber:
+    // boxReadingNotes, and a press that could not act (autoSetRefusal).
+    std::vector<std::string> panelNotes;
     ChipLimitBreaks breaks;
     std::vector<std::string> advice;
     std::vector<std::string> notes; // chipOptionNotes of the settings' options

@@ -99,6 +99,18 @@ FrequencyReading readFrequency(std::string_view text, FrequencyUnit unit)
     return reading;
 }
 
+bool readsAsWritten(std::string_view text, std::optional<FrequencyUnit> unit)
+{
+    text = withoutBlanksAround(text);
+    if (text.empty())
+        return true;
+    // The rule takes a leading "+", which the strict reading does not.
+    if (text.front() == '+' && text.size() > 1 && text[1] != '-')
+        text.remove_prefix(1);
+    const FrequencyReading reading = readFrequency(text, unit.value_or(FrequencyUnit::Hz));
+    return reading.value && (!reading.unit || reading.unit == unit);
+}
+
 std::string exactDecimalText(double value)
 {
     // Fixed notation needs at most 309 integer digits plus the shortest fraction.

@@ -27,6 +27,12 @@ struct FrequencyReading {
 // nearest to the decimal text scaled by the unit, with no rounding on the way.
 FrequencyReading readFrequency(std::string_view text, FrequencyUnit unit);
 
+// Whether the panel's leading-number rule reads `text` as its writer meant:
+// a blank text, a number alone (a sign may lead it), or a number followed
+// by the box's own unit (none for a box without one). "2320,5", "23 20",
+// "2.4G" in a box of MHz hold more than the number the box takes.
+bool readsAsWritten(std::string_view text, std::optional<FrequencyUnit> unit);
+
 // A value as the shortest decimal text that reads back as the same double,
 // without an exponent: what a text box is given for it.
 std::string exactDecimalText(double value);

@@ -7,6 +7,12 @@
 #include <system_error>
 #include <utility>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "line_end.h"
 #include "number_format.h"
 #include "number_reader.h"
@@ -32,14 +38,47 @@ std::string describe(int error) { return std::generic_category().message(error);
 // that a failure never reads as "Success".
 int lastError() { return errno != 0 ? errno : EIO; }
 
+// Why a name that exists is no file to append a block to; empty for a regular file.
+std::string notARegularFile(std::filesystem::file_type type)
+{
+    using std::filesystem::file_type;
+    switch (type) {
+    case file_type::regular: return {};
+    case file_type::directory: return "it is a folder";
+    case file_type::fifo:
+    case file_type::socket: return "it is a pipe, not a regular file";
+    default: return "it is a device, not a regular file";
+    }
+}
+
 // Binary mode: the listing's CR LF must reach the file unchanged on Windows
-// too, and no LF may grow a second CR.
-std::FILE* openForAppending(const std::filesystem::path& path)
+// too, and no LF may grow a second CR. `refused` says why a file that
+// opened is no regular file; the stream is then not opened.
+std::FILE* openForAppending(const std::filesystem::path& path, std::string& refused)
 {
 #ifdef _WIN32
+    (void)refused;
     return _wfopen(path.c_str(), L"ab");
 #else
-    return std::fopen(path.c_str(), "ab");
+    // Opened without waiting and checked on the open descriptor: a FIFO
+    // swapped in after the check of the name must not hold the window
+    // until a reader comes.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        using std::filesystem::file_type;
+        refused = notARegularFile(S_ISDIR(status.st_mode)                                ? file_type::directory
+                                  : S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode) ? file_type::fifo
+                                                                                          : file_type::character);
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "ab");
+    if (file == nullptr)
+        ::close(fd);
+    return file;
 #endif
 }
 
@@ -60,9 +99,15 @@ BlockAppend appendRegisterBlock(const std::filesystem::path& fileName, std::stri
         return failed("No register file name given");
 
     const std::string name = displayName(fileName);
+    // Anything but a regular file (or a new one) is refused before it is
+    // opened, as settings files are: a FIFO's open waits for a reader, a
+    // device takes the block and keeps nothing of it.
     std::error_code ec;
-    if (std::filesystem::is_directory(fileName, ec))
-        return failed("Cannot open " + name + " for appending: it is a folder");
+    if (const std::filesystem::file_status status = std::filesystem::status(fileName, ec);
+        !ec && std::filesystem::exists(status)) {
+        if (const std::string why = notARegularFile(status.type()); !why.empty())
+            return failed("Cannot open " + name + " for appending: " + why);
+    }
 
     std::string block;
     block.reserve(kBlockHeading.size() + listing.size() + 16);
@@ -73,18 +118,15 @@ BlockAppend appendRegisterBlock(const std::filesystem::path& fileName, std::stri
     block += kCrLf;
 
     errno = 0;
-    std::FILE* file = openForAppending(fileName);
+    std::string refused;
+    std::FILE* file = openForAppending(fileName, refused);
     if (file == nullptr)
-        return failed("Cannot open " + name + " for appending: " + describe(lastError()));
+        return failed("Cannot open " + name + " for appending: " + (refused.empty() ? describe(lastError()) : refused));
 
-    // Only a regular file can be cut back; a device such as a full disk's
-    // special file has no length to restore.
+    // The length to cut a failed block back to.
     std::optional<std::uintmax_t> oldSize;
-    if (std::filesystem::is_regular_file(fileName, ec)) {
-        const std::uintmax_t size = std::filesystem::file_size(fileName, ec);
-        if (!ec)
-            oldSize = size;
-    }
+    if (const std::uintmax_t size = std::filesystem::file_size(fileName, ec); !ec)
+        oldSize = size;
 
     int writeError = 0;
     errno = 0;

@@ -27,7 +27,8 @@ struct BlockAppend {
 // ends with CR LF on every platform, and is only ever appended to. A block is
 // written whole or not at all: after a failed write the file is cut back to
 // its old length. A block number outside -32768..32767, or one (32767) that
-// leaves no next number, is refused before the file is touched. A name
+// leaves no next number, is refused before the file is touched, and so is a
+// name that is not a regular file (a folder, a FIFO, a device). A name
 // without a folder refers to the current directory.
 BlockAppend appendRegisterBlock(const std::filesystem::path& fileName, std::string_view blockNoText,
                                 std::string_view listing);

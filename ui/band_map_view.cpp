@@ -343,20 +343,68 @@ QPointF BandMapView::offsetPosition(double mhz, double kHz) const
 std::optional<std::size_t> BandMapView::pointAt(const QPoint& at) const
 {
     const QPointF inChart = chart()->mapFromScene(mapToScene(at));
-    if (!chart()->plotArea().contains(inChart))
+    if (!chart()->plotArea().contains(inChart) || m_scan.points.empty())
         return std::nullopt;
     const double mhz = chart()->mapToValue(inChart, m_noise).x();
+    const double x0 = chart()->mapToPosition(QPointF(0, 0), m_noise).x();
+    const double pixelsPerMHz = std::abs(chart()->mapToPosition(QPointF(1, 0), m_noise).x() - x0);
+    const double step = m_scan.range.stepMHz;
+    // The points within half a step or kClickSlack pixels of the pointer's
+    // frequency: many where a pixel holds many points.
+    const double reachMHz = std::max(std::abs(step) / 2, kClickSlack / pixelsPerMHz);
     const std::optional<std::size_t> nearest = nearestPoint(m_scan, mhz);
-    if (!nearest)
+    if (!nearest || std::abs(m_scan.points[*nearest].foutMHz - mhz) > reachMHz)
         return std::nullopt;
-    const double x = chart()->mapToPosition(QPointF(m_scan.points[*nearest].foutMHz, 0), m_noise).x();
-    const double halfStep =
-        std::abs(chart()->mapToPosition(QPointF(m_scan.range.stepMHz, 0), m_noise).x()
-                 - chart()->mapToPosition(QPointF(0, 0), m_noise).x())
-        / 2;
-    if (std::abs(x - inChart.x()) > std::max(halfStep, double(kClickSlack)))
-        return std::nullopt;
-    return nearest;
+    const auto indexAt = [this, step](double f) {
+        const double last = double(m_scan.points.size() - 1);
+        return static_cast<std::size_t>(std::clamp(std::round((f - m_scan.range.startMHz) / step), 0.0, last));
+    };
+    std::size_t first = indexAt(mhz - reachMHz);
+    std::size_t last = indexAt(mhz + reachMHz);
+    if (first > last)
+        std::swap(first, last);
+    // Of those, the one with a dot nearest the pointer, in both axes: at a
+    // hundred points a pixel, the one drawn there, not the one whose
+    // frequency is nearest. Away from every dot (a stopped plan has none,
+    // its shade spans the plot), the nearest in frequency.
+    std::optional<std::size_t> best;
+    double bestDistance = 2 * kClickSlack;
+    for (std::size_t i = first; i <= last; ++i) {
+        const BandPoint& point = m_scan.points[i];
+        const double dx = (point.foutMHz - mhz) * pixelsPerMHz;
+        if (!point.quality || std::abs(dx) > reachMHz * pixelsPerMHz)
+            continue;
+        const auto distanceTo = [&](double value, QAbstractSeries* series) {
+            return std::abs(chart()->mapToPosition(QPointF(point.foutMHz, value), series).y() - inChart.y());
+        };
+        double dy = distanceTo(point.quality->inBand10kHzDbcHz, m_noise);
+        if (const std::optional<double> offset = point.quality->boundarySpurOffset(); offset && *offset > 0)
+            dy = std::min(dy, distanceTo(*offset, m_offsets));
+        if (const double distance = std::hypot(dx, dy); distance <= bestDistance) {
+            bestDistance = distance;
+            best = i;
+        }
+    }
+    return best ? best : nearest;
+}
+
+void BandMapView::showTipAt(const QPoint& at)
+{
+    if (const std::optional<std::size_t> index = pointAt(at))
+        QToolTip::showText(mapToGlobal(at), QString::fromStdString(bandPointTip(m_scan.points[*index])), this);
+    else
+        QToolTip::hideText();
+}
+
+bool BandMapView::viewportEvent(QEvent* event)
+{
+    // The pointer at rest asks the chart's scene for a tip, and the scene,
+    // having none, would hide the point's: the point's tip is the answer.
+    if (event->type() == QEvent::ToolTip) {
+        showTipAt(static_cast<QHelpEvent*>(event)->pos());
+        return true;
+    }
+    return QChartView::viewportEvent(event);
 }
 
 void BandMapView::mousePressEvent(QMouseEvent* event)
@@ -378,11 +426,7 @@ void BandMapView::mouseMoveEvent(QMouseEvent* event)
     QChartView::mouseMoveEvent(event);
     if (event->buttons() != Qt::NoButton)
         return;
-    const QPoint at = event->position().toPoint();
-    if (const std::optional<std::size_t> index = pointAt(at))
-        QToolTip::showText(mapToGlobal(at), QString::fromStdString(bandPointTip(m_scan.points[*index])), this);
-    else
-        QToolTip::hideText();
+    showTipAt(event->position().toPoint());
 }
 
 void BandMapView::mouseReleaseEvent(QMouseEvent* event)

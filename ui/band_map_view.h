@@ -4,9 +4,10 @@
 // the points that break a chip limit, and those whose plan stopped, shaded
 // in colours of their own; the panel's output as a vertical line.
 //
-// The mouse: hovering shows the nearest point's plan in a tool tip, a click
-// picks that point, the wheel zooms the frequency axis about the cursor and
-// a drag across the plot zooms into the span dragged. The zoom is of the
+// The mouse: hovering shows the plan of the point drawn nearest the pointer
+// in a tool tip, kept while the pointer rests; a click picks that point,
+// the wheel zooms the frequency axis about the cursor and a drag across
+// the plot zooms into the span dragged. The zoom is of the
 // frequency axis only, and survives a new scan of the same range.
 #pragma once
 
@@ -49,8 +50,10 @@ public:
     // Where a value stands in the view's coordinates, against the noise or the offset axis.
     QPointF noisePosition(double mhz, double dbcHz) const;
     QPointF offsetPosition(double mhz, double kHz) const;
-    // The point under the view position `at`: the nearest by frequency,
-    // within half a step and kClickSlack pixels; none off the plot.
+    // The point under the view position `at`: of the points within half a
+    // step or kClickSlack pixels of its frequency, the one with a dot
+    // nearest to it (within 2 kClickSlack pixels), else the nearest in
+    // frequency; none off the plot.
     std::optional<std::size_t> pointAt(const QPoint& at) const;
 
 signals:
@@ -62,8 +65,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
+    // The tip of the point under `at`, or none.
+    void showTipAt(const QPoint& at);
     void findRuns();
     void fitValueAxes(const vantrel::LoopBandwidth& loop);
     // The points and shades for the frequency range and plot size as they

@@ -21,6 +21,7 @@
 #include "message_sink.h"
 #include "number_format.h"
 #include "number_reader.h"
+#include "secondary_window.h"
 #include "sweep_points.h"
 #include "widget_colours.h"
 
@@ -68,7 +69,8 @@ BandMapWindow::~BandMapWindow() = default;
 
 void BandMapWindow::build(const FrequencyRange& range)
 {
-    auto* layout = new QVBoxLayout(this);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
     auto* controls = new QGridLayout;
     const auto box = [this](const char* name, double value, const char* accessible) {
         auto* edit = new QLineEdit(fromStd(plainNumber(value)), this);
@@ -109,12 +111,15 @@ void BandMapWindow::build(const FrequencyRange& range)
         "drag across the plot zooms the frequency axis."));
     layout->addWidget(m_view, 1);
 
-    auto* row = new QHBoxLayout;
+    // A row of its own: beside the buttons, a status of two lines was cut
+    // to the buttons' height in a narrow window.
     m_status = new QLabel;
     m_status->setObjectName(QStringLiteral("BandMapStatus"));
     m_status->setWordWrap(true);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    row->addWidget(m_status, 1);
+    layout->addWidget(m_status);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
     m_resetZoom = new QPushButton(QStringLiteral("&Reset Zoom"));
     m_resetZoom->setObjectName(QStringLiteral("ResetZoom"));
     m_resetZoom->setToolTip(QStringLiteral("Shows the whole range again"));
@@ -127,7 +132,10 @@ void BandMapWindow::build(const FrequencyRange& range)
     for (QPushButton* button : {m_resetZoom, m_exportPng, m_exportCsv})
         row->addWidget(button);
     layout->addLayout(row);
-    resize(980, 600);
+    // "Export &CSV…" has C.
+    putInScrollArea(*this, content, QStringLiteral("Cl&ose"), QSize(980, 600));
+    closeOnEscape(*this);
+    fitWithinScreen(*this);
 }
 
 void BandMapWindow::showEvent(QShowEvent* event)

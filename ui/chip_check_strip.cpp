@@ -1,6 +1,8 @@
 #include "chip_check_strip.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
 #include <QStringList>
 #include <QToolTip>
 
@@ -32,21 +34,29 @@ ChipCheckStrip::ChipCheckStrip(QWidget* parent)
 
 void ChipCheckStrip::showCheck(const vantrel::ChipCheck& check)
 {
-    const vantrel::ChipLimitBreaks& breaks = check.breaks;
-    QStringList counts;
+    // The panel's own notes come first: a box read as less than its text,
+    // a press that could not act, often the cause of the limits that follow.
+    QStringList problems;
     QStringList lines;
+    for (const std::string& note : check.panelNotes) {
+        problems << QString::fromStdString(note);
+        lines << problems.back();
+    }
+    for (const vantrel::ChipLimitBreak& item : check.breaks) {
+        problems << QString::fromStdString(item.summary());
+        lines << QString::fromStdString(item.text());
+    }
+    QStringList counts;
     QString text;
-    if (breaks.empty()) {
+    if (problems.isEmpty()) {
         text = QStringLiteral("Within chip limits");
         lines << QStringLiteral("The plan keeps every datasheet limit the program checks.");
         setRoleColour(this, QPalette::Window, colour(200, 240, 200));
         setRoleColour(this, QPalette::WindowText, colour(0, 90, 0));
     } else {
-        text = QString::fromStdString(breaks.front().summary());
-        if (breaks.size() > 1)
-            counts << QStringLiteral("+%1 more").arg(breaks.size() - 1);
-        for (const vantrel::ChipLimitBreak& item : breaks)
-            lines << QString::fromStdString(item.text());
+        text = problems.front();
+        if (problems.size() > 1)
+            counts << QStringLiteral("+%1 more").arg(problems.size() - 1);
         setRoleColour(this, QPalette::Window, colour(255, 200, 80));
         setRoleColour(this, QPalette::WindowText, colour(80, 40, 0));
     }
@@ -77,11 +87,28 @@ void ChipCheckStrip::showCheck(const vantrel::ChipCheck& check)
     setAccessibleDescription(toolTip());
 }
 
-void ChipCheckStrip::paintEvent(QPaintEvent* event)
+QSize ChipCheckStrip::minimumSizeHint() const
 {
-    QLabel::paintEvent(event);
+    // The text is cut to the strip, which never widens for it.
+    return {0, kHeight};
+}
+
+void ChipCheckStrip::paintEvent(QPaintEvent*)
+{
+    // Drawn here rather than by the label, which would cut a text too long
+    // for the strip without a word: "…" says there is more, in the tool tip.
+    QPainter painter(this);
+    style()->drawItemText(&painter, textArea(), int(alignment()), palette(), isEnabled(), shownText(),
+                          foregroundRole());
     if (hasFocus())
         paintFocusMark(*this);
+}
+
+QRect ChipCheckStrip::textArea() const { return contentsRect().adjusted(indent(), 0, -indent(), 0); }
+
+QString ChipCheckStrip::shownText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideRight, textArea().width());
 }
 
 void ChipCheckStrip::keyPressEvent(QKeyEvent* event)

@@ -10,6 +10,7 @@
 #include <QSpinBox>
 
 #include "control_panel.h"
+#include "secondary_window.h"
 
 using namespace vantrel;
 
@@ -63,16 +64,20 @@ ChipOptionsWindow::ChipOptionsWindow(ControlPanel& panel, QWidget* parent)
     setWindowTitle(QStringLiteral("Chip Options"));
     setWindowIcon(panel.windowIcon());
     build();
+    closeOnEscape(*this);
+    fitWithinScreen(*this);
     showOptions(panel.chipOptions());
     connect(&panel, &ControlPanel::chipOptionsChanged, this, &ChipOptionsWindow::showOptions);
 }
 
 void ChipOptionsWindow::build()
 {
-    auto* columns = new QHBoxLayout(this);
+    auto* content = new QWidget;
+    auto* columns = new QHBoxLayout(content);
     QFormLayout* forms[6] = {};
     // Two columns: Registers 1, 2 and 5 on the left, 3 and 4 on the right.
-    for (const std::initializer_list<int> registers : {std::initializer_list<int>{1, 2, 5}, {3, 4}}) {
+    const std::initializer_list<int> kColumns[] = {{1, 2, 5}, {3, 4}};
+    for (const std::initializer_list<int> registers : kColumns) {
         auto* column = new QVBoxLayout;
         for (const int reg : registers) {
             auto* group = new QGroupBox(QStringLiteral("Register %1").arg(reg));
@@ -120,6 +125,27 @@ void ChipOptionsWindow::build()
         addRow(forms[field.reg], field.kind == ChipOptionKind::Switch ? QString() : text(field.caption), widget);
         m_controls.push_back({&field, widget});
     }
+
+    putInScrollArea(*this, content, QStringLiteral("&Close"));
+    // Tab follows the rows as they stand, down the left column and then the
+    // right, rather than the order the controls were made in; Close last.
+    QWidget* previous = nullptr;
+    const auto follow = [&previous](QWidget* next) {
+        if (previous)
+            setTabOrder(previous, next);
+        previous = next;
+    };
+    for (const std::initializer_list<int> registers : kColumns) {
+        for (const int reg : registers) {
+            for (int row = 0; row < forms[reg]->rowCount(); ++row) {
+                for (const QFormLayout::ItemRole role : {QFormLayout::FieldRole, QFormLayout::SpanningRole}) {
+                    if (const QLayoutItem* item = forms[reg]->itemAt(row, role); item && item->widget())
+                        follow(item->widget());
+                }
+            }
+        }
+    }
+    follow(findChild<QWidget*>(QStringLiteral("Close")));
 }
 
 void ChipOptionsWindow::showOptions(const ChipOptions& options)

@@ -2,13 +2,20 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 
+#include <utility>
+
+#include "auto_divider.h"
 #include "compact_style.h"
 #include "ee_listing.h"
 #include "eedata_window.h"
 #include "line_end.h"
 #include "message_sink.h"
+#include "number_reader.h"
 #include "panel_actions.h"
 #include "register_file.h"
 #include "shown_text.h"
@@ -71,6 +78,9 @@ void ControlPanel::connectHandlers()
     connect(ui.FrText, &QLineEdit::textChanged, this, &ControlPanel::frTextChange);
     connect(ui.Rdivider, &QLineEdit::textChanged, this, &ControlPanel::rdividerChange);
     connect(ui.ResolutionText, &QLineEdit::textChanged, this, &ControlPanel::recalculate);
+    // A step the user types while Integer N is ticked is theirs: clearing
+    // Integer N then leaves it.
+    connect(ui.ResolutionText, &QLineEdit::textEdited, this, [this] { m_stepBeforeIntN.reset(); });
     connect(ui.ForceD, &QLineEdit::textChanged, this, &ControlPanel::forceDChange);
     for (QCheckBox* box : {ui.RefDbl, ui.Refdiv2, ui.Feedback, ui.Prescale8, ui.PDpol, ui.LowSpur, ui.Enable, ui.MTLD})
         connect(box, &QCheckBox::toggled, this, &ControlPanel::recalculate);
@@ -259,6 +269,9 @@ bool ControlPanel::eventFilter(QObject* watched, QEvent* event)
     // The ports come and go (adapters are plugged in): list them as they are now.
     if (watched == m_ui->CPNo && event->type() == QEvent::ToolTip)
         refreshPortToolTip();
+    // A path longer than the box shows its end, the device's own name.
+    if (watched == m_ui->CPNo && event->type() == QEvent::FocusOut)
+        m_ui->CPNo->end(false);
     return QWidget::eventFilter(watched, event);
 }
 
@@ -319,6 +332,16 @@ void ControlPanel::forceDChange()
 
 void ControlPanel::intNClick()
 {
+    const bool ticked = m_ui->IntN->isChecked();
+    // Ticking writes the integer-N step over the user's step, which clearing
+    // gives back. A decode, a file or a suggestion brings a step of its own.
+    const bool users = !m_holdingPlan && !m_applyingSuggestion;
+    std::optional<QString> replacedStep;
+    if (!ticked && users)
+        replacedStep = std::exchange(m_stepBeforeIntN, std::nullopt);
+    m_stepBeforeIntN.reset();
+    if (ticked && users)
+        m_stepBeforeIntN = m_ui->ResolutionText->text();
     // Only the user's own tick follows the datasheet: a decode or an opened
     // file brings the options it holds.
     if (m_followDatasheet && !m_holdingPlan) {
@@ -332,12 +355,15 @@ void ControlPanel::intNClick()
         setResolutionText(integerNResolutionText(m_plan));
     } else {
         m_ui->NMCalc->setEnabled(true);
+        if (replacedStep)
+            m_ui->ResolutionText->setText(*replacedStep);
     }
     recalculate();
 }
 
 void ControlPanel::outDivContChange(int k)
 {
+    setDividerByAutoSet(m_autoSetting);
     moveDivider(m_plan, k);
     m_ui->OutDivLabel->setText(shownText(dividerLabel(k)));
     recalculate();
@@ -357,16 +383,37 @@ void ControlPanel::pwrChange(int value)
 
 void ControlPanel::autoDivClick()
 {
-    const std::optional<int> k = startAutoSet(m_plan, m_ui->FoutText->text().toStdString());
-    if (!k)
+    const std::string foutText = m_ui->FoutText->text().toStdString();
+    const std::optional<int> k = startAutoSet(m_plan, foutText);
+    if (!k) {
+        // Nothing moves; the strip says why until the plan next runs.
+        if (!m_awaitingBoardSet && !m_holdingPlan) {
+            ChipCheck check = checkControls();
+            if (const std::optional<std::string> why = autoSetRefusal(readLeadingNumber(foutText)))
+                check.panelNotes.insert(check.panelNotes.begin(), *why);
+            emit chipChecked(check);
+        }
         return;
+    }
     // Every move of the divider runs its handler, and with it the plan, before
     // the next step doubles the VCO the plan left.
-    m_ui->OutDivCont->setSettingValue(0);
-    for (int step = 1; step <= *k; ++step) {
-        stepAutoSet(m_plan);
-        m_ui->OutDivCont->setSettingValue(step);
+    {
+        const QScopedValueRollback<bool> autoSetting(m_autoSetting, true);
+        m_ui->OutDivCont->setSettingValue(0);
+        for (int step = 1; step <= *k; ++step) {
+            stepAutoSet(m_plan);
+            m_ui->OutDivCont->setSettingValue(step);
+        }
     }
+    setDividerByAutoSet(true);
+}
+
+void ControlPanel::setDividerByAutoSet(bool byAutoSet)
+{
+    if (byAutoSet == m_dividerByAutoSet)
+        return;
+    m_dividerByAutoSet = byAutoSet;
+    emit dividerByAutoSetChanged(byAutoSet);
 }
 
 void ControlPanel::nmCalcClick()
@@ -398,9 +445,19 @@ void ControlPanel::appendToRegisterFile(const std::string& listing)
 {
     const BlockAppend result = appendRegisterBlock(std::filesystem::path(m_ui->RegFileName->text().toStdU16String()),
                                                    m_ui->BlockNo->text().toStdString(), listing);
-    if (result.ok())
+    if (result.ok()) {
+        // A bare name lands in the current folder, which the user may not
+        // know: the file's whole path is said once, and kept in the tool tip.
+        const QString path = QDir::toNativeSeparators(QFileInfo(m_ui->RegFileName->text()).absoluteFilePath());
+        if (path != m_registerFileSaid) {
+            m_registerFileSaid = path;
+            appendToText1(QStringLiteral("Block %1 appended to the register listing file %2")
+                              .arg(m_ui->BlockNo->text(), path)
+                          + QString::fromLatin1(kCrLf));
+        }
+        m_ui->RegFileName->setToolTip(path);
         m_ui->BlockNo->setText(fromStd(*result.nextBlockNo));
-    else
+    } else
         m_messages.showMessage(QString::fromLocal8Bit(result.failure.data(), qsizetype(result.failure.size())));
 }
 
@@ -413,6 +470,7 @@ void ControlPanel::genRegFileClick()
 
 void ControlPanel::cpNoChange()
 {
+    showPortToolTip();
     m_ui->SetCP->setText(QStringLiteral("Set"));
     QFont font = m_ui->SetCP->font();
     font.setBold(true);

@@ -105,9 +105,17 @@ public:
     // stored set is awaited, which would overwrite it.
     bool setWantedOutput(const QString& mhzText, bool autoSet);
 
+    // Whether the O/P divider was last set by "Auto Set >>" (pressed, or by
+    // a band-map click), rather than moved, decoded or read from a file:
+    // the sweep window then sets each step's divider the same way.
+    bool dividerByAutoSet() const { return m_dividerByAutoSet; }
+
 signals:
-    // After every run of the plan that is not held off (a decode ends in one).
+    // After every run of the plan that is not held off (a decode ends in
+    // one), and after "Auto Set >>" could not act, with its reason first
+    // among the panel's notes.
     void chipChecked(const vantrel::ChipCheck& check);
+    void dividerByAutoSetChanged(bool byAutoSet);
     // Whenever the chip options change, from the menu, a decode or a file.
     void chipOptionsChanged(const vantrel::ChipOptions& options);
     void followDatasheetChanged(bool on);
@@ -153,6 +161,7 @@ private:
     void chrgPumpChange(int value);
     void pwrChange(int value);
     void autoDivClick();
+    void setDividerByAutoSet(bool byAutoSet);
     void nmCalcClick();
     void picEEdataClick();
     void appendToRegisterFile(const std::string& listing);
@@ -178,6 +187,7 @@ private:
     void resumePlan();
     void appendToText1(const QString& text);
     void refreshPortToolTip();
+    void showPortToolTip();
 
     CompactStyle m_style;
     std::unique_ptr<Ui::ControlPanel> m_ui;
@@ -191,6 +201,9 @@ private:
     // From "INIT from EE" until the board's set is loaded or given up: the
     // plan does not follow the controls meanwhile.
     bool m_awaitingBoardSet = false;
+    vantrel::RegisterSet m_writeAllSet{}; // what the last Write EE sends
+    QString m_registerFileSaid; // the listing file whose whole path Text1 has told
+    QString m_portListTip;      // the ports the system listed when last asked
     bool m_commandBusy = false;
     bool m_boardHeld = false;
     bool m_closeWhenIdle = false; // a close waits for the board's lines
@@ -202,6 +215,11 @@ private:
     vantrel::ChipOptions m_chipOptions;
     bool m_followDatasheet = false;
     vantrel::LoopBandwidth m_loopBandwidth;
+    // The step that the user's tick of Integer N wrote over, given back when
+    // it is cleared; none once a step is typed, decoded or read from a file.
+    std::optional<QString> m_stepBeforeIntN;
+    bool m_autoSetting = false; // "Auto Set >>" moves the divider
+    bool m_dividerByAutoSet = false;
     // How the last run ended; none before the first.
     std::optional<vantrel::PlanOutcome> m_planOutcome;
 };

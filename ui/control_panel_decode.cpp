@@ -12,6 +12,7 @@ using namespace vantrel;
 
 void ControlPanel::decodeInput(const RegisterSet& set)
 {
+    m_stepBeforeIntN.reset(); // the step comes with the set
     const DecodedRegisterSet decoded =
         decodeRegisterSet(set, m_ui->FrText->text().toLocal8Bit().toStdString(), m_plan);
     Ui::ControlPanel& ui = *m_ui;

@@ -5,6 +5,7 @@
 #include <QTextCursor>
 
 #include "board_commands.h"
+#include "cut_write.h"
 #include "line_end.h"
 #include "message_sink.h"
 #include "port_selection.h"
@@ -40,7 +41,20 @@ void ControlPanel::connectBoardHandlers()
 void ControlPanel::refreshPortToolTip()
 {
     if (kPlatformNaming == PortNaming::ListedPorts)
-        m_ui->CPNo->setToolTip(portListToolTip(listedPorts()));
+        m_portListTip = portListToolTip(listedPorts());
+    showPortToolTip();
+}
+
+void ControlPanel::showPortToolTip()
+{
+    QStringList tip;
+    // A path too long for the narrow box is read whole here, over the ports listed.
+    QLineEdit* box = m_ui->CPNo;
+    if (box->fontMetrics().horizontalAdvance(box->text()) > box->contentsRect().width() - 4)
+        tip << box->text();
+    if (!m_portListTip.isEmpty())
+        tip << m_portListTip;
+    box->setToolTip(tip.join(QStringLiteral("\n\n")));
 }
 
 void ControlPanel::setCPClick()
@@ -76,6 +90,7 @@ void ControlPanel::showPortSelection(const QString& why)
     refreshPortToolTip();
     m_ui->SetCP->show();
     m_ui->CPNo->show();
+    m_ui->CPNo->end(false);
 }
 
 void ControlPanel::sendAllClick()
@@ -90,7 +105,8 @@ void ControlPanel::writeAllClick()
 {
     if (!recalculateForSet(QStringLiteral("Write EE sent nothing")))
         return;
-    m_commands.writeAll(m_plan.registers);
+    m_writeAllSet = m_plan.registers;
+    m_commands.writeAll(m_writeAllSet);
 }
 
 void ControlPanel::initClick()
@@ -167,6 +183,14 @@ void ControlPanel::commandAborted(BoardCommands::Command command)
 {
     if (m_link.isOpen())
         appendToText1(QStringLiteral("The port refused the command; it was not sent whole") + QString::fromLatin1(kCrLf));
+    // A cut Write EE may leave the board's EEPROM with a mixed set, which
+    // the board loads at power-up: say so, after the loss of the port, which
+    // the link tells once this returns.
+    if (command == BoardCommands::Command::WriteAll) {
+        const QString text = QString::fromStdString(cutWriteText(m_writeAllSet, m_commands.linesSent()))
+                             + QString::fromLatin1(kCrLf);
+        QMetaObject::invokeMethod(this, [this, text] { appendToText1(text); }, Qt::QueuedConnection);
+    }
     if (command == BoardCommands::Command::Init)
         endInitWait();
 }

@@ -50,6 +50,7 @@ PanelSettings ControlPanel::panelSettings() const
 // does for typing.
 void ControlPanel::applySettings(const PanelSettings& panel)
 {
+    m_stepBeforeIntN.reset(); // the step comes with the set
     const Settings& s = panel.settings;
     Ui::ControlPanel& ui = *m_ui;
     {

@@ -13,6 +13,7 @@
 #include "frequency_units.h"
 #include "number_format.h"
 #include "quality_text.h"
+#include "secondary_window.h"
 #include "widget_colours.h"
 
 using namespace vantrel;
@@ -29,8 +30,9 @@ constexpr int kFigureRows = 7;
 
 enum Column { Changes, Error, InBand, Boundary, Fractional, Pfd, Columns };
 
-// An error as the listing shows it.
-QString errorText(double errorHz) { return fromStd(formatMask(errorHz, "###0.0#Hz")); }
+// An error as the listing shows it, rounded first so that a few
+// thousandths below zero show as "0.0Hz", not "-0.0Hz".
+QString errorText(double errorHz) { return fromStd(formatMask(shownValue(errorHz, 2), "###0.0#Hz")); }
 
 // One row of the list: the changes (or "Current plan") and the figures.
 QStringList rowTexts(const QString& changes, double errorHz, const PlanQuality& q)
@@ -72,7 +74,8 @@ PlanQualityWindow::PlanQualityWindow(ControlPanel& panel, QWidget* parent)
 
 void PlanQualityWindow::build()
 {
-    auto* layout = new QVBoxLayout(this);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
 
     auto* figures = new QGroupBox(QStringLiteral("Figures of the plan"));
     auto* form = new QFormLayout(figures);
@@ -142,7 +145,9 @@ void PlanQualityWindow::build()
     buttons->addWidget(m_apply);
     column->addLayout(buttons);
     layout->addWidget(advisor, 1);
-    resize(780, 560);
+    putInScrollArea(*this, content, QStringLiteral("&Close"), QSize(780, 560));
+    closeOnEscape(*this);
+    fitWithinScreen(*this);
     updateApply();
 }
 

@@ -25,6 +25,7 @@
 #include "file_chooser.h"
 #include "message_sink.h"
 #include "number_format.h"
+#include "secondary_window.h"
 #include "serial_link.h"
 
 using namespace vantrel;
@@ -82,6 +83,14 @@ SweepWindow::SweepWindow(ControlPanel& panel, SerialLink& link, BoardCommands& c
         if (!name.isEmpty())
             m_hopFile->setText(name);
     });
+    // Each step's divider as Auto Set >> would choose it, by default when
+    // the panel's own divider was last set so.
+    m_autoSet->setChecked(m_panel.dividerByAutoSet());
+    connect(&m_panel, &ControlPanel::dividerByAutoSetChanged, this, [this](bool byAutoSet) {
+        if (!m_autoSetChosen && !m_runner.isRunning())
+            m_autoSet->setChecked(byAutoSet);
+    });
+    connect(m_autoSet, &QCheckBox::clicked, this, [this] { m_autoSetChosen = true; });
     connect(m_loop, &QCheckBox::toggled, this, &SweepWindow::updateStartButton);
     connect(m_sweepMode, &QRadioButton::toggled, this, &SweepWindow::updateStartButton);
     connect(&m_link, &SerialLink::openChanged, this, &SweepWindow::updateStartButton);
@@ -116,7 +125,8 @@ SweepWindow::~SweepWindow()
 
 void SweepWindow::buildControls()
 {
-    auto* grid = new QGridLayout(this);
+    auto* content = new QWidget;
+    auto* grid = new QGridLayout(content);
     const auto named = [](QWidget* widget, const char* name) {
         widget->setObjectName(QString::fromLatin1(name));
         return widget;
@@ -138,6 +148,11 @@ void SweepWindow::buildControls()
     m_repeat = static_cast<QSpinBox*>(named(new QSpinBox, "RepeatSpin"));
     m_repeat->setRange(1, 1000000);
     m_loop = static_cast<QCheckBox*>(named(new QCheckBox(QStringLiteral("Loop")), "LoopCheck"));
+    m_autoSet = static_cast<QCheckBox*>(named(new QCheckBox(QStringLiteral("&Auto Set >> at each step")), "AutoSetEach"));
+    m_autoSet->setToolTip(QStringLiteral(
+        "Ticked, each step gets the O/P divider \"Auto Set >>\" gives it, as vantrel-ctl sweep --auto-divider "
+        "plans its steps; cleared, every step keeps the panel's divider. Ticked by default when the panel's "
+        "divider was last set by Auto Set >>."));
     m_startButton = static_cast<QPushButton*>(named(new QPushButton(QStringLiteral("Start")), "StartButton"));
     m_stopButton = static_cast<QPushButton*>(named(new QPushButton(QStringLiteral("Stop")), "StopButton"));
     m_stopButton->setEnabled(false);
@@ -172,6 +187,7 @@ void SweepWindow::buildControls()
     grid->addWidget(label("&Dwell", m_dwell), 2, 0);
     grid->addWidget(m_dwell, 2, 1, 1, 2);
     grid->addWidget(m_changedOnly, 2, 3, 1, 2);
+    grid->addWidget(m_autoSet, 2, 5, 1, 2);
     grid->addWidget(label("&Repeat", m_repeat), 3, 0);
     grid->addWidget(m_repeat, 3, 1, 1, 2);
     grid->addWidget(m_loop, 3, 3);
@@ -180,7 +196,9 @@ void SweepWindow::buildControls()
     grid->addWidget(m_progress, 4, 0, 1, 7);
     grid->addWidget(m_status, 5, 0, 1, 7);
     grid->addWidget(m_list, 6, 0, 1, 7);
-    resize(560, 420);
+    // Esc is this window's own: it asks while a sweep runs.
+    putInScrollArea(*this, content, QString(), QSize(560, 420));
+    fitWithinScreen(*this);
 }
 
 void SweepWindow::updateStartButton()
@@ -192,7 +210,7 @@ void SweepWindow::updateStartButton()
     m_stopButton->setEnabled(running);
     for (QWidget* input : {static_cast<QWidget*>(m_sweepMode), static_cast<QWidget*>(m_hopMode),
                            static_cast<QWidget*>(m_dwell), static_cast<QWidget*>(m_changedOnly),
-                           static_cast<QWidget*>(m_loop)})
+                           static_cast<QWidget*>(m_loop), static_cast<QWidget*>(m_autoSet)})
         input->setEnabled(!running);
     m_repeat->setEnabled(!running && !m_loop->isChecked());
     const bool sweep = m_sweepMode->isChecked();
@@ -249,7 +267,9 @@ void SweepWindow::start()
     if (!points)
         return;
     // The settings of this moment: the sweep does not follow later edits.
-    std::vector<SweepStepPlan> planned = planSweep(points->points, m_panel.panelSettings().settings, {}, false);
+    Presses presses;
+    presses.autoSet = m_autoSet->isChecked();
+    std::vector<SweepStepPlan> planned = planSweep(points->points, m_panel.panelSettings().settings, presses, false);
     for (std::size_t i = 0; i < planned.size(); ++i) {
         if (!planned[i].usable()) {
             showMessage(QStringLiteral("Step %1 (%2 MHz): %3; nothing was sent")
@@ -258,6 +278,8 @@ void SweepWindow::start()
             return;
         }
     }
+    if (!limitsAccepted(planned))
+        return;
     if (range)
         m_lastRange = range;
     std::vector<SweepStep> steps = SweepRunner::stepsOf(planned, std::chrono::milliseconds(m_dwell->value()));
@@ -284,6 +306,38 @@ void SweepWindow::start()
     }
     updateStartButton();
     emit runningChanged(true);
+}
+
+bool SweepWindow::limitsAccepted(const std::vector<SweepStepPlan>& planned)
+{
+    QStringList listed;
+    std::size_t breaking = 0;
+    for (std::size_t i = 0; i < planned.size(); ++i) {
+        if (planned[i].limits.empty())
+            continue;
+        if (++breaking > kListedBreaks)
+            continue;
+        QStringList limits;
+        for (const std::string& limit : planned[i].limits)
+            limits << fromStd(limit);
+        listed << QStringLiteral("Step %1 (%2 MHz): %3")
+                      .arg(i + 1)
+                      .arg(fromStd(plainNumber(planned[i].point.mhz)), limits.join(QStringLiteral("; ")));
+    }
+    if (breaking == 0)
+        return true;
+    QString text = QStringLiteral("%1 of %2 steps break a chip limit:\n\n%3")
+                       .arg(breaking)
+                       .arg(planned.size())
+                       .arg(listed.join(QLatin1Char('\n')));
+    if (breaking > kListedBreaks)
+        text += QStringLiteral("\n\u2026 and %1 more").arg(breaking - kListedBreaks);
+    if (!m_autoSet->isChecked())
+        text += QStringLiteral("\n\nTicked, \"Auto Set >> at each step\" gives each step the O/P divider that "
+                               "Auto Set >> chooses for it.");
+    text += QStringLiteral("\n\nSend them to the board anyway?");
+    return m_messages.ask(this, text, {QStringLiteral("Send anyway"), QStringLiteral("Cancel")}, kCancelSendAnswer)
+           == kSendAnywayAnswer;
 }
 
 void SweepWindow::stop() { m_runner.stop(); }

@@ -56,6 +56,12 @@ public:
     void start();
     void stop();
 
+    // The answers when steps break a chip limit.
+    static constexpr int kSendAnywayAnswer = 0;
+    static constexpr int kCancelSendAnswer = 1;
+    // How many of the steps that break a limit the question names.
+    static constexpr std::size_t kListedBreaks = 5;
+
     // The answers when the window is closed while a sweep runs.
     static constexpr int kStopAnswer = 0;
     static constexpr int kKeepRunningAnswer = 1;
@@ -77,6 +83,9 @@ protected:
 private:
     void buildControls();
     void updateStartButton();
+    // Whether the steps may go out: when some break a chip limit, the user
+    // is asked, with Cancel as the default.
+    bool limitsAccepted(const std::vector<vantrel::SweepStepPlan>& planned);
     // The points of the sweep or hop file; the range, for a sweep, in `range`.
     std::optional<vantrel::SweepPoints> readPoints(std::optional<vantrel::FrequencyRange>& range);
     void onStepStarted(int pass, int step, const QStringList& lines, std::chrono::nanoseconds at);
@@ -115,6 +124,10 @@ private:
     QCheckBox* m_changedOnly = nullptr;
     QSpinBox* m_repeat = nullptr;
     QCheckBox* m_loop = nullptr;
+    QCheckBox* m_autoSet = nullptr;
+    // The user ticked or cleared "Auto Set >> at each step" here: it no
+    // longer follows how the panel's divider was last set.
+    bool m_autoSetChosen = false;
     QPushButton* m_startButton = nullptr;
     QPushButton* m_stopButton = nullptr;
     QProgressBar* m_progress = nullptr;

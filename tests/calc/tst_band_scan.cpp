@@ -180,12 +180,16 @@ void TestBandScan::tipOfAPoint()
 {
     BandPoint p = completePoint();
     p.limits = {"INT 73 below 75 for prescaler 8/9"};
-    QCOMPARE(QString::fromStdString(bandPointTip(p)),
-             "2320.5 MHz: error 0.0 Hz\n"
-             "R 1, INT 232, FRAC 200, MOD 4000; PFD 10.0 MHz, O/P divider 1, VCO 2320.5 MHz\n"
-             "Integer-boundary spur: at 500.0 kHz, outside the loop bandwidth\n"
-             "In-band noise at 10 kHz: -99.0 dBc/Hz\n"
-             "Chip limits:\n  INT 73 below 75 for prescaler 8/9");
+    // A small negative error used to show as "-0.0 Hz".
+    for (const double errorHz : {-0.0, -0.004}) {
+        p.errorHz = errorHz;
+        QCOMPARE(QString::fromStdString(bandPointTip(p)),
+                 "2320.5 MHz: error 0.0 Hz\n"
+                 "R 1, INT 232, FRAC 200, MOD 4000; PFD 10.0 MHz, O/P divider 1, VCO 2320.5 MHz\n"
+                 "Integer-boundary spur: at 500.0 kHz, outside the loop bandwidth\n"
+                 "In-band noise at 10 kHz: -99.0 dBc/Hz\n"
+                 "Chip limits:\n  INT 73 below 75 for prescaler 8/9");
+    }
     BandPoint stopped;
     stopped.foutMHz = 2200;
     stopped.outcome = PlanOutcome::ModLimit;

@@ -2,6 +2,7 @@
 // the limits it breaks, and the datasheet's worked examples name none.
 #include <QtTest>
 
+#include "auto_divider.h"
 #include "chip_check.h"
 #include "plan_session.h"
 #include "worked_examples.h"
@@ -118,6 +119,9 @@ private slots:
     void integerNAdvice();
     void everyTextOfEachVariant_data();
     void everyTextOfEachVariant();
+    void boxesReadAsLessThanTheirText_data();
+    void boxesReadAsLessThanTheirText();
+    void autoSetSaysWhyItCannotAct();
 };
 
 void TestChipCheck::eachSideOfEachBound_data()
@@ -645,6 +649,49 @@ void TestChipCheck::everyTextOfEachVariant()
     QCOMPARE(QString::fromStdString(item->summary()), summary);
     QCOMPARE(QString::fromStdString(item->advice()), advice);
     QCOMPARE(QString::fromStdString(item->text()), summary + QStringLiteral(": ") + advice);
+}
+
+void TestChipCheck::boxesReadAsLessThanTheirText_data()
+{
+    QTest::addColumn<Settings>("settings");
+    QTest::addColumn<QStringList>("notes");
+    const QStringList none;
+    QTest::addRow("numbers alone") << typed("10", "2320.5", "2500") << none;
+    QTest::addRow("blanks, a sign, the box's own unit")
+        << typed(" +10 ", " 2320.5", "2500 Hz", "1") << none;
+    QTest::addRow("empty boxes read as 0 and say nothing") << typed("", "", "", "") << none;
+    QTest::addRow("a decimal comma") << typed("10", "2320,5", "2500")
+                                     << QStringList{"Wanted F out reads 2320,5 as 2320 MHz"};
+    QTest::addRow("grouping and another unit, in each box")
+        << typed("10 000", "2.4G", "2,500", "4k")
+        << QStringList{"Wanted F out reads 2.4G as 2.4 MHz", "Ref In reads 10 000 as 10000 MHz",
+                       "Ref Divider reads 4k as 4", "Output Frequency resolution reads 2,500 as 2 Hz"};
+    QTest::addRow("no number at all") << typed("10", "abc", "2500") << QStringList{"Wanted F out reads abc as 0 MHz"};
+    // A pasted page must not make a page-long strip.
+    QTest::addRow("a long text is cut")
+        << typed("10", "2320,5 and then a great deal more text than any strip could show", "2500")
+        << QStringList{"Wanted F out reads 2320,5 and then a great deal more text t... as 2320 MHz"};
+}
+
+// The panel keeps reading such texts as it always did; the check says so.
+void TestChipCheck::boxesReadAsLessThanTheirText()
+{
+    QFETCH(Settings, settings);
+    QFETCH(QStringList, notes);
+    QStringList got;
+    for (const std::string& note : checkChip(settings, computePlan(settings, {})).panelNotes)
+        got << QString::fromStdString(note);
+    QCOMPARE(got, notes);
+}
+
+void TestChipCheck::autoSetSaysWhyItCannotAct()
+{
+    for (const double fout : {35.0, 4400.0})
+        QVERIFY(!autoSetRefusal(fout));
+    QCOMPARE(autoSetRefusal(4400.1).value_or(""),
+             std::string("Auto Set >> needs an output of 35 to 4400 MHz (Wanted F out reads 4400.1 MHz); the O/P "
+                         "divider stays as it was"));
+    QVERIFY(autoSetRefusal(34.9));
 }
 
 QTEST_APPLESS_MAIN(TestChipCheck)

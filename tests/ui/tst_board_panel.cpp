@@ -42,6 +42,7 @@ private slots:
     void aReadBackThatIsNoSetLoadsNothing();
     void repliesAndUserData();
     void boardStoppedMidCommand();
+    void writeEECutShortSaysWhatIsStored();
     void portMessagesSayWhatToDo_data();
     void portMessagesSayWhatToDo();
     void noSetFromAPlanThatStopped_data();
@@ -260,6 +261,27 @@ void TestBoardPanel::boardStoppedMidCommand()
     QVERIFY(!d.get<QWidget>("WriteAll")->isVisible());
     QVERIFY(!text1(d).isEmpty());
     QVERIFY(commandButtonsEnabled(d)); // ready for the next port
+}
+
+// The reply box used to say only "Lost the port …", though the EEPROM now
+// held the new set's first registers and the old set's last.
+void TestBoardPanel::writeEECutShortSaysWhatIsStored()
+{
+    TestPty pty;
+    PanelDriver d;
+    openPort(d, pty.path());
+    d.click("WriteAll");
+    // The port goes away after R(Reg5), W, R(Reg4), W, R(Reg3) at least.
+    QTRY_VERIFY_WITH_TIMEOUT(pty.wire().count("\r\n") >= 5, kCommandWaitMs);
+    const QList<QByteArray> lines = pty.wire().split('\n');
+    const QString last = QString::fromLatin1(lines.at(lines.size() - 2).trimmed());
+    pty.close();
+    QTRY_VERIFY_WITH_TIMEOUT(text1(d).contains(QStringLiteral("Write EE again once the board is back")), kCommandWaitMs);
+    const QString box = text1(d);
+    QVERIFY2(box.indexOf(QStringLiteral("Lost the port ")) < box.indexOf(QStringLiteral("Write EE was cut short")),
+             qPrintable(box));
+    QVERIFY2(box.contains(QStringLiteral("the last line out was ") + last), qPrintable(box));
+    QVERIFY2(box.contains(QStringLiteral("The stored set is now mixed: Reg5 to Reg")), qPrintable(box));
 }
 
 void TestBoardPanel::portMessagesSayWhatToDo_data()

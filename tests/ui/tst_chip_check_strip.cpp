@@ -27,6 +27,9 @@ private slots:
     void followsThePlan();
     void followsADecode();
     void keyboardReachesIt();
+    void thePanelsOwnNotesComeFirst_data();
+    void thePanelsOwnNotesComeFirst();
+    void aLongTextIsCutWithAnEllipsis();
 };
 
 void TestChipCheckStrip::theWindowGrowsByTheStrip()
@@ -102,6 +105,64 @@ void TestChipCheckStrip::keyboardReachesIt()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), w.strip());
     QCOMPARE(w.strip()->accessibleName(), QStringLiteral("Chip limits"));
+}
+
+void TestChipCheckStrip::thePanelsOwnNotesComeFirst_data()
+{
+    QTest::addColumn<QString>("fout");
+    QTest::addColumn<bool>("autoSet");
+    QTest::addColumn<QString>("says");
+    QTest::addColumn<double>("plannedFout"); // the reading stays as it always was
+    // Each used to leave a green strip, or nothing changed at all.
+    QTest::addRow("a decimal comma") << "2320,5" << false << "Wanted F out reads 2320,5 as 2320 MHz" << 2320.0;
+    QTest::addRow("Auto Set >> above 4400 MHz")
+        << "4400.1" << true
+        << "Auto Set >> needs an output of 35 to 4400 MHz (Wanted F out reads 4400.1 MHz); the O/P divider stays "
+           "as it was (+"
+        << 4400.1;
+    QTest::addRow("Auto Set >> below 35 MHz") << "34.9" << true << "Auto Set >> needs an output of 35 to 4400 MHz"
+                                              << 34.9;
+}
+
+void TestChipCheckStrip::thePanelsOwnNotesComeFirst()
+{
+    QFETCH(QString, fout);
+    QFETCH(bool, autoSet);
+    QFETCH(QString, says);
+    QFETCH(double, plannedFout);
+    WindowDriver w;
+    w.d.type("FoutText", QStringLiteral("2320.5"));
+    const vantrel::Colour green = w.background();
+    w.d.arrows("OutDivCont", true, 6); // divider 64: the VCO breaks its limit at these outputs
+    w.d.type("FoutText", fout);
+    if (autoSet)
+        w.d.click("AutoDiv");
+    QVERIFY2(w.strip()->text().startsWith(says), qPrintable(w.strip()->text()));
+    QVERIFY(w.background() != green);
+    QVERIFY(w.strip()->toolTip().startsWith(says.section(QStringLiteral(" (+"), 0, 0)));
+    QCOMPARE(w.d.bar("OutDivCont")->settingValue(), 6);
+    QCOMPARE(w.d.panel.plan().fout, plannedFout);
+
+    // The next run of the plan says what holds then.
+    w.d.arrows("OutDivCont", false, 6);
+    w.d.type("FoutText", QStringLiteral("2320.5"));
+    QCOMPARE(w.strip()->text(), QStringLiteral("Within chip limits"));
+}
+
+void TestChipCheckStrip::aLongTextIsCutWithAnEllipsis()
+{
+    WindowDriver w;
+    w.d.type("FoutText", QStringLiteral("2320,5 MHz, or thereabouts"));
+    w.d.type("FrText", QStringLiteral("10,0"));
+    const QString whole = w.strip()->text();
+    QVERIFY2(whole.endsWith(QStringLiteral("(+1 more)")), qPrintable(whole));
+    QVERIFY(w.strip()->fontMetrics().horizontalAdvance(whole) > w.strip()->width());
+    const QString shown = w.strip()->shownText();
+    QVERIFY2(shown.endsWith(QChar(0x2026)), qPrintable(shown));
+    QVERIFY(whole.startsWith(shown.chopped(1)));
+    QVERIFY(w.strip()->fontMetrics().horizontalAdvance(shown) <= w.strip()->width());
+    // The whole of it stays in the tool tip.
+    QVERIFY(w.strip()->toolTip().contains(QStringLiteral("Ref In reads 10,0 as 10 MHz")));
 }
 
 QTEST_MAIN(TestChipCheckStrip)

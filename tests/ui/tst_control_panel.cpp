@@ -40,6 +40,8 @@ private slots:
     void autoSetWithTheDividerAtZeroRaisesNothing();
     void trackingFollowsTheDivider();
     void integerNDisablesBestFraction();
+    void clearingIntegerNGivesTheStepBack_data();
+    void clearingIntegerNGivesTheStepBack();
     void bestFractionForcesTheDenominator();
     void forcedDenominatorTyped();
     void referenceDividerResetsTheResolution();
@@ -47,6 +49,7 @@ private slots:
     void negativeEntriesComputeAsWritten();
     void stoppedRunsKeepTheRegisterWords();
     void serialCaptionTurnsBold();
+    void aLongPortPathShowsItsEnd();
     void regFileControlsAppear();
     void closingThePanelEndsTheProgram();
 };
@@ -334,6 +337,33 @@ void TestControlPanel::integerNDisablesBestFraction()
     QVERIFY(d.get<QPushButton>("NMCalc")->isEnabled());
 }
 
+void TestControlPanel::clearingIntegerNGivesTheStepBack_data()
+{
+    QTest::addColumn<QString>("between"); // what happens while Integer N is ticked
+    QTest::addColumn<QString>("stepAfter");
+    // The step used to stay at 10000000 Hz: MOD 1 and a -500 kHz error.
+    QTest::addRow("nothing") << "" << "2500";
+    QTest::addRow("a new Ref Divider") << "Rdivider" << "2500";
+    QTest::addRow("a step typed meanwhile is kept") << "ResolutionText" << "1000";
+}
+
+void TestControlPanel::clearingIntegerNGivesTheStepBack()
+{
+    QFETCH(QString, between);
+    QFETCH(QString, stepAfter);
+    PanelDriver d;
+    d.type("FoutText", QStringLiteral("2320.5"));
+    d.click("IntN");
+    QCOMPARE(d.edit("ResolutionText")->text(), QStringLiteral("10000000"));
+    if (between == QLatin1String("Rdivider"))
+        d.type("Rdivider", QStringLiteral("2"));
+    else if (between == QLatin1String("ResolutionText"))
+        d.type("ResolutionText", QStringLiteral("1000"));
+    d.click("IntN");
+    QCOMPARE(d.edit("ResolutionText")->text(), stepAfter);
+    QCOMPARE(d.panel.plan().resolution, stepAfter.toDouble());
+}
+
 void TestControlPanel::bestFractionForcesTheDenominator()
 {
     PanelDriver d;
@@ -429,6 +459,26 @@ void TestControlPanel::serialCaptionTurnsBold()
     d.type("CPNo", QStringLiteral("1"));
     QCOMPARE(d.get<QPushButton>("SetCP")->text(), QStringLiteral("Set"));
     QVERIFY(d.get<QPushButton>("SetCP")->font().bold());
+}
+
+// The 33-pixel box showed the start of the path, "/dev/serial/by-…", which
+// every port shares.
+void TestControlPanel::aLongPortPathShowsItsEnd()
+{
+    PanelDriver d;
+    d.panel.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d.panel));
+    const QString path = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    d.type("CPNo", path);
+    QLineEdit* box = d.edit("CPNo");
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Home);
+    QTest::keyClick(box, Qt::Key_Tab);
+    QVERIFY(!box->hasFocus());
+    QCOMPARE(box->cursorPosition(), path.size());
+    QVERIFY2(box->toolTip().startsWith(path), qPrintable(box->toolTip()));
+    d.type("CPNo", QStringLiteral("1")); // fits: the tool tip lists the ports alone
+    QVERIFY(!box->toolTip().contains(path));
 }
 
 void TestControlPanel::regFileControlsAppear()

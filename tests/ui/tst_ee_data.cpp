@@ -2,6 +2,10 @@
 // Data window, block numbering, and failures that lose nothing.
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 #include <cerrno>
 #include <cstring>
 
@@ -112,6 +116,12 @@ void TestEEData::blocksAreNumberedAndAppended()
     QCOMPARE(d.edit("BlockNo")->text(), QStringLiteral("1"));
     QVERIFY(fileBytes(path).endsWith(block(0)));
     QVERIFY(d.sink.messages.isEmpty());
+    // The bare name's whole path is said once, in the reply box, and kept
+    // in the name's tool tip.
+    const QString whole = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    const QString text1 = d.get<QPlainTextEdit>("Text1")->toPlainText();
+    QCOMPARE(text1, QStringLiteral("Block 0 appended to the register listing file %1\n").arg(whole));
+    QCOMPARE(d.edit("RegFileName")->toolTip(), whole);
 }
 
 void TestEEData::clearedBoxWritesNothing()
@@ -133,7 +143,12 @@ void TestEEData::failuresAreReportedAndLoseNothing_data()
     QTest::addRow("a folder of that name") << "afolder" << "0" << "it is a folder";
     QTest::addRow("block number beyond 16 bits") << "4351SynthReg.txt" << "40000" << "outside -32768 to 32767";
     QTest::addRow("last block number") << "4351SynthReg.txt" << "32767" << "no block number can follow";
-    QTest::addRow("disk full") << "/dev/full" << "0" << QString::fromLocal8Bit(std::strerror(ENOSPC));
+    // A device takes the block and keeps nothing; a FIFO froze the window
+    // until a reader came.
+    QTest::addRow("a device") << "/dev/full" << "0" << "it is a device, not a regular file";
+#ifdef Q_OS_UNIX
+    QTest::addRow("a FIFO") << "afifo" << "0" << "it is a pipe, not a regular file";
+#endif
 }
 
 void TestEEData::failuresAreReportedAndLoseNothing()
@@ -150,6 +165,10 @@ void TestEEData::failuresAreReportedAndLoseNothing()
     }
     if (fileName.startsWith(QLatin1String("/dev/")) && !QFile::exists(fileName))
         QSKIP("this system has no /dev/full");
+#ifdef Q_OS_UNIX
+    if (fileName == QLatin1String("afifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(fileName)).constData(), 0600), 0);
+#endif
 
     PanelDriver d;
     d.click("GenRegFile");

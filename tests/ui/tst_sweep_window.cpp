@@ -115,6 +115,9 @@ private slots:
     void timeLeftFromTheStepsAfterTheFirst();
     void closingTheProgramWaitsForTheBoard_data();
     void closingTheProgramWaitsForTheBoard();
+    void stepsBreakingALimitAsk_data();
+    void stepsBreakingALimitAsk();
+    void autoSetEachFollowsThePanel();
 };
 
 void TestSweepWindow::initTestCase()
@@ -434,6 +437,77 @@ void TestSweepWindow::closingTheProgramWaitsForTheBoard()
     const QStringList seen = lineTexts(board.logLines());
     QCOMPARE(seen.size(), lines);
     QCOMPARE(seen.last(), sweeping ? QStringLiteral("R00780000") : QStringLiteral("W"));
+}
+
+void TestSweepWindow::stepsBreakingALimitAsk_data()
+{
+    QTest::addColumn<bool>("autoSetEach");
+    QTest::addColumn<QString>("answer"); // none: dismissed, as Enter or Esc would
+    QTest::addColumn<bool>("sent");
+    // The 51 steps used to go out without a word, the VCO at 4800 to 4900 MHz.
+    QTest::addRow("dismissed, nothing is sent") << false << "" << false;
+    QTest::addRow("sent anyway") << false << "Send anyway" << true;
+    QTest::addRow("Auto Set >> at each step keeps every limit") << true << "" << true;
+}
+
+void TestSweepWindow::stepsBreakingALimitAsk()
+{
+    QFETCH(bool, autoSetEach);
+    QFETCH(QString, answer);
+    QFETCH(bool, sent);
+    TestPty pty;
+    SweepDriver w;
+    w.d.arrow("OutDivCont", true); // the panel's divider 2
+    w.openPort(pty.path());
+    w.sweep("2400", "2450", "1");
+    w.get<QCheckBox>("AutoSetEach")->setChecked(autoSetEach);
+    w.d.sink.answer = answer;
+    QTest::mouseClick(w.get<QPushButton>("StartButton"), Qt::LeftButton);
+    if (autoSetEach) {
+        QCOMPARE(w.d.sink.questions, QStringList());
+    } else {
+        QCOMPARE(w.d.sink.questions.size(), 1);
+        const QString question = w.d.sink.questions.first();
+        QVERIFY2(question.startsWith(QStringLiteral("51 of 51 steps break a chip limit:\n\n"
+                                                    "Step 1 (2400 MHz): VCO 4800 MHz above 4400 MHz\n"
+                                                    "Step 2 (2401 MHz): VCO 4802 MHz above 4400 MHz\n")),
+                 qPrintable(question));
+        QVERIFY2(question.contains(QStringLiteral("\nStep 5 (2404 MHz): VCO 4808 MHz above 4400 MHz\n\u2026 and 46 more\n")),
+                 qPrintable(question));
+        QCOMPARE(w.d.sink.shownOver.last(), &w.window);
+    }
+    QCOMPARE(w.window.isRunning(), sent);
+    if (sent) {
+        QTRY_VERIFY_WITH_TIMEOUT(!pty.wire().isEmpty(), kWaitMs);
+        w.window.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.window.isRunning(), kWaitMs);
+    } else {
+        QTest::qWait(150);
+        QCOMPARE(pty.wire(), QByteArray());
+    }
+}
+
+// Ticked by default when the panel's divider was last set by Auto Set >>;
+// once the user ticks or clears it here, it stays as they left it.
+void TestSweepWindow::autoSetEachFollowsThePanel()
+{
+    SweepDriver w;
+    QCheckBox* each = w.get<QCheckBox>("AutoSetEach");
+    QVERIFY(!each->isChecked());
+    w.d.click("AutoDiv");
+    QVERIFY(each->isChecked());
+    w.d.arrow("OutDivCont", true);
+    QVERIFY(!each->isChecked());
+    w.d.click("AutoDiv");
+    QVERIFY(each->isChecked());
+    QTest::mouseClick(each, Qt::LeftButton, {}, QPoint(4, each->height() / 2));
+    QVERIFY(!each->isChecked());
+    w.d.arrow("OutDivCont", true);
+    w.d.click("AutoDiv");
+    QVERIFY(!each->isChecked());
+    // A window opened after Auto Set >> starts ticked.
+    SweepWindow later(w.d.panel, w.d.link, w.d.commands, w.d.sink, w.files);
+    QVERIFY(later.findChild<QCheckBox*>(QStringLiteral("AutoSetEach"))->isChecked());
 }
 
 QTEST_MAIN(TestSweepWindow)

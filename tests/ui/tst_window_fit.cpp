@@ -11,10 +11,18 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 
+#include <QGroupBox>
+
+#include <memory>
+
+#include "band_map_window.h"
 #include "chip_check_strip.h"
+#include "chip_options_window.h"
 #include "file_chooser.h"
 #include "main_window.h"
 #include "panel_driver.h"
+#include "plan_quality_window.h"
+#include "sweep_window.h"
 
 namespace {
 
@@ -50,6 +58,46 @@ struct FitWindow {
     MainWindow window;
 };
 
+// One of the secondary windows, over a panel of its own.
+struct Secondary {
+    explicit Secondary(const QString& which)
+    {
+        if (which == QLatin1String("Chip Options"))
+            window = std::make_unique<ChipOptionsWindow>(d.panel);
+        else if (which == QLatin1String("Plan Quality"))
+            window = std::make_unique<PlanQualityWindow>(d.panel);
+        else if (which == QLatin1String("Band Map"))
+            window = std::make_unique<BandMapWindow>(d.panel, d.sink, files, std::nullopt);
+        else
+            window = std::make_unique<SweepWindow>(d.panel, d.link, d.commands, d.sink, files);
+    }
+    // What the window lays out: inside its scroll area, where it has one.
+    QWidget* content() const
+    {
+        auto* area = window->findChild<QScrollArea*>(QStringLiteral("ContentScroll"));
+        return area ? area->widget() : window.get();
+    }
+    bool showActive()
+    {
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
+    PanelDriver d;
+    NamedFile files;
+    std::unique_ptr<QWidget> window;
+};
+
+void addSecondaryRows(bool sweep)
+{
+    QTest::addColumn<QString>("which");
+    for (const char* which : {"Chip Options", "Plan Quality", "Band Map", "Sweep"}) {
+        if (sweep || QLatin1String(which) != QLatin1String("Sweep"))
+            QTest::newRow(which) << QString::fromLatin1(which);
+    }
+}
+
 } // namespace
 
 class TestWindowFit : public QObject {
@@ -58,6 +106,13 @@ private slots:
     void theWindowFitsItsScreen_data();
     void theWindowFitsItsScreen();
     void tabScrollsTheFocusIntoView();
+    void secondaryWindowsFitTheScreen_data() { addSecondaryRows(true); }
+    void secondaryWindowsFitTheScreen();
+    void escOrCloseClosesThem_data() { addSecondaryRows(false); }
+    void escOrCloseClosesThem();
+    void accessLettersDiffer_data() { addSecondaryRows(true); }
+    void accessLettersDiffer();
+    void chipOptionsTabFollowsTheRows();
 };
 
 void TestWindowFit::theWindowFitsItsScreen_data()
@@ -130,16 +185,101 @@ void TestWindowFit::tabScrollsTheFocusIntoView()
     QVERIFY(w.inView("CPNo"));
 }
 
+// At twice the scale on a 1366 x 768 screen, each used to open larger than
+// the screen, its last rows off it; shrunk, its rows overlapped.
+void TestWindowFit::secondaryWindowsFitTheScreen()
+{
+    QFETCH(QString, which);
+    Secondary w(which);
+    putOn(*w.window, QStringLiteral("laptop"));
+    w.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    const QRect screen = w.window->screen()->availableGeometry();
+    QTRY_VERIFY2(screen.contains(w.window->frameGeometry()),
+                 qPrintable(QDebug::toString(w.window->frameGeometry()) + QDebug::toString(screen)));
+    // Never squeezed below what its rows need: what does not fit scrolls.
+    const QSize least = w.content()->minimumSizeHint();
+    QVERIFY2(w.content()->width() >= least.width() && w.content()->height() >= least.height(),
+             qPrintable(QDebug::toString(w.content()->size()) + QDebug::toString(least)));
+}
+
+void TestWindowFit::escOrCloseClosesThem()
+{
+    QFETCH(QString, which);
+    Secondary w(which);
+    QVERIFY(w.showActive());
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus && w.window->isAncestorOf(focus) ? focus : w.window.get(), Qt::Key_Escape);
+    QVERIFY(!w.window->isVisible());
+    QVERIFY(w.showActive());
+    auto* close = w.window->findChild<QPushButton*>(QStringLiteral("Close"));
+    QVERIFY(close);
+    QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(!w.window->isVisible());
+}
+
+// Alt and a letter reaches one control only.
+void TestWindowFit::accessLettersDiffer()
+{
+    QFETCH(QString, which);
+    Secondary w(which);
+    QMap<QChar, QString> taken;
+    for (const QWidget* widget : w.window->findChildren<QWidget*>()) {
+        QString text;
+        if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+            text = button->text();
+        else if (const auto* label = qobject_cast<const QLabel*>(widget); label && label->buddy())
+            text = label->text();
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at < 0 || at + 1 >= text.size() || text.at(at + 1) == QLatin1Char('&'))
+            continue;
+        const QChar letter = text.at(at + 1).toLower();
+        QVERIFY2(!taken.contains(letter), qPrintable(taken.value(letter) + QStringLiteral(" and ") + text));
+        taken.insert(letter, text);
+    }
+}
+
+// Tab used to go from the MUXOUT code (Register 2) up to Register 1, then
+// across to Registers 3 and 4 and back to 5.
+void TestWindowFit::chipOptionsTabFollowsTheRows()
+{
+    Secondary w(QStringLiteral("Chip Options"));
+    QVERIFY(w.showActive());
+    QList<QWidget*> controls;
+    for (QWidget* widget : w.content()->findChildren<QWidget*>()) {
+        if (widget->focusPolicy() & Qt::TabFocus && widget->isVisibleTo(w.window.get()) && !widget->focusProxy())
+            controls << widget;
+    }
+    // Down the left column (Registers 1, 2, 5), then the right (3, 4).
+    const auto place = [&w](QWidget* widget) {
+        const QPoint at = widget->mapTo(w.content(), QPoint(0, 0));
+        QWidget* group = widget->parentWidget();
+        while (group && !qobject_cast<QGroupBox*>(group))
+            group = group->parentWidget();
+        return std::make_pair(group ? group->mapTo(w.content(), QPoint(0, 0)).x() : 0, at.y());
+    };
+    std::sort(controls.begin(), controls.end(), [&place](QWidget* a, QWidget* b) { return place(a) < place(b); });
+    controls.first()->setFocus();
+    for (qsizetype i = 1; i < controls.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), controls[i]->objectName());
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Close"));
+}
+
 int main(int argc, char* argv[])
 {
-    // Two screens: 1280 x 1024 at twice the scale, and one with room.
+    // Three screens: 1280 x 1024 at twice the scale, one with room, and
+    // 1366 x 768 at twice the scale.
     QTemporaryDir dir;
     QFile config(dir.filePath(QStringLiteral("screens.json")));
     if (!config.open(QIODevice::WriteOnly))
         return 1;
     config.write(R"({"screens": [
         {"name": "small", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 192, "logicalBaseDpi": 96},
-        {"name": "roomy", "x": 1280, "y": 0, "width": 1920, "height": 1200, "logicalDpi": 96, "logicalBaseDpi": 96}
+        {"name": "roomy", "x": 1280, "y": 0, "width": 1920, "height": 1200, "logicalDpi": 96, "logicalBaseDpi": 96},
+        {"name": "laptop", "x": 3200, "y": 0, "width": 1366, "height": 768, "logicalDpi": 192, "logicalBaseDpi": 96}
     ]})");
     config.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));

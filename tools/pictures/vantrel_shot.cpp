@@ -6,10 +6,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QImage>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -42,6 +44,14 @@ public:
     QString saveFileName(const QString&, const QString&) override { return {}; }
 };
 
+// The picture of `window` once the events its showing posted are delivered:
+// until then its scroll area keeps the bars of the size it had before.
+QImage pictureOf(QWidget* window)
+{
+    QCoreApplication::sendPostedEvents();
+    return window->grab().toImage();
+}
+
 bool save(const QImage& image, const QString& file)
 {
     if (image.save(file, "PNG"))
@@ -54,6 +64,19 @@ bool save(const QImage& image, const QString& file)
 
 int main(int argc, char* argv[])
 {
+    // The windows fit themselves to their screen; the offscreen platform's
+    // own is 800 x 600. The pictures show them on a common desktop screen.
+    QTemporaryDir screens;
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && screens.isValid()) {
+        QFile config(screens.filePath(QStringLiteral("screens.json")));
+        if (config.open(QIODevice::WriteOnly)
+            && config.write(R"({"screens": [{"name": "desktop", "x": 0, "y": 0, "width": 1920, "height": 1200,
+                                 "logicalDpi": 96, "logicalBaseDpi": 96}]})")
+                   > 0) {
+            config.close();
+            qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vantrel-shot"));
     QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
@@ -148,14 +171,14 @@ int main(int argc, char* argv[])
         }
         window.findChild<QAction*>(QStringLiteral("ChipOptions"))->trigger();
         ChipOptionsWindow* options = window.menus()->chipOptionsWindow();
-        if (!save(options->grab().toImage(), parser.value(QStringLiteral("chip-options"))))
+        if (!save(pictureOf(options), parser.value(QStringLiteral("chip-options"))))
             return 1;
     }
     if (parser.isSet(QStringLiteral("plan-quality"))) {
         window.findChild<QAction*>(QStringLiteral("PlanQuality"))->trigger();
         PlanQualityWindow* quality = window.menus()->planQualityWindow();
         quality->adviseNow();
-        if (!save(quality->grab().toImage(), parser.value(QStringLiteral("plan-quality"))))
+        if (!save(pictureOf(quality), parser.value(QStringLiteral("plan-quality"))))
             return 1;
     }
     if (parser.isSet(QStringLiteral("band-map"))) {
@@ -172,7 +195,7 @@ int main(int argc, char* argv[])
                 map->findChild<QLineEdit*>(QLatin1String(boxes[i]))->setText(range[i].trimmed());
         }
         map->scanNow();
-        if (!save(map->grab().toImage(), parser.value(QStringLiteral("band-map"))))
+        if (!save(pictureOf(map), parser.value(QStringLiteral("band-map"))))
             return 1;
     }
     if (!parser.isSet(QStringLiteral("sweep-window")))

@@ -151,8 +151,7 @@ std::optional<QString> frequencyText(const FrequencyOption& option, const QStrin
         return std::nullopt;
     }
     text = typed;
-    const bool plain = reading.value && (!reading.unit || *reading.unit == option.unit);
-    if (plain || given.trimmed().isEmpty())
+    if (readsAsWritten(typed, option.unit))
         return std::nullopt;
     QString note = QStringLiteral("--%1 \"%2\" is read as %3 %4, as the panel would")
                        .arg(QString::fromLatin1(option.name), given,
