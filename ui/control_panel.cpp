@@ -4,11 +4,13 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 
+#include "auto_divider.h"
 #include "compact_style.h"
 #include "ee_listing.h"
 #include "eedata_window.h"
 #include "line_end.h"
 #include "message_sink.h"
+#include "number_format.h"
 #include "panel_actions.h"
 #include "register_file.h"
 #include "shown_text.h"
@@ -51,6 +53,10 @@ ControlPanel::ControlPanel(MessageSink& messages, SerialLink& link, BoardCommand
         child->setStyle(&m_style);
     setFixedSize(size());
     setWindowIcon(vantrelWindowIcon());
+    // The scroll bars speak what they set, in their tool tips too.
+    m_ui->OutDivCont->setValueText([](int k) { return fromStd(plainNumber(outputDivider(k))); });
+    m_ui->ChrgPump->setValueText([](int value) { return fromStd(chargePumpCurrentText(value)); });
+    m_ui->Pwr->setValueText([](int value) { return fromStd(outputPowerText(value)); });
     m_ui->FoutText->installEventFilter(this);
     m_ui->CPNo->installEventFilter(this);
     m_ui->FoutText->setFocus();

@@ -37,6 +37,7 @@ MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
     , m_strip(new ChipCheckStrip)
     , m_sweepState(new QPushButton)
 {
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(panel.windowTitle());
     setWindowIcon(panel.windowIcon());
     auto* content = new QWidget;
@@ -69,6 +70,7 @@ MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
     layout->addWidget(bottom);
     setCentralWidget(content);
     m_sweepState->setObjectName(QStringLiteral("SweepState"));
+    m_sweepState->setAccessibleName(QStringLiteral("Sweep state"));
     m_sweepState->setFixedHeight(ChipCheckStrip::kHeight);
     m_sweepState->hide();
     connect(m_sweepState, &QPushButton::clicked, this, &MainWindow::sweepStateClicked);
@@ -141,6 +143,8 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::showSweepState(const QString& state, const QString& details)
 {
     m_sweepState->setText(state.isEmpty() ? QString() : state + QStringLiteral(" \u25B8"));
+    // Said without the arrow, which only shows that it opens the window.
+    m_sweepState->setAccessibleName(state.isEmpty() ? QStringLiteral("Sweep state") : state);
     m_sweepState->setToolTip(details);
     m_sweepState->setAccessibleDescription(details);
     m_sweepState->setVisible(!state.isEmpty());
