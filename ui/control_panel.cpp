@@ -289,14 +289,16 @@ void ControlPanel::closeEvent(QCloseEvent* event)
     QApplication::quit();
 }
 
-bool ControlPanel::setWantedOutput(const QString& mhzText, bool autoSet)
+bool ControlPanel::setWantedOutput(const QString& mhzText, bool autoSet, const QString& what)
 {
     if (m_awaitingBoardSet)
         return false;
-    foutTextClick();
-    m_ui->FoutText->setText(mhzText);
-    if (autoSet)
-        autoDivClick();
+    asWholeChange(what, [&] {
+        foutTextClick();
+        m_ui->FoutText->setText(mhzText);
+        if (autoSet)
+            autoDivClick();
+    });
     return true;
 }
 
@@ -326,12 +328,28 @@ void ControlPanel::forceDChange()
 void ControlPanel::intNClick()
 {
     // Only the user's own tick follows the datasheet: a decode or an opened
-    // file brings the options it holds.
+    // file brings the options it holds. Options changed out of sight are
+    // one change with the tick, to be undone together.
     if (m_followDatasheet && !m_holdingPlan) {
-        ChipOptions followed = m_chipOptions;
-        followDatasheetForMode(followed, m_ui->IntN->isChecked());
-        takeChipOptions(followed);
+        PanelSnapshot before = m_wholeChangeDepth > 0 ? PanelSnapshot{} : snapshot();
+        // The tick has landed; before it the box stood the other way.
+        before.settings.settings.intN = !m_ui->IntN->isChecked();
+        asWholeChange(
+            QStringLiteral("Follow the Datasheet"),
+            [this] {
+                ChipOptions followed = m_chipOptions;
+                followDatasheetForMode(followed, m_ui->IntN->isChecked());
+                takeChipOptions(followed);
+                intNTaken();
+            },
+            before);
+        return;
     }
+    intNTaken();
+}
+
+void ControlPanel::intNTaken()
+{
     recalculate();
     if (m_ui->IntN->isChecked()) {
         m_ui->NMCalc->setEnabled(false);
@@ -404,10 +422,12 @@ void ControlPanel::appendToRegisterFile(const std::string& listing)
 {
     const BlockAppend result = appendRegisterBlock(std::filesystem::path(m_ui->RegFileName->text().toStdU16String()),
                                                    m_ui->BlockNo->text().toStdString(), listing);
-    if (result.ok())
-        m_ui->BlockNo->setText(fromStd(*result.nextBlockNo));
-    else
+    if (!result.ok()) {
         m_messages.showMessage(QString::fromLocal8Bit(result.failure.data(), qsizetype(result.failure.size())));
+        return;
+    }
+    m_ui->BlockNo->setText(fromStd(*result.nextBlockNo));
+    emit statusMessage(QStringLiteral("PIC EE Data: the listing was appended to %1").arg(m_ui->RegFileName->text()));
 }
 
 void ControlPanel::genRegFileClick()

@@ -10,7 +10,12 @@
 
 using namespace vantrel;
 
-void ControlPanel::decodeInput(const RegisterSet& set)
+void ControlPanel::decodeInput(const RegisterSet& set, const QString& what)
+{
+    asWholeChange(what, [&] { loadDecodedSet(set); });
+}
+
+void ControlPanel::loadDecodedSet(const RegisterSet& set)
 {
     const DecodedRegisterSet decoded =
         decodeRegisterSet(set, m_ui->FrText->text().toLocal8Bit().toStdString(), m_plan);
