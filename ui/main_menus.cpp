@@ -43,6 +43,14 @@ MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& fil
             &QAction::triggered, this, &MainMenus::openSettings);
     m_recent = file->addMenu(QStringLiteral("Open &Recent"));
     m_recent->menuAction()->setObjectName(QStringLiteral("OpenRecent"));
+    // Made once and relabelled, never deleted: an entry relabels them all
+    // from inside its own trigger.
+    for (qsizetype i = 0; i < RememberedState::kMaxRecentFiles; ++i) {
+        QAction* entry = m_recent->addAction(QString());
+        entry->setObjectName(QStringLiteral("RecentFile%1").arg(i + 1));
+        connect(entry, &QAction::triggered, this,
+                [this, i] { openRecent(m_window.remembered()->recentFiles().value(i)); });
+    }
     showRecentFiles();
     connect(addAction(file, "SaveSettingsAs", QStringLiteral("&Save Settings As…"),
                       QKeySequence(Qt::CTRL | Qt::Key_S)),
@@ -123,6 +131,8 @@ void MainMenus::openSettings()
 
 void MainMenus::openRecent(const QString& path)
 {
+    if (path.isEmpty())
+        return;
     if (!QFileInfo::exists(path)) {
         m_window.remembered()->dropRecentFile(path);
         showRecentFiles();
@@ -136,15 +146,13 @@ void MainMenus::openRecent(const QString& path)
 
 void MainMenus::showRecentFiles()
 {
-    m_recent->clear();
     const QStringList files = m_window.remembered()->recentFiles();
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        const QString path = files[i];
-        QString shown = nativePath(path);
+    const QList<QAction*> entries = m_recent->actions();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        QString shown = nativePath(files.value(i));
         shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* entry = m_recent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
-        entry->setObjectName(QStringLiteral("RecentFile%1").arg(i + 1));
-        connect(entry, &QAction::triggered, this, [this, path] { openRecent(path); });
+        entries[i]->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        entries[i]->setVisible(i < files.size());
     }
     m_recent->setEnabled(!files.isEmpty());
 }

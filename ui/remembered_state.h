@@ -22,7 +22,7 @@ class QSettings;
 
 class RememberedState {
 public:
-    // Open Settings ▸ Open Recent holds this many files, the latest first.
+    // File ▸ Open Recent holds this many files, the latest first.
     static constexpr qsizetype kMaxRecentFiles = 8;
 
     // Reads what `store` holds; without a store nothing is read or written,

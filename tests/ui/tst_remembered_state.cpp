@@ -51,8 +51,10 @@ struct Run {
     QStringList recentEntries() const
     {
         QStringList texts;
-        for (const QAction* entry : window.findChild<QAction*>(QStringLiteral("OpenRecent"))->menu()->actions())
-            texts << entry->text();
+        for (const QAction* entry : window.findChild<QAction*>(QStringLiteral("OpenRecent"))->menu()->actions()) {
+            if (entry->isVisible())
+                texts << entry->text();
+        }
         return texts;
     }
 
