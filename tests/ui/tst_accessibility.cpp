@@ -49,12 +49,8 @@ bool isField(QAccessible::Role role)
 
 QString describe(const QWidget* widget)
 {
-    QString where;
-    for (const QWidget* up = widget->parentWidget(); up && !up->isWindow(); up = up->parentWidget())
-        where += QStringLiteral(" in %1 %2").arg(QLatin1String(up->metaObject()->className()), up->objectName());
-    return QStringLiteral("%1 %2%3 in %4")
-        .arg(QLatin1String(widget->metaObject()->className()), widget->objectName(), where,
-             widget->window()->objectName());
+    return QStringLiteral("%1 %2 in %3")
+        .arg(QLatin1String(widget->metaObject()->className()), widget->objectName(), widget->window()->objectName());
 }
 
 // Every widget of `window` under `node` that takes the focus itself, shown

@@ -189,8 +189,6 @@ void TestPanelUndo::undoPutsEveryControlBack()
     w.trigger("Redo");
     QCOMPARE(panelState(w.d), after);
     QCOMPARE(runs, 2);
-    w.trigger("Undo");
-    QCOMPARE(panelState(w.d), before);
 #ifdef Q_OS_UNIX
     QCOMPARE(board.logLines().size(), linesOnTheWire); // nothing sent, nothing taken back
 #endif
