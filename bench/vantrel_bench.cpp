@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -286,14 +288,62 @@ void pasteToDecodedWindow(benchmark::State& state)
 }
 BENCHMARK(pasteToDecodedWindow)->Unit(benchmark::kMicrosecond);
 
-// Start of the program to its window painted, and resident memory then.
-void startupToWindowShown(benchmark::State& state)
+// Undo of a whole-panel change (a pasted set) in the program's window, from
+// the menu entry to every control put back with its one run of the plan;
+// undo and redo in turn, each a whole restore.
+void undoWholePanelChange(benchmark::State& state)
 {
+    PanelHarness harness;
+    MainWindow window(harness.panel, harness.messages, harness.files);
+    window.show();
+    QPlainTextEdit* listing = harness.listing();
+    harness.fout()->setText(QStringLiteral("1000"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("740640 800FD01 18004E42 3 85003C 580005"));
+    triggerAction(window, "PasteRegisterSet");
+    bool undo = true;
+    for (auto _ : state) {
+        triggerAction(window, undo ? "Undo" : "Redo");
+        undo = !undo;
+        benchmark::DoNotOptimize(listing->toPlainText());
+    }
+    if (listing->toPlainText().isEmpty())
+        state.SkipWithError("nothing was undone");
+}
+BENCHMARK(undoWholePanelChange)->Unit(benchmark::kMicrosecond);
+
+// What a user's earlier runs leave for the next: the port, the windows'
+// places, eight settings files, the loop bandwidth and the band map's range.
+bool writeRememberedState(const QString& configHome)
+{
+    if (!QDir(configHome).mkpath(QStringLiteral("Vantrel")))
+        return false;
+    QFile file(configHome + QStringLiteral("/Vantrel/Vantrel.conf"));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray text = "[board]\nlastPort=/dev/ttyUSB0\n[plan]\nloopBandwidthKHz=75\n[bandMap]\n"
+                      "range=140 1300 0.0125\n[windows]\nMainWindow=40 30 433 610\n"
+                      "PlanQualityWindow=500 40 780 560\nBandMapWindow=60 300 980 600\n[files]\nrecent=";
+    for (int i = 1; i <= 8; ++i)
+        text += (i > 1 ? ", " : "") + configHome.toUtf8() + "/bench" + QByteArray::number(i) + ".json";
+    return file.write(text + '\n') > 0;
+}
+
+// Start of the program to its window painted, and resident memory then:
+// with nothing remembered (a folder of settings of its own, never the
+// user's), or with what earlier runs left.
+void startupToWindowShown(benchmark::State& state, bool remembered)
+{
+    QTemporaryDir configHome;
+    if (remembered && !writeRememberedState(configHome.path())) {
+        state.SkipWithError("cannot write the remembered state");
+        return;
+    }
     QByteArray rss;
     for (auto _ : state) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("VANTREL_STARTUP_PROBE"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
         process.setProcessEnvironment(environment);
         QElapsedTimer timer;
         timer.start();
@@ -305,7 +355,12 @@ void startupToWindowShown(benchmark::State& state)
     }
     state.counters["rss_kB"] = rss.toDouble();
 }
-BENCHMARK(startupToWindowShown)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+void startupWithRememberedState(benchmark::State& state) { startupToWindowShown(state, true); }
+BENCHMARK(startupWithRememberedState)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK_CAPTURE(startupToWindowShown, nothing_remembered, false)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 } // namespace
 

@@ -69,6 +69,10 @@ constexpr int kMaxPower = reg4::kOutputPower.maxValue();     // 3, +5 dBm
 constexpr std::uint32_t kMaxPhaseValue = reg1::kPhase.maxValue();        // 4095, and below MOD
 constexpr std::uint32_t kMaxClockDivider = reg3::kClockDivider.maxValue(); // 4095
 constexpr std::uint32_t kMaxAuxPower = reg4::kAuxPower.maxValue();         // 3, +5 dBm
+// Charge-pump current per step of its code, mA, with the board's 5.1 kOhm
+// RSET: I_CP = (code + 1) x 0.3125 mA, 0.31 to 5.00 mA (Register 2, "Charge
+// Pump Current Setting").
+constexpr double kChargePumpStepMilliamps = 0.3125;
 
 // --- Phase noise and spurs ------------------------------------------------
 

@@ -48,7 +48,8 @@ constexpr std::array<ChipOptionChoice, 2> kAuxSelectChoices{{
     {0, "divided", "divided output"},
     {1, "fundamental", "fundamental"},
 }};
-constexpr std::array<ChipOptionChoice, 4> kAuxPowerLabels{{
+// The RF and the AUX output stages share these codes.
+constexpr std::array<ChipOptionChoice, 4> kPowerLabels{{
     {0, "0", "-4 dBm"},
     {1, "1", "-1 dBm"},
     {2, "2", "+2 dBm"},
@@ -118,7 +119,7 @@ const std::array<ChipOptionField, 18> kFields{{
     {"AuxEnable", "AUX output enable", 4, reg4::kAuxEnable, Kind::Switch, {},
      "Register 4, bit 8. On enables the auxiliary RF output.",
      codeOf<&ChipOptions::auxEnable>, setCode<&ChipOptions::auxEnable>},
-    {"AuxPower", "AUX output power", 4, reg4::kAuxPower, Kind::Number, kAuxPowerLabels,
+    {"AuxPower", "AUX output power", 4, reg4::kAuxPower, Kind::Number, kPowerLabels,
      "Register 4, bits 7 and 6: the auxiliary output's power, -4, -1, +2 or +5 dBm.",
      codeOf<&ChipOptions::auxPower>, setCode<&ChipOptions::auxPower>},
     {"RfOutputEnable", "RF output enable", 4, reg4::kRfOutputEnable, Kind::Switch, {},
@@ -180,6 +181,11 @@ std::string ChipOptionField::valueLabel(std::uint32_t code) const
     return wholeText(code);
 }
 
+std::string_view powerLevelLabel(std::uint32_t code)
+{
+    return code < kPowerLabels.size() ? kPowerLabels[code].label : std::string_view();
+}
+
 std::span<const ChipOptionField> chipOptionFields() { return kFields; }
 
 const ChipOptionField* chipOptionField(std::string_view name)
@@ -237,7 +243,7 @@ std::vector<std::string> chipOptionNotes(const ChipOptions& options)
     if (!options.rfOutputEnable)
         note("RF output off");
     if (options.auxEnable) {
-        const std::string_view power = kAuxPowerLabels[options.auxPower & kMaxAuxPower].label;
+        const std::string_view power = kPowerLabels[options.auxPower & kMaxAuxPower].label;
         const std::string_view select = options.auxSelect == AuxSelect::Fundamental ? " fundamental" : " divided";
         std::string& aux = note("AUX ");
         aux.reserve(aux.size() + power.size() + select.size());

@@ -89,6 +89,10 @@ struct ChipOptionField {
     std::string valueLabel(std::uint32_t code) const;
 };
 
+// An output stage's power code, RF or AUX, 0 to 3, as "-4 dBm", "-1 dBm",
+// "+2 dBm" or "+5 dBm"; empty for a code beyond 3.
+std::string_view powerLevelLabel(std::uint32_t code);
+
 // Every field but the MUXOUT code, which shares its field with the panel's
 // buttons, in register order.
 std::span<const ChipOptionField> chipOptionFields();

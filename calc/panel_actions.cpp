@@ -2,6 +2,8 @@
 
 #include "auto_divider.h"
 #include "best_fraction.h"
+#include "chip.h"
+#include "chip_options.h"
 #include "line_end.h"
 #include "number_format.h"
 #include "number_reader.h"
@@ -32,6 +34,13 @@ std::string dividerLabel(int k)
 std::string chargePumpLabel(int value) { return "Chrg. Pump " + plainNumber(value); }
 
 std::string powerLabel(int value) { return "O/P Power " + generalNumber(value); }
+
+std::string outputPowerText(int value) { return std::string(powerLevelLabel(std::uint32_t(value))); }
+
+std::string chargePumpCurrentText(int value)
+{
+    return formatMask((value + 1) * kChargePumpStepMilliamps, "0.00") + " mA";
+}
 
 void moveDivider(PlanValues& plan, int k) { plan.outDiv = outputDivider(k); }
 

@@ -18,6 +18,11 @@ std::string dividerLabel(int k);
 std::string chargePumpLabel(int value);
 // "O/P Power  2".
 std::string powerLabel(int value);
+// What the power and charge-pump settings give, for whoever speaks or
+// explains them (the captions above stay as they are): "+5 dBm", and
+// "5.00 mA" with the board's 5.1 kOhm RSET.
+std::string outputPowerText(int value);
+std::string chargePumpCurrentText(int value);
 
 // The divider scroll bar moved to k: the plan's divider follows before the
 // plan runs again.

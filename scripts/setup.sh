@@ -9,6 +9,8 @@ vantrel_packages=(
     fonts-liberation
     clang libclang-rt-14-dev desktop-file-utils
     python3-pyvisa python3-pyvisa-py python3-pymeasure
+    # The man pages, the metainfo's and the Debian package's checks.
+    help2man appstream lintian man-db dpkg-dev file
 )
 # Only ./lint.sh needs these.
 vantrel_lint_packages=(clang-tidy cppcheck)

@@ -41,6 +41,8 @@ struct PanelSettings {
     std::string portText;   // the COM port box
     bool followDatasheet = false;
     LoopBandwidth loopBandwidth;
+
+    bool operator==(const PanelSettings&) const = default;
 };
 
 // Either the whole of the settings or why the file is not a settings file.

@@ -222,7 +222,7 @@ void BandMapWindow::pointClicked(std::size_t index)
 {
     const BandPoint& point = m_view->scan().points.at(index);
     const QString text = fromStd(frequencyText(point.foutMHz));
-    if (!m_panel.setWantedOutput(text, m_shown && m_shown->autoSet))
+    if (!m_panel.setWantedOutput(text, m_shown && m_shown->autoSet, QStringLiteral("Band Map Click")))
         showStatus(QStringLiteral("The board's stored register set is being read back (INIT from EE): Wanted F "
                                   "out stays as it is; click again once it has arrived."),
                    true);

@@ -42,6 +42,11 @@ public:
     // output moves.
     void scanNow();
     BandMapView* view() const { return m_view; }
+    // The range the map shows; none before its first scan.
+    std::optional<vantrel::FrequencyRange> shownRange() const
+    {
+        return m_shown ? std::optional<vantrel::FrequencyRange>(m_shown->range) : std::nullopt;
+    }
 
     void exportCsv();
     void exportPng();

@@ -84,7 +84,8 @@ void ChipCheckStrip::showCheck(const vantrel::ChipCheck& check)
     }
     setText(text);
     setToolTip(details);
-    setAccessibleDescription(toolTip());
+    // Named "Chip limits", the strip's own words would go unheard.
+    setAccessibleDescription(text + QLatin1Char('\n') + details);
 }
 
 QSize ChipCheckStrip::minimumSizeHint() const

@@ -15,6 +15,7 @@
 #include "eedata_window.h"
 #include "line_end.h"
 #include "message_sink.h"
+#include "number_format.h"
 #include "number_reader.h"
 #include "panel_actions.h"
 #include "register_file.h"
@@ -58,6 +59,10 @@ ControlPanel::ControlPanel(MessageSink& messages, SerialLink& link, BoardCommand
         child->setStyle(&m_style);
     setFixedSize(size());
     setWindowIcon(vantrelWindowIcon());
+    // The scroll bars speak what they set, in their tool tips too.
+    m_ui->OutDivCont->setValueText([](int k) { return fromStd(plainNumber(outputDivider(k))); });
+    m_ui->ChrgPump->setValueText([](int value) { return fromStd(chargePumpCurrentText(value)); });
+    m_ui->Pwr->setValueText([](int value) { return fromStd(outputPowerText(value)); });
     m_ui->FoutText->installEventFilter(this);
     m_ui->CPNo->installEventFilter(this);
     m_ui->FoutText->setFocus();
@@ -296,14 +301,16 @@ void ControlPanel::closeEvent(QCloseEvent* event)
     QApplication::quit();
 }
 
-bool ControlPanel::setWantedOutput(const QString& mhzText, bool autoSet)
+bool ControlPanel::setWantedOutput(const QString& mhzText, bool autoSet, const QString& what)
 {
     if (m_awaitingBoardSet)
         return false;
-    foutTextClick();
-    m_ui->FoutText->setText(mhzText);
-    if (autoSet)
-        autoDivClick();
+    asWholeChange(what, [&] {
+        foutTextClick();
+        m_ui->FoutText->setText(mhzText);
+        if (autoSet)
+            autoDivClick();
+    });
     return true;
 }
 
@@ -343,12 +350,28 @@ void ControlPanel::intNClick()
     if (ticked && users)
         m_stepBeforeIntN = m_ui->ResolutionText->text();
     // Only the user's own tick follows the datasheet: a decode or an opened
-    // file brings the options it holds.
+    // file brings the options it holds. Options changed out of sight are
+    // one change with the tick, to be undone together.
     if (m_followDatasheet && !m_holdingPlan) {
-        ChipOptions followed = m_chipOptions;
-        followDatasheetForMode(followed, m_ui->IntN->isChecked());
-        takeChipOptions(followed);
+        PanelSnapshot before = m_wholeChangeDepth > 0 ? PanelSnapshot{} : snapshot();
+        // The tick has landed; before it the box stood the other way.
+        before.settings.settings.intN = !m_ui->IntN->isChecked();
+        asWholeChange(
+            QStringLiteral("Follow the Datasheet"),
+            [this, &replacedStep] {
+                ChipOptions followed = m_chipOptions;
+                followDatasheetForMode(followed, m_ui->IntN->isChecked());
+                takeChipOptions(followed);
+                intNTaken(replacedStep);
+            },
+            before);
+        return;
     }
+    intNTaken(replacedStep);
+}
+
+void ControlPanel::intNTaken(const std::optional<QString>& replacedStep)
+{
     recalculate();
     if (m_ui->IntN->isChecked()) {
         m_ui->NMCalc->setEnabled(false);
@@ -445,20 +468,22 @@ void ControlPanel::appendToRegisterFile(const std::string& listing)
 {
     const BlockAppend result = appendRegisterBlock(std::filesystem::path(m_ui->RegFileName->text().toStdU16String()),
                                                    m_ui->BlockNo->text().toStdString(), listing);
-    if (result.ok()) {
-        // A bare name lands in the current folder, which the user may not
-        // know: the file's whole path is said once, and kept in the tool tip.
-        const QString path = QDir::toNativeSeparators(QFileInfo(m_ui->RegFileName->text()).absoluteFilePath());
-        if (path != m_registerFileSaid) {
-            m_registerFileSaid = path;
-            appendToText1(QStringLiteral("Block %1 appended to the register listing file %2")
-                              .arg(m_ui->BlockNo->text(), path)
-                          + QString::fromLatin1(kCrLf));
-        }
-        m_ui->RegFileName->setToolTip(path);
-        m_ui->BlockNo->setText(fromStd(*result.nextBlockNo));
-    } else
+    if (!result.ok()) {
         m_messages.showMessage(QString::fromLocal8Bit(result.failure.data(), qsizetype(result.failure.size())));
+        return;
+    }
+    // A bare name lands in the current folder, which the user may not know:
+    // the file's whole path is said once, and kept in the tool tip.
+    const QString path = QDir::toNativeSeparators(QFileInfo(m_ui->RegFileName->text()).absoluteFilePath());
+    if (path != m_registerFileSaid) {
+        m_registerFileSaid = path;
+        appendToText1(QStringLiteral("Block %1 appended to the register listing file %2")
+                          .arg(m_ui->BlockNo->text(), path)
+                      + QString::fromLatin1(kCrLf));
+    }
+    m_ui->RegFileName->setToolTip(path);
+    m_ui->BlockNo->setText(fromStd(*result.nextBlockNo));
+    emit statusMessage(QStringLiteral("PIC EE Data: the listing was appended to %1").arg(path));
 }
 
 void ControlPanel::genRegFileClick()

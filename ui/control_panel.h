@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -28,6 +29,13 @@ class ControlPanel;
 
 class EEdataWindow;
 class MessageSink;
+
+// Every setting control of the panel, as a settings file keeps them, and the
+// plan values behind them: what a whole-panel change is undone to.
+struct PanelSnapshot {
+    vantrel::PanelSettings settings;
+    vantrel::PlanValues plan;
+};
 
 namespace vantrel {
 class SerialLink;
@@ -103,7 +111,20 @@ public:
     // typing it would (which clears "Track Fout with Divider"), then, with
     // `autoSet`, presses "Auto Set >>". Refused (false) while the board's
     // stored set is awaited, which would overwrite it.
-    bool setWantedOutput(const QString& mhzText, bool autoSet);
+    bool setWantedOutput(const QString& mhzText, bool autoSet, const QString& what);
+
+    // The whole panel as it stands, and put back: every setting control
+    // written with its handler, the plan held until one run at the end, as
+    // an opened settings file is; the plan starts from the values it had
+    // (control_panel_undo.cpp). A restore is no change of its own.
+    PanelSnapshot snapshot() const;
+    void restore(const PanelSnapshot& snapshot);
+
+    // What was remembered from the last run, given before anything has run:
+    // the port offered in the COM box (not opened, and the caption of "Set
+    // COM" as at any start), and the loop bandwidth, with no run of the plan.
+    void offerPort(const QString& text);
+    void startWithLoopBandwidth(const vantrel::LoopBandwidth& loop);
 
     // Whether the O/P divider was last set by "Auto Set >>" (pressed, or by
     // a band-map click), rather than moved, decoded or read from a file:
@@ -125,17 +146,24 @@ signals:
     // The window was asked to close while lines are on their way to the
     // board; it closes once they are out. A sweep should stop after its step.
     void closeWaitsForBoard();
+    // A change of the whole panel at once, named `what` ("Open Settings"):
+    // a settings file, a set decoded, a suggestion applied, the datasheet
+    // followed, the band map clicked. Only a change that changed a setting.
+    void wholePanelChanged(const QString& what, const PanelSnapshot& before, const PanelSnapshot& after);
+    // What a button did where nothing else shows it, for the status bar.
+    void statusMessage(const QString& text);
 
 public:
     // Loads a register set read back from the board into the controls and
-    // rebuilds the plan around its VCO and divider, with one recalculation.
-    void decodeInput(const vantrel::RegisterSet& set);
+    // rebuilds the plan around its VCO and divider, with one recalculation;
+    // `what` names the change ("INIT from EE", "Paste Register Set").
+    void decodeInput(const vantrel::RegisterSet& set, const QString& what = QStringLiteral("INIT from EE"));
 
     // Every setting control as it stands, for a settings file.
     vantrel::PanelSettings panelSettings() const;
     // Sets every setting control to `settings`, in a fixed order and each
     // with its handler, then runs the plan once (control_panel_settings.cpp).
-    void applySettings(const vantrel::PanelSettings& settings);
+    void applySettings(const vantrel::PanelSettings& settings, const QString& what = QStringLiteral("Open Settings"));
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -143,6 +171,13 @@ protected:
 
 private:
     void connectHandlers();
+    // Runs `change` as one whole-panel change named `what`, told once it is
+    // done; one inside another is part of it.
+    void asWholeChange(const QString& what, const std::function<void()>& change);
+    // The same from `before`, for a change whose first control has moved already.
+    void asWholeChange(const QString& what, const std::function<void()>& change, const PanelSnapshot& before);
+    void writeSettings(const vantrel::PanelSettings& panel);
+    void loadDecodedSet(const vantrel::RegisterSet& set);
     vantrel::Settings readSettings() const;
     // Takes options without running the plan; a MUXOUT code among them
     // clears the buttons.
@@ -157,6 +192,7 @@ private:
     void rdividerChange();
     void forceDChange();
     void intNClick();
+    void intNTaken(const std::optional<QString>& replacedStep);
     void outDivContChange(int k);
     void chrgPumpChange(int value);
     void pwrChange(int value);
@@ -222,4 +258,6 @@ private:
     bool m_dividerByAutoSet = false;
     // How the last run ended; none before the first.
     std::optional<vantrel::PlanOutcome> m_planOutcome;
+    // Above 0 while a whole-panel change, or a restore, is under way.
+    int m_wholeChangeDepth = 0;
 };

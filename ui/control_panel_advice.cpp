@@ -46,22 +46,24 @@ bool ControlPanel::applySuggestion(const PlanChange& change)
                                               "Nothing was changed; apply the suggestion once it has arrived."));
         return false;
     }
-    Ui::ControlPanel& ui = *m_ui;
-    const QString step = ui.ResolutionText->text();
-    {
-        QScopedValueRollback<bool> applying(m_applyingSuggestion, true);
-        if (change.refDbl)
-            ui.RefDbl->setChecked(*change.refDbl);
-        if (change.refDiv2)
-            ui.Refdiv2->setChecked(*change.refDiv2);
-        if (change.prescale8)
-            ui.Prescale8->setChecked(*change.prescale8);
-        if (change.r)
-            ui.Rdivider->setText(QString::fromStdString(rdividerText(*change.r)));
-        if (change.intN)
-            ui.IntN->setChecked(*change.intN);
-        ui.ResolutionText->setText(step);
-    }
-    recalculate();
+    asWholeChange(QStringLiteral("Plan Quality Apply"), [&] {
+        Ui::ControlPanel& ui = *m_ui;
+        const QString step = ui.ResolutionText->text();
+        {
+            QScopedValueRollback<bool> applying(m_applyingSuggestion, true);
+            if (change.refDbl)
+                ui.RefDbl->setChecked(*change.refDbl);
+            if (change.refDiv2)
+                ui.Refdiv2->setChecked(*change.refDiv2);
+            if (change.prescale8)
+                ui.Prescale8->setChecked(*change.prescale8);
+            if (change.r)
+                ui.Rdivider->setText(QString::fromStdString(rdividerText(*change.r)));
+            if (change.intN)
+                ui.IntN->setChecked(*change.intN);
+            ui.ResolutionText->setText(step);
+        }
+        recalculate();
+    });
     return true;
 }

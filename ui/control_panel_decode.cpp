@@ -10,7 +10,12 @@
 
 using namespace vantrel;
 
-void ControlPanel::decodeInput(const RegisterSet& set)
+void ControlPanel::decodeInput(const RegisterSet& set, const QString& what)
+{
+    asWholeChange(what, [&] { loadDecodedSet(set); });
+}
+
+void ControlPanel::loadDecodedSet(const RegisterSet& set)
 {
     m_stepBeforeIntN.reset(); // the step comes with the set
     const DecodedRegisterSet decoded =

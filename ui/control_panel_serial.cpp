@@ -78,6 +78,7 @@ void ControlPanel::setCPClick()
     m_ui->WriteAll->show();
     m_ui->SetAll->show();
     m_ui->Init->show();
+    emit statusMessage(QStringLiteral("Connected to %1").arg(m_link.device()));
 }
 
 // A port that cannot be opened, or that is lost, must not strand the window:
@@ -175,8 +176,16 @@ void ControlPanel::showBoardReplies(const QString& text)
 
 void ControlPanel::commandFinished(BoardCommands::Command command, const QString& replyText)
 {
-    if (command != BoardCommands::Command::Init)
-        m_ui->Text1->setPlainText(shownText(replyText));
+    if (command == BoardCommands::Command::Init)
+        return;
+    m_ui->Text1->setPlainText(shownText(replyText));
+    // The board may answer nothing: the lines that went out are said here.
+    const auto lines = qulonglong(m_commands.linesSent());
+    emit statusMessage(QStringLiteral("%1: %2 %3 sent to %4")
+                           .arg(command == BoardCommands::Command::SendAll ? QStringLiteral("Set all Registers")
+                                                                           : QStringLiteral("Write EE"))
+                           .arg(lines)
+                           .arg(lines == 1 ? QStringLiteral("line") : QStringLiteral("lines"), m_link.device()));
 }
 
 void ControlPanel::commandAborted(BoardCommands::Command command)

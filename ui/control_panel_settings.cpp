@@ -48,7 +48,12 @@ PanelSettings ControlPanel::panelSettings() const
 //     step 7 computed from FoutText, which gives the same output.
 // While the board's set is awaited the plan stays held at step 7 too, as it
 // does for typing.
-void ControlPanel::applySettings(const PanelSettings& panel)
+void ControlPanel::applySettings(const PanelSettings& panel, const QString& what)
+{
+    asWholeChange(what, [&] { writeSettings(panel); });
+}
+
+void ControlPanel::writeSettings(const PanelSettings& panel)
 {
     m_stepBeforeIntN.reset(); // the step comes with the set
     const Settings& s = panel.settings;

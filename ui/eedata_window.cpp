@@ -22,6 +22,10 @@ EEdataWindow::EEdataWindow(QWidget* parent)
     // Closing the panel ends the program; this window never keeps it alive.
     setAttribute(Qt::WA_QuitOnClose, false);
     m_text->setObjectName(QStringLiteral("EEtext"));
+    m_text->setAccessibleName(QStringLiteral("EE data listing"));
+    m_text->setAccessibleDescription(
+        QStringLiteral("The register set as PIC data-EEPROM lines: two comment lines with the plan, then a de "
+                       "line for each register word, Reg5 first"));
     m_text->setGeometry(px(120), px(120), px(4455), px(4215));
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,6 +15,7 @@
 #include "main_window.h"
 #include "message_sink.h"
 #include "register_set_text.h"
+#include "remembered_state.h"
 #include "settings_file.h"
 #include "sweep_window.h"
 
@@ -39,6 +41,17 @@ MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& fil
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     connect(addAction(file, "OpenSettings", QStringLiteral("&Open Settings…"), QKeySequence(Qt::CTRL | Qt::Key_O)),
             &QAction::triggered, this, &MainMenus::openSettings);
+    m_recent = file->addMenu(QStringLiteral("Open &Recent"));
+    m_recent->menuAction()->setObjectName(QStringLiteral("OpenRecent"));
+    // Made once and relabelled, never deleted: an entry relabels them all
+    // from inside its own trigger.
+    for (qsizetype i = 0; i < RememberedState::kMaxRecentFiles; ++i) {
+        QAction* entry = m_recent->addAction(QString());
+        entry->setObjectName(QStringLiteral("RecentFile%1").arg(i + 1));
+        connect(entry, &QAction::triggered, this,
+                [this, i] { openRecent(m_window.remembered()->recentFiles().value(i)); });
+    }
+    showRecentFiles();
     connect(addAction(file, "SaveSettingsAs", QStringLiteral("&Save Settings As…"),
                       QKeySequence(Qt::CTRL | Qt::Key_S)),
             &QAction::triggered, this, &MainMenus::saveSettingsAs);
@@ -46,6 +59,8 @@ MainMenus::MainMenus(MainWindow& window, MessageSink& messages, FileChooser& fil
     // As closing the window: the panel's close ends the program.
     connect(addAction(file, "Quit", QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q)), &QAction::triggered,
             &window, &QWidget::close);
+
+    addEditMenu(bar);
 
     m_board = bar->addMenu(QStringLiteral("&Board"));
     connect(addAction(m_board, "CopyRegisterSet", QStringLiteral("&Copy Register Set"), QKeySequence()),
@@ -110,8 +125,40 @@ bool MainMenus::readBackPending()
 void MainMenus::openSettings()
 {
     const QString path = m_files.openFileName(QStringLiteral("Open Settings"), kSettingsFilter);
+    if (!path.isEmpty())
+        openSettingsFrom(path);
+}
+
+void MainMenus::openRecent(const QString& path)
+{
     if (path.isEmpty())
         return;
+    if (!QFileInfo::exists(path)) {
+        m_window.remembered()->dropRecentFile(path);
+        showRecentFiles();
+        m_messages.showMessage(
+            QStringLiteral("The settings file %1 is gone; it was taken off Open Recent. Nothing was changed.")
+                .arg(nativePath(path)));
+        return;
+    }
+    openSettingsFrom(path);
+}
+
+void MainMenus::showRecentFiles()
+{
+    const QStringList files = m_window.remembered()->recentFiles();
+    const QList<QAction*> entries = m_recent->actions();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        QString shown = nativePath(files.value(i));
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        entries[i]->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        entries[i]->setVisible(i < files.size());
+    }
+    m_recent->setEnabled(!files.isEmpty());
+}
+
+void MainMenus::openSettingsFrom(const QString& path)
+{
     // Read before anything is checked against the window: the dialog ran its
     // own event loop, in which the board may have been asked for its set.
     const SettingsFileReading reading = readSettingsFile(path, SettingsSource::RegularFileOnly);
@@ -123,6 +170,8 @@ void MainMenus::openSettings()
     if (readBackPending())
         return;
     m_panel.applySettings(*reading.settings);
+    m_window.remembered()->addRecentFile(QFileInfo(path).absoluteFilePath());
+    showRecentFiles();
 }
 
 void MainMenus::saveSettingsAs()
@@ -131,8 +180,13 @@ void MainMenus::saveSettingsAs()
     if (path.isEmpty())
         return;
     const QString error = writeSettingsFile(path, m_panel.panelSettings());
-    if (!error.isEmpty())
+    if (!error.isEmpty()) {
         m_messages.showMessage(QStringLiteral("The settings were not saved to %1: %2.").arg(nativePath(path), error));
+        return;
+    }
+    m_window.remembered()->addRecentFile(QFileInfo(path).absoluteFilePath());
+    showRecentFiles();
+    m_window.showStatus(QStringLiteral("Settings saved to %1").arg(nativePath(path)));
 }
 
 void MainMenus::copyRegisterSet()
@@ -142,6 +196,7 @@ void MainMenus::copyRegisterSet()
     if (!m_panel.recalculateForSet(QStringLiteral("Copy Register Set copied nothing")))
         return;
     QGuiApplication::clipboard()->setText(QString::fromStdString(registerSetText(m_panel.plan().registers)));
+    m_window.showStatus(QStringLiteral("Register Set copied to the clipboard"));
 }
 
 void MainMenus::pasteRegisterSet()
@@ -154,7 +209,7 @@ void MainMenus::pasteRegisterSet()
                                    .arg(QString::fromStdString(reading.error)));
         return;
     }
-    m_panel.decodeInput(*reading.set);
+    m_panel.decodeInput(*reading.set, QStringLiteral("Paste Register Set"));
 }
 
 void MainMenus::closePort() { m_panel.closePort(); }
@@ -164,8 +219,8 @@ void MainMenus::showShortcuts()
     QStringList lines{QStringLiteral("Menus")};
     for (const QAction* action : std::as_const(m_withShortcuts))
         lines << action->shortcut().toString(QKeySequence::NativeText) + QStringLiteral("   ") + action->iconText();
-    lines << QStringLiteral("Alt+F, Alt+B, Alt+C, Alt+P, Alt+H   the File, Board, Chip, Plan and Help menus; in a "
-                            "menu, the underlined letter picks an entry")
+    lines << QStringLiteral("Alt+F, Alt+E, Alt+B, Alt+C, Alt+P, Alt+H   the File, Edit, Board, Chip, Plan and Help "
+                            "menus; in a menu, the underlined letter picks an entry")
           << QString() << QStringLiteral("The panel")
           << QStringLiteral("Tab, Shift+Tab   the next or previous control, in the panel's order from "
                             "\"Wanted F out\" to the chip-limits strip; they leave the results and reply boxes too")

@@ -1,6 +1,7 @@
-// The menu bar of the program's window: settings files (File), the register
-// set on the clipboard (Board), the chip options (Chip), the plan's quality
-// and the advisor, the band map (Plan) and help (Help). Every box and file dialog
+// The menu bar of the program's window: settings files with the recent ones
+// (File), undo and redo of whole-panel changes (Edit), the register set on
+// the clipboard (Board), the chip options (Chip), the plan's quality and the
+// advisor, the band map (Plan) and help (Help). Every box and file dialog
 // goes through the collaborators it is handed, so nothing here blocks a test,
 // and a settings file or a pasted set is applied whole or not at all.
 #pragma once
@@ -18,6 +19,7 @@ class ControlPanel;
 class FileChooser;
 class MainWindow;
 class MessageSink;
+class PanelHistory;
 class QAction;
 class QKeySequence;
 class QMenu;
@@ -48,6 +50,10 @@ private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text, const QKeySequence& shortcut);
 
     void openSettings();
+    void openSettingsFrom(const QString& path);
+    void openRecent(const QString& path);
+    // File ▸ Open Recent as the remembered list stands.
+    void showRecentFiles();
     void saveSettingsAs();
     void copyRegisterSet();
     void pasteRegisterSet();
@@ -61,6 +67,11 @@ private:
     // Datasheet for the Mode".
     void addChipMenu(QMenuBar* bar, MainWindow& window);
     void openChipOptions(MainWindow& window);
+    // The Edit menu (edit_menu.cpp): "Undo" and "Redo".
+    void addEditMenu(QMenuBar* bar);
+    void undo();
+    void redo();
+    void showHistory();
     // The Plan menu (plan_menu.cpp): "Plan Quality…" and "Band Map…".
     void addPlanMenu(QMenuBar* bar, MainWindow& window);
     void openPlanQuality(MainWindow& window);
@@ -71,6 +82,10 @@ private:
     MessageSink& m_messages;
     FileChooser& m_files;
     QMenu* m_board;
+    QMenu* m_recent = nullptr;
+    PanelHistory* m_history = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
     QList<QAction*> m_withShortcuts;
     // Created on first use; whoever closes it for good may delete it.
     QPointer<ChipOptionsWindow> m_chipOptions;

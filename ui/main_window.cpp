@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -14,6 +15,8 @@
 #include "chip_check_strip.h"
 #include "control_panel.h"
 #include "main_menus.h"
+#include "remembered_state.h"
+#include "window_places.h"
 
 namespace {
 
@@ -37,6 +40,7 @@ MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
     , m_strip(new ChipCheckStrip)
     , m_sweepState(new QPushButton)
 {
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(panel.windowTitle());
     setWindowIcon(panel.windowIcon());
     auto* content = new QWidget;
@@ -69,6 +73,7 @@ MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
     layout->addWidget(bottom);
     setCentralWidget(content);
     m_sweepState->setObjectName(QStringLiteral("SweepState"));
+    m_sweepState->setAccessibleName(QStringLiteral("Sweep state"));
     m_sweepState->setFixedHeight(ChipCheckStrip::kHeight);
     m_sweepState->hide();
     connect(m_sweepState, &QPushButton::clicked, this, &MainWindow::sweepStateClicked);
@@ -81,12 +86,40 @@ MainWindow::MainWindow(ControlPanel& panel, QWidget* parent)
     fitToScreen();
 }
 
-MainWindow::MainWindow(ControlPanel& panel, MessageSink& messages, FileChooser& files, QWidget* parent)
+MainWindow::MainWindow(ControlPanel& panel, MessageSink& messages, FileChooser& files, RememberedState* remembered,
+                       QWidget* parent)
     : MainWindow(panel, parent)
 {
+    if (!remembered) {
+        m_ownRemembered = std::make_unique<RememberedState>();
+        remembered = m_ownRemembered.get();
+    }
+    m_remembered = remembered;
+    // The panel starts from its initial values; the port is only offered.
+    if (!remembered->lastPort().isEmpty())
+        panel.offerPort(remembered->lastPort());
+    panel.startWithLoopBandwidth(remembered->loopBandwidth());
+    m_strip->showCheck(panel.checkControls());
+    connect(&panel, &ControlPanel::portOpenChanged, this, [this](bool open) {
+        if (open)
+            m_remembered->setLastPort(QString::fromStdString(m_panel.panelSettings().portText));
+    });
+    connect(&panel, &ControlPanel::loopBandwidthChanged, this,
+            [this](const vantrel::LoopBandwidth& loop) { m_remembered->setLoopBandwidth(loop); });
+    m_places = std::make_unique<WindowPlaces>(*remembered);
+
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->setSizeGripEnabled(false);
+    connect(&panel, &ControlPanel::statusMessage, this, &MainWindow::showStatus);
     m_menus = new MainMenus(*this, messages, files);
-    // The bar adds to the height; the panel keeps its own size and place.
+    // The bars add to the height; the panel keeps its own size and place.
     fitToScreen();
+}
+
+void MainWindow::showStatus(const QString& text)
+{
+    if (m_menus)
+        statusBar()->showMessage(text, int(std::chrono::milliseconds(kStatusTime).count()));
 }
 
 void MainWindow::fitToScreen()
@@ -141,6 +174,8 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::showSweepState(const QString& state, const QString& details)
 {
     m_sweepState->setText(state.isEmpty() ? QString() : state + QStringLiteral(" \u25B8"));
+    // Said without the arrow, which only shows that it opens the window.
+    m_sweepState->setAccessibleName(state.isEmpty() ? QStringLiteral("Sweep state") : state);
     m_sweepState->setToolTip(details);
     m_sweepState->setAccessibleDescription(details);
     m_sweepState->setVisible(!state.isEmpty());

@@ -1,11 +1,16 @@
 // The program's top-level window: the menu bar, the control panel with its
 // fixed layout, and under it the chip-check strip, beside which a sweep
-// running with its window closed shows its state; the window is the panel's
-// size plus the bar and the strip, or as large as the screen allows with
-// the panel scrolling inside.
+// running with its window closed shows its state, and the status bar; the
+// window is the panel's size plus the bars and the strip, or as large as the
+// screen allows with the panel scrolling inside. It starts with what the
+// last run left (the port offered, the loop bandwidth, every window's
+// place) and keeps what this one changes.
 #pragma once
 
 #include <QMainWindow>
+
+#include <chrono>
+#include <memory>
 
 class ChipCheckStrip;
 class ControlPanel;
@@ -14,6 +19,8 @@ class MainMenus;
 class MessageSink;
 class QPushButton;
 class QScrollArea;
+class RememberedState;
+class WindowPlaces;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -22,8 +29,11 @@ public:
     // collaborators. Without menus, as the pictures and benchmarks show it.
     explicit MainWindow(ControlPanel& panel, QWidget* parent = nullptr);
     // The program's window: the menus above the panel, with their boxes and
-    // file dialogs through `messages` and `files`.
-    MainWindow(ControlPanel& panel, MessageSink& messages, FileChooser& files, QWidget* parent = nullptr);
+    // file dialogs through `messages` and `files`, and what is remembered
+    // between runs in `remembered`; without it, nothing is kept beyond this
+    // window's life.
+    MainWindow(ControlPanel& panel, MessageSink& messages, FileChooser& files, RememberedState* remembered = nullptr,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     ControlPanel& panel() const { return m_panel; }
@@ -34,6 +44,13 @@ public:
     void showSweepState(const QString& state, const QString& details);
     // Null for a window without menus.
     MainMenus* menus() const { return m_menus; }
+    // Null for a window without menus.
+    RememberedState* remembered() const { return m_remembered; }
+
+    // How long the status bar says what a button did.
+    static constexpr std::chrono::seconds kStatusTime{5};
+    // Says `text` in the status bar for kStatusTime; nothing without menus.
+    void showStatus(const QString& text);
 
 signals:
     // The sweep state was pressed: the sweep window should open.
@@ -55,4 +72,8 @@ private:
     ChipCheckStrip* m_strip;
     QPushButton* m_sweepState;
     MainMenus* m_menus = nullptr;
+    std::unique_ptr<RememberedState> m_ownRemembered;
+    RememberedState* m_remembered = nullptr;
+    // After the state it writes to, so that it goes first.
+    std::unique_ptr<WindowPlaces> m_places;
 };

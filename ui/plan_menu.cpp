@@ -1,5 +1,6 @@
 // The Plan menu of the program's window: the Plan Quality window, with the
-// plan's figures and the advisor, and the Band Map window.
+// plan's figures and the advisor, and the Band Map window, which opens on
+// the range it last drew.
 #include "main_menus.h"
 
 #include <QAction>
@@ -9,6 +10,7 @@
 #include "band_map_window.h"
 #include "main_window.h"
 #include "plan_quality_window.h"
+#include "remembered_state.h"
 #include "sweep_window.h"
 
 void MainMenus::addPlanMenu(QMenuBar* bar, MainWindow& window)
@@ -33,9 +35,17 @@ void MainMenus::openPlanQuality(MainWindow& window)
 void MainMenus::openBandMap(MainWindow& window)
 {
     // One of it, opening on the range last swept, else on the divider's.
-    if (!m_bandMap)
-        m_bandMap = new BandMapWindow(m_panel, m_messages, m_files,
-                                      m_sweepWindow ? m_sweepWindow->lastRange() : std::nullopt, &window);
+    // A range swept in this run is newer than the one the map last drew.
+    if (!m_bandMap) {
+        std::optional<vantrel::FrequencyRange> range = m_sweepWindow ? m_sweepWindow->lastRange() : std::nullopt;
+        if (!range)
+            range = window.remembered()->bandMapRange();
+        m_bandMap = new BandMapWindow(m_panel, m_messages, m_files, range, &window);
+        connect(m_bandMap, &BandMapWindow::mapUpdated, this, [this, &window] {
+            if (const std::optional<vantrel::FrequencyRange> shown = m_bandMap->shownRange())
+                window.remembered()->setBandMapRange(*shown);
+        });
+    }
     m_bandMap->show();
     m_bandMap->raise();
     m_bandMap->activateWindow();

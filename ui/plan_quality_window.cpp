@@ -135,6 +135,8 @@ void PlanQualityWindow::build()
     m_suggestions->setToolTip(QStringLiteral(
         "Ranked: no integer-boundary spur, or one outside the loop bandwidth, first; then lower in-band noise at "
         "10 kHz; then a larger boundary-spur offset; then fewer changes. The first row is the current plan."));
+    // An item view does not take its tool tip for its description.
+    m_suggestions->setAccessibleDescription(m_suggestions->toolTip());
     column->addWidget(m_suggestions, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -174,15 +176,17 @@ void PlanQualityWindow::planChecked(const ChipCheck& check)
 
 void PlanQualityWindow::showFigures(const std::optional<PlanQuality>& quality)
 {
-    if (!quality) {
-        m_figures[0]->setText(QStringLiteral("none: the plan stopped"));
-        for (int row = 1; row < kFigureRows; ++row)
-            m_figures[row]->clear();
-        return;
+    const std::vector<QualityLine> lines = quality ? qualityLines(*quality) : std::vector<QualityLine>();
+    for (int row = 0; row < kFigureRows; ++row) {
+        QString value;
+        if (!quality && row == 0)
+            value = QStringLiteral("none: the plan stopped");
+        else if (quality)
+            value = fromStd(lines[std::size_t(row)].value);
+        m_figures[row]->setText(value);
+        // Named by its caption, the figure is spoken as the description.
+        m_figures[row]->setAccessibleDescription(value);
     }
-    const std::vector<QualityLine> lines = qualityLines(*quality);
-    for (int row = 0; row < kFigureRows; ++row)
-        m_figures[row]->setText(fromStd(lines[std::size_t(row)].value));
 }
 
 void PlanQualityWindow::showLoopBandwidth(const LoopBandwidth& loop)

@@ -140,6 +140,8 @@ void SweepWindow::buildControls()
     m_hopFile = static_cast<QLineEdit*>(named(new QLineEdit, "HopFileText"));
     m_hopFile->setEnabled(false);
     m_hopFile->setPlaceholderText(QStringLiteral("one frequency in MHz a line, \",MS\" for its dwell"));
+    m_hopFile->setAccessibleName(QStringLiteral("Hop file"));
+    m_hopFile->setAccessibleDescription(m_hopFile->placeholderText());
     m_browse = static_cast<QPushButton*>(named(new QPushButton(QStringLiteral("Browse…")), "BrowseHop"));
     m_dwell = static_cast<QSpinBox*>(named(new QSpinBox, "DwellSpin"));
     m_dwell->setRange(0, 24 * 3600 * 1000);
@@ -167,7 +169,19 @@ void SweepWindow::buildControls()
                                        QStringLiteral("Chip limits")});
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->verticalHeader()->hide();
+    m_list->setAccessibleName(QStringLiteral("Steps sent"));
+    m_list->setAccessibleDescription(QStringLiteral("Each step's frequency, error, lines sent and the chip limits "
+                                                    "it breaks; the latest 1000 steps"));
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    const std::pair<QWidget*, const char*> descriptions[] = {
+        {m_start, "The first frequency of the sweep, in MHz"},
+        {m_stop, "The last frequency of the sweep, in MHz; it ends there, or on the last step before it"},
+        {m_step, "The step between frequencies, in MHz; negative from a start above the stop"},
+        {m_dwell, "From the first line of a step to the first line of the next one"},
+        {m_repeat, "How many times the sweep or the hop file is sent"},
+    };
+    for (const auto& [field, description] : descriptions)
+        field->setAccessibleDescription(QString::fromUtf8(description));
 
     const auto label = [](const char* text, QWidget* buddy) {
         auto* l = new QLabel(QString::fromUtf8(text));

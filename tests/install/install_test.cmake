@@ -1,6 +1,6 @@
 # Installs the build into a fresh prefix and runs the installed vantrel-plan:
 # the install rules put every file in place and the programs run from there.
-#   cmake -DBUILD_DIR=... -DPREFIX=... [-DWITH_BOARD=ON] -P install_test.cmake
+#   cmake -DBUILD_DIR=... -DPREFIX=... [-DWITH_BOARD=ON] [-DWITH_MAN=ON] -P install_test.cmake
 foreach(variable BUILD_DIR PREFIX)
     if(NOT DEFINED ${variable})
         message(FATAL_ERROR "${variable} is not set")
@@ -16,9 +16,12 @@ endif()
 
 set(expected bin/vantrel bin/vantrel-plan bin/vantrel-ctl bin/vantrel-scpi share/applications/vantrel.desktop
     share/icons/hicolor/48x48/apps/vantrel.png share/pixmaps/vantrel.png share/doc/vantrel/README.md
-    share/doc/vantrel/docs/control-panel.png)
+    share/doc/vantrel/docs/control-panel.png share/metainfo/org.vantrel.vantrel.metainfo.xml)
 if(WITH_BOARD)
     list(APPEND expected bin/vantrel-board)
+endif()
+if(WITH_MAN)
+    list(APPEND expected share/man/man1/vantrel.1.gz share/man/man1/vantrel-ctl.1.gz)
 endif()
 foreach(file IN LISTS expected)
     if(NOT EXISTS "${PREFIX}/${file}")

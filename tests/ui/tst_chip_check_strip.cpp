@@ -72,7 +72,7 @@ void TestChipCheckStrip::followsThePlan()
     QCOMPARE(w.strip()->text(), QStringLiteral("INT 73 below 75 for prescaler 8/9 (+1 more)"));
     QCOMPARE(w.strip()->toolTip().section(QStringLiteral("\n\n"), 0, 0).split(QLatin1Char('\n')).size(), 2);
     QVERIFY(w.strip()->toolTip().contains(QStringLiteral("VCO 2190 MHz below 2200 MHz: press Auto Set >>")));
-    QCOMPARE(w.strip()->accessibleDescription(), w.strip()->toolTip());
+    QCOMPARE(w.strip()->accessibleDescription(), w.strip()->text() + QLatin1Char('\n') + w.strip()->toolTip());
 
     w.d.type("FrText", QStringLiteral("10"));
     QCOMPARE(w.strip()->text(), QStringLiteral("VCO 2190 MHz below 2200 MHz"));

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include "chip_check_strip.h"
@@ -149,6 +150,8 @@ private slots:
     void nothingWhileTheBoardsSetIsAwaited();
     void closePortBringsTheSelectionBack();
     void everyEntryHasAnAccessLetter();
+    void theStatusBarSaysWhatAButtonDid_data();
+    void theStatusBarSaysWhatAButtonDid();
 };
 
 void TestMainWindowMenus::theWindowGrowsByTheBar()
@@ -160,7 +163,11 @@ void TestMainWindowMenus::theWindowGrowsByTheBar()
     QCOMPARE(w.d.panel.size(), QSize(433, 552));
     QCOMPARE(w.d.panel.mapTo(&w.window, QPoint(0, 0)), QPoint(0, bar));
     QCOMPARE(w.window.chipCheckStrip()->mapTo(&w.window, QPoint(0, 0)), QPoint(0, bar + 552));
-    QCOMPARE(w.window.size(), QSize(433, bar + 552 + ChipCheckStrip::kHeight));
+    // The status bar, under the strip, adds its own height.
+    const int status = w.window.statusBar()->height();
+    QVERIFY(status > 0);
+    QCOMPARE(w.window.statusBar()->mapTo(&w.window, QPoint(0, 0)), QPoint(0, bar + 552 + ChipCheckStrip::kHeight));
+    QCOMPARE(w.window.size(), QSize(433, bar + 552 + ChipCheckStrip::kHeight + status));
 }
 
 void TestMainWindowMenus::settingsRoundTrip_data()
@@ -574,6 +581,50 @@ void TestMainWindowMenus::everyEntryHasAnAccessLetter()
             letters.insert(letter);
         }
     }
+}
+
+void TestMainWindowMenus::theStatusBarSaysWhatAButtonDid_data()
+{
+    // %1: the board's port, or the file saved.
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("said");
+    QTest::addRow("Copy Register Set") << "CopyRegisterSet" << "Register Set copied to the clipboard";
+    QTest::addRow("Save Settings As") << "SaveSettingsAs" << "Settings saved to %1";
+#ifdef Q_OS_UNIX
+    QTest::addRow("Set COM") << "SetCP" << "Connected to %1";
+    QTest::addRow("Set all Registers") << "SendAll" << "Set all Registers: 6 lines sent to %1";
+    QTest::addRow("Write EE") << "WriteAll" << "Write EE: 12 lines sent to %1";
+#endif
+}
+
+// What the board does not answer, or a file written, shows nowhere else.
+void TestMainWindowMenus::theStatusBarSaysWhatAButtonDid()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, said);
+    QTemporaryDir dir;
+    MenuWindow w;
+    QStatusBar* status = w.window.statusBar();
+    QString where = dir.filePath(QStringLiteral("bench.json"));
+    w.files.saveName = where;
+    const QByteArray name = button.toLatin1();
+#ifdef Q_OS_UNIX
+    Board board;
+    if (button == QLatin1String("SetCP") || button == QLatin1String("SendAll") || button == QLatin1String("WriteAll")) {
+        QVERIFY(board.start({}));
+        where = board.path();
+        w.d.type("CPNo", where);
+        w.d.click("SetCP");
+        if (button != QLatin1String("SetCP")) {
+            status->clearMessage();
+            w.d.click(name.constData());
+            QCOMPARE(status->currentMessage(), QString()); // not before the lines are out
+        }
+    }
+#endif
+    if (button == QLatin1String("CopyRegisterSet") || button == QLatin1String("SaveSettingsAs"))
+        w.trigger(name.constData()); // a menu's entry
+    QTRY_COMPARE_WITH_TIMEOUT(status->currentMessage(), said.arg(QDir::toNativeSeparators(where)), 5000);
 }
 
 QTEST_MAIN(TestMainWindowMenus)

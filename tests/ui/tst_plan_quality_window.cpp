@@ -94,7 +94,7 @@ void TestPlanQualityWindow::theMenuOpensOneWindow()
     QStringList titles;
     for (const QAction* menu : w.window.menuBar()->actions())
         titles << menu->text();
-    QCOMPARE(titles, (QStringList{"&File", "&Board", "&Chip", "&Plan", "&Help"}));
+    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&Board", "&Chip", "&Plan", "&Help"}));
     QCOMPARE(w.window.menus()->planMenu()->actions().first()->text(), QStringLiteral("Plan &Quality…"));
     PlanQualityWindow* first = w.open();
     QVERIFY(first->isVisible());

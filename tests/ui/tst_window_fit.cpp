@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include <QGroupBox>
@@ -152,10 +153,11 @@ void TestWindowFit::theWindowFitsItsScreen()
     QTRY_COMPARE(vertical->isVisible(), small);
     QVERIFY(!w.area()->horizontalScrollBar()->isVisible());
     const int bar = w.window.menuBar()->height();
+    const int status = w.window.statusBar()->height();
     QCOMPARE(w.window.chipCheckStrip()->mapTo(&w.window, QPoint(0, 0)).y(),
-             w.window.height() - ChipCheckStrip::kHeight);
+             w.window.height() - ChipCheckStrip::kHeight - status);
     if (!small) {
-        QCOMPARE(w.window.size(), QSize(433, bar + 552 + ChipCheckStrip::kHeight));
+        QCOMPARE(w.window.size(), QSize(433, bar + 552 + ChipCheckStrip::kHeight + status));
         return;
     }
     // All of the panel can be scrolled into view, its last line included.

@@ -60,23 +60,28 @@ bool save(const QImage& image, const QString& file)
     return false;
 }
 
+// The offscreen platform's own screen is 800 x 600, on which the window
+// (panel, bars and strip) would be cut and scroll: a roomy screen instead,
+// unless another platform or screen is asked for.
+void roomyOffscreenScreen(const QTemporaryDir& dir)
+{
+    if (qgetenv("QT_QPA_PLATFORM") != "offscreen" || !dir.isValid())
+        return;
+    QFile config(dir.filePath(QStringLiteral("screens.json")));
+    if (!config.open(QIODevice::WriteOnly))
+        return;
+    config.write(R"({"screens": [{"name": "roomy", "x": 0, "y": 0, "width": 1920, "height": 1200,
+                                  "logicalDpi": 96, "logicalBaseDpi": 96}]})");
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    // The windows fit themselves to their screen; the offscreen platform's
-    // own is 800 x 600. The pictures show them on a common desktop screen.
-    QTemporaryDir screens;
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && screens.isValid()) {
-        QFile config(screens.filePath(QStringLiteral("screens.json")));
-        if (config.open(QIODevice::WriteOnly)
-            && config.write(R"({"screens": [{"name": "desktop", "x": 0, "y": 0, "width": 1920, "height": 1200,
-                                 "logicalDpi": 96, "logicalBaseDpi": 96}]})")
-                   > 0) {
-            config.close();
-            qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
-        }
-    }
+    const QTemporaryDir screens;
+    roomyOffscreenScreen(screens);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vantrel-shot"));
     QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
@@ -157,6 +162,9 @@ int main(int argc, char* argv[])
         }
         panel.setLoopBandwidth(vantrel::LoopBandwidth{*loop.value});
     }
+    // The layouts the window's bars asked for are done before it is drawn,
+    // as the event loop would do them before the first paint.
+    QCoreApplication::sendPostedEvents();
     if (parser.isSet(QStringLiteral("screenshot")) && !save(window.grab().toImage(), parser.value(QStringLiteral("screenshot"))))
         return 1;
     if (parser.isSet(QStringLiteral("chip-options"))) {
