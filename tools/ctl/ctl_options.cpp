@@ -60,14 +60,15 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         "\"100 kHz\"). Anything else after the number is a usage error, and nothing is sent.\n\n"
         "A sweep or hop plans every step before anything is sent; the dwell runs from a step's first line\n"
         "to the next step's first line, and a step never starts before the lines and pauses of the one\n"
-        "before are done. Ctrl-C (or SIGTERM, SIGHUP, a closed standard output) ends it once the step in\n"
-        "flight has gone out whole, Reg0 last; set and store finish their set. A second signal ends at once.\n\n"
+        "before are done. Ctrl-C (or SIGTERM, SIGHUP, Ctrl-\\ SIGQUIT, a closed standard output) ends it once\n"
+        "the step in flight has gone out whole, Reg0 last; set and store finish their set. A second signal\n"
+        "ends at once.\n\n"
         "Exit status: 0 done; 1 a plan that stopped or was refused (nothing sent), a bad step, a port\n"
         "that could not be opened or was lost, or standard output that could not be written; 2 a usage\n"
         "error; 3 with --strict, a set or store whose plan breaks a chip limit (nothing sent); 4 no\n"
         "register set came back in time; 5 the set read back is not a whole set of registers 0 to 5, or\n"
         "its plan stops; 128 + the signal's number when stopped by one: 129 SIGHUP, 130 SIGINT (Ctrl-C),\n"
-        "143 SIGTERM."));
+        "131 SIGQUIT (Ctrl-\\), 143 SIGTERM."));
     parser.addVersionOption();
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);

@@ -381,6 +381,8 @@ void TestVantrelCtl::aSignalLetsTheSetFinish_data()
     QTest::addColumn<int>("status");
     QTest::addRow("store, SIGTERM") << "store" << int(SIGTERM) << false << 143;
     QTest::addRow("set, SIGINT") << "set" << int(SIGINT) << false << 130;
+    // Ctrl-\ used to end a store at once, with half a new set in the EEPROM.
+    QTest::addRow("store, SIGQUIT") << "store" << int(SIGQUIT) << false << 131;
     QTest::addRow("store, SIGINT twice") << "store" << int(SIGINT) << true << 130;
 }
 
