@@ -1,5 +1,6 @@
 #include "register_decode.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "hex_codec.h"
@@ -171,8 +172,10 @@ std::string notAWholeSet(const RegisterSet& set)
     }
     if (missing.empty())
         return {};
-    return "the board sent no word for register " + missing
-           + ": not a whole set of registers 0 to 5 (an erased or invalid EEPROM?)";
+    // An erased EEPROM reads all ones: six words of register 7.
+    const bool erased = std::all_of(set.begin(), set.end(), [](std::uint32_t word) { return word == 0xFFFFFFFFu; });
+    return "the board sent no word for register " + missing + ": not a whole set of registers 0 to 5 ("
+           + (erased ? "an erased EEPROM, which reads all ones" : "an erased or invalid EEPROM") + ")";
 }
 
 std::vector<WordDifference> loadRegisterSet(PlanSession& session, const RegisterSet& set)

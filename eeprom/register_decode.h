@@ -79,8 +79,9 @@ std::string readBackMessage(const std::vector<WordDifference>& differences);
 
 // Why a set read back cannot stand for the board's set, or empty when it
 // can. Each word is kept under its low three bits, so a register that never
-// came holds another's word, or none: "the board sent no word for register
-// 1, 2: not a whole set of registers 0 to 5 (an erased or invalid EEPROM?)".
+// came holds another's word, or none (an answer with words of register 6 or
+// 7 holds all ones there): "the board sent no word for register 1, 2: not a
+// whole set of registers 0 to 5 (an erased or invalid EEPROM)".
 std::string notAWholeSet(const RegisterSet& set);
 
 // "INIT from EE" answered with `set`, on a session: the decode of the

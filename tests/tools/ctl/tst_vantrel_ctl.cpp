@@ -457,6 +457,12 @@ void TestVantrelCtl::aReadBackThatIsNoSet_data()
     QTest::addRow("erased: Reg0 to Reg4 stored as 0")
         << QByteArray("0X00580005\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n")
         << "10" << "no word for register 1, 2, 3, 4";
+    // These two waited 3 s for a Reg0 word and ended "No register set received" (4).
+    QTest::addRow("an erased EEPROM: six words of all ones")
+        << QByteArray("0XFFFFFFFF\r\n").repeated(6) << "10" << "(an erased EEPROM, which reads all ones)";
+    QTest::addRow("a store cut after Reg3 on an erased chip")
+        << QByteArray("0X00580005\r\n0X0085003C\r\n0X00000003\r\n") + QByteArray("0XFFFFFFFF\r\n").repeated(3)
+        << "10" << "no word for register 0, 1, 2: not a whole set";
     QTest::addRow("a whole set whose plan stops")
         << QByteArray("0X00580005\r\n0X0085003C\r\n0X00000003\r\n0X18004E42\r\n0X0800FD01\r\n0X00740640\r\n")
         << "0" << "the set read back gives no plan";
@@ -471,9 +477,13 @@ void TestVantrelCtl::aReadBackThatIsNoSet()
     CtlProcess ctl;
     QVERIFY(ctl.start({"read", "--port", pty.path(), "--ref", ref}));
     QTRY_COMPARE_WITH_TIMEOUT(pty.wire(), QByteArray("INIT\r\n"), kWaitMs);
+    QElapsedTimer sinceAnswer;
+    sinceAnswer.start();
     QVERIFY(pty.write(answer));
     QCOMPARE(ctl.finish(), 5);
     QVERIFY2(ctl.err.contains(message.toLatin1()), ctl.err.constData());
+    // Known from the answer itself, not from the 3 s wait for one.
+    QVERIFY2(sinceAnswer.elapsed() < 2500, qPrintable(QString::number(sinceAnswer.elapsed())));
 }
 
 // What goes to a board takes units, and a typing slip is a usage error
