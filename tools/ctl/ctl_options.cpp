@@ -177,6 +177,24 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         if (parser.isSet(QString::fromLatin1(name)) && !sweeping)
             return fail(QStringLiteral("--%1 is for sweep and hop").arg(QString::fromLatin1(name)));
     }
+    if (request.command == CtlRequest::Command::Read) {
+        // The words read back decide every control but the reference; an
+        // option for one would be overwritten unseen, or print a plan of
+        // its own where the words give none.
+        static const QStringList kNotDecided{QStringLiteral("ref"),    QStringLiteral("port"),
+                                             QStringLiteral("settings"), QStringLiteral("json"),
+                                             QStringLiteral("strict"), QStringLiteral("loop-bandwidth")};
+        QStringList decided;
+        for (const QString& name : parser.optionNames()) {
+            const QString option = QStringLiteral("--") + name;
+            if (!kNotDecided.contains(name) && !decided.contains(option))
+                decided << option;
+        }
+        if (!decided.isEmpty())
+            return fail(QStringLiteral("read takes the plan from the board's words, which decide %1: give --ref, "
+                                       "the board's reference, and the port")
+                            .arg(decided.join(QStringLiteral(", "))));
+    }
     if (parser.isSet(QStringLiteral("dwell"))) {
         const std::optional<int> ms = wholeNumberIn(parser.value(QStringLiteral("dwell")), 0, 24 * 3600 * 1000);
         if (!ms)

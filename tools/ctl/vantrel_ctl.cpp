@@ -227,9 +227,16 @@ public:
                 QCoreApplication::exit(kExitBadSet);
                 return;
             }
-            const std::string changed = readBackMessage(loadRegisterSet(session, set));
-            if (!changed.empty())
-                m_console.err(QStringLiteral("vantrel-ctl: ") + QString::fromStdString(changed));
+            // Words that give no plan would print the plan of the options
+            // instead of the board's.
+            if (const std::string bad = decodeProblem(set, session.settings().frText); !bad.empty()) {
+                m_console.err(QStringLiteral("vantrel-ctl: the set read back gives no plan: ") + QString::fromStdString(bad));
+                QCoreApplication::exit(kExitBadSet);
+                return;
+            }
+            const std::string said = readBackText(session, loadRegisterSet(session, set));
+            if (!said.empty())
+                m_console.err(QStringLiteral("vantrel-ctl: ") + QString::fromStdString(said));
             if (m_request.plan.json) {
                 QJsonObject object = planObject(session);
                 addReadBack(object, session, set);
@@ -237,12 +244,9 @@ public:
             } else {
                 m_console.out(QByteArray::fromStdString(planText(session)));
             }
-            int status = afterOutput(m_console, kExitDone);
-            if (const std::string problem = planProblem(session); !problem.empty()) {
-                m_console.err(QStringLiteral("vantrel-ctl: the set read back gives %1").arg(QString::fromStdString(problem)));
-                status = kExitBadSet;
-            }
-            QCoreApplication::exit(status);
+            const int status = afterOutput(m_console, kExitDone);
+            const bool complete = session.result().outcome == PlanOutcome::Complete;
+            QCoreApplication::exit(status == kExitDone && !complete ? kExitBadSet : status);
         });
         connect(&m_commands, &BoardCommands::initTimedOut, this, [this] {
             showBoardText(m_link.takePendingText());

@@ -130,6 +130,11 @@ void addReadBack(QJsonObject& object, const PlanSession& run, const RegisterSet&
 {
     object.insert(QStringLiteral("words"), registerArray(read));
     object.insert(QStringLiteral("settings"), settingsObject(run.settings()));
+    // A plan that stopped has no words of its own to compare with.
+    if (run.result().outcome != PlanOutcome::Complete) {
+        object.insert(QStringLiteral("read_back_differences"), QJsonValue(QJsonValue::Null));
+        return;
+    }
     QJsonArray differences;
     for (const WordDifference& d : wordDifferences(read, run.plan().registers)) {
         QJsonObject item;

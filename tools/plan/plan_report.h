@@ -38,7 +38,7 @@ QJsonArray registerArray(const RegisterSet& set);
 QByteArray jsonText(const QJsonObject& object);
 
 // After a decode: the words read, the settings they left and the words the
-// plan packs otherwise ("read_back_differences").
+// plan packs otherwise ("read_back_differences", null when the plan stopped).
 void addReadBack(QJsonObject& object, const PlanSession& run, const RegisterSet& read);
 
 // vantrel-plan --json: planObject with "quality", addReadBack after a

@@ -59,6 +59,8 @@ private slots:
     void chipOptions();
     void jsonShowsTheOptionsAndTheAdvice();
     void aReadBackKeepsTheBoardsSet();
+    void aDecodeThatGivesNoPlan_data();
+    void aDecodeThatGivesNoPlan();
 };
 
 void TestVantrelPlan::firstExampleListingWordForWord()
@@ -472,6 +474,31 @@ void TestVantrelPlan::aReadBackKeepsTheBoardsSet()
     QCOMPARE(item.value(QStringLiteral("register")).toInt(), 4);
     QCOMPARE(item.value(QStringLiteral("read")).toString(), QStringLiteral("0086403C"));
     QCOMPARE(item.value(QStringLiteral("planned")).toString(), QStringLiteral("0085003C"));
+}
+
+// Words that give no plan printed the plan of the other options (the default
+// one for 0,1,2,3,4,5) and ended 0; a plan that stops was compared with
+// the words of that other plan.
+void TestVantrelPlan::aDecodeThatGivesNoPlan_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("message");
+    QTest::addRow("Reg0 to Reg5 as 0 to 5") << "0,1,2,3,4,5"
+                                            << "--decode: the words give no plan: R counter 0; MOD 0 in fractional mode";
+    QTest::addRow("divider code 7 and MUXOUT 5: the plan stops")
+        << "00740640,0000FD01,14004E42,00000003,00F5003C,00580005"
+        << "The set read back gives no complete plan: More than 12 bits needed for fractional registers";
+}
+
+void TestVantrelPlan::aDecodeThatGivesNoPlan()
+{
+    QFETCH(QString, words);
+    QFETCH(QString, message);
+    const Run run = runPlan({"--fout", "1234.5", "--decode", words});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains("vantrel-plan: " + message.toUtf8() + "\n") && !run.err.contains("differ"),
+             run.err.constData());
+    QVERIFY2(!run.out.contains("1234.5") && !run.out.contains("N  123"), run.out.constData());
 }
 
 QTEST_GUILESS_MAIN(TestVantrelPlan)
