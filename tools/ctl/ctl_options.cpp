@@ -161,6 +161,10 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
             else
                 error = QStringLiteral("sweep: %1 \"%2\" %3: give a number, in MHz or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
                             .arg(QString::fromLatin1(names[i]), positional[i], QString::fromStdString(reading.error));
+            // The bounds are outputs for the board; the step may be anything a range allows.
+            if (!error && i < 2 && *targets[i] < kMinBoardFrequencyMHz)
+                error = QStringLiteral("sweep: %1 \"%2\": give an output of at least 1 kHz; nothing is sent")
+                            .arg(QString::fromLatin1(names[i]), positional[i]);
         }
     } else if (command == QLatin1String("hop")) {
         request.command = CtlRequest::Command::Hop;
@@ -197,17 +201,23 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
                             .arg(decided.join(QStringLiteral(", "))));
     }
     if (parser.isSet(QStringLiteral("dwell"))) {
-        const std::optional<int> ms = wholeNumberIn(parser.value(QStringLiteral("dwell")), 0, 24 * 3600 * 1000);
+        const std::optional<int> ms =
+            wholeNumberIn(parser.value(QStringLiteral("dwell")), 0, static_cast<int>(kMaxDwell.count()));
         if (!ms)
-            return fail(QStringLiteral("--dwell %1: expected whole milliseconds").arg(parser.value(QStringLiteral("dwell"))));
+            return fail(QStringLiteral("--dwell %1: expected whole milliseconds from 0 to %2")
+                            .arg(parser.value(QStringLiteral("dwell")))
+                            .arg(kMaxDwell.count()));
         request.dwell = std::chrono::milliseconds(*ms);
     }
     if (parser.isSet(QStringLiteral("repeat")) && parser.isSet(QStringLiteral("loop")))
         return fail(QStringLiteral("--repeat and --loop exclude each other"));
     if (parser.isSet(QStringLiteral("repeat"))) {
-        const std::optional<int> passes = wholeNumberIn(parser.value(QStringLiteral("repeat")), 1, 1000000);
+        constexpr int kMostPasses = 1000000;
+        const std::optional<int> passes = wholeNumberIn(parser.value(QStringLiteral("repeat")), 1, kMostPasses);
         if (!passes)
-            return fail(QStringLiteral("--repeat %1: expected a whole number from 1").arg(parser.value(QStringLiteral("repeat"))));
+            return fail(QStringLiteral("--repeat %1: expected a whole number from 1 to %2")
+                            .arg(parser.value(QStringLiteral("repeat")))
+                            .arg(kMostPasses));
         request.passes = *passes;
     }
     if (parser.isSet(QStringLiteral("loop")))

@@ -440,17 +440,24 @@ int sweep(const CtlRequest& request, Console& console, InterruptWatch& interrupt
             return kExitFailed;
         }
         points = parseHopList(file.readAll().toStdString());
+        // An unreadable line is a step that cannot go out: --skip-bad leaves it out too.
+        if (request.skipBad && points.onlyBadLines()) {
+            for (const std::string& bad : points.badLines)
+                console.err(QStringLiteral("vantrel-ctl: skipped %1: %2").arg(request.hopFile, QString::fromStdString(bad)));
+            points.error.clear();
+        }
         if (!points.ok())
             points.error = request.hopFile.toStdString() + ": " + points.error;
     }
     if (!points.ok()) {
         console.err(QStringLiteral("vantrel-ctl: ") + QString::fromStdString(points.error));
-        return kExitFailed;
+        // A range that is none is a usage error, as in vantrel-plan --scan; a bad hop list is not.
+        return request.command == CtlRequest::Command::Sweep ? kExitUsage : kExitFailed;
     }
 
     // Every step is planned before the port is opened: a bad one ends the
     // sweep before anything is sent, unless it is to be skipped.
-    const int count = static_cast<int>(points.points.size());
+    const int count = static_cast<int>(points.count());
     std::vector<SweepStepPlan> planned =
         planSweep(points.points, request.plan.settings, request.plan.presses, request.plan.strict,
                   request.plan.loopBandwidth);
@@ -468,7 +475,7 @@ int sweep(const CtlRequest& request, Console& console, InterruptWatch& interrupt
         console.err(QStringLiteral("vantrel-ctl: skipped %1: %2").arg(where, QString::fromStdString(step.problem)));
     }
     if (usable.empty()) {
-        console.err(QStringLiteral("vantrel-ctl: no step left to send"));
+        console.err(QStringLiteral("vantrel-ctl: no step left to send; nothing sent"));
         return kExitFailed;
     }
     if (request.dryRun)

@@ -7,6 +7,7 @@
 
 #include "band_scan_text.h"
 #include "chip_options.h"
+#include "echoed_text.h"
 #include "frequency_units.h"
 #include "hex_codec.h"
 #include "number_format.h"
@@ -124,13 +125,54 @@ struct FrequencyOption {
     const char* name;
     FrequencyUnit unit; // the option's own unit
     std::string Settings::*text;
+    const char* fileKey; // the settings file's name for the box
+    // What a board may be sent: from `low` (included when `lowIncluded`) to `high`, in `unit`.
+    double low;
+    bool lowIncluded;
+    double high;
+    const char* what;
 };
 
 const FrequencyOption kFrequencyOptions[] = {
-    {"fout", FrequencyUnit::MHz, &Settings::foutText},
-    {"ref", FrequencyUnit::MHz, &Settings::frText},
-    {"resolution", FrequencyUnit::Hz, &Settings::resolutionText},
+    {"fout", FrequencyUnit::MHz, &Settings::foutText, "FoutText", kMinBoardFrequencyMHz, true,
+     std::numeric_limits<double>::max(), "an output of at least 1 kHz"},
+    {"ref", FrequencyUnit::MHz, &Settings::frText, "FrText", kMinBoardFrequencyMHz, true,
+     std::numeric_limits<double>::max(), "a reference of at least 1 kHz"},
+    {"resolution", FrequencyUnit::Hz, &Settings::resolutionText, "ResolutionText", 0, false, kMaxBoardResolutionHz,
+     "a step above 0 Hz and at most 4400 MHz"},
 };
+
+
+QString unitText(FrequencyUnit unit) { return QString::fromLatin1(unitName(unit).data(), qsizetype(unitName(unit).size())); }
+
+// Where a box's text came from, for a message: `--fout "2.4G"`, or
+// `--settings bench.json: FoutText "2.4G"`.
+QString whereFrom(const FrequencyOption& option, const QString& text, const QString& settingsPath)
+{
+    if (settingsPath.isEmpty())
+        return QStringLiteral("--%1 \"%2\"").arg(QString::fromLatin1(option.name), echoed(text));
+    return QStringLiteral("--settings %1: %2 \"%3\"")
+        .arg(echoed(settingsPath), QString::fromLatin1(option.fileKey), echoed(text));
+}
+
+// When the box reads `typed` otherwise than it is written (more than a number
+// and the box's own unit): "WHERE is read as 2.4 MHz, as the panel would;
+// write 2400 or use vantrel-ctl's units". Empty otherwise, or for an empty text.
+QString panelReadingNote(const QString& where, const std::string& typed, const FrequencyOption& option)
+{
+    const FrequencyReading reading = readFrequency(typed, option.unit);
+    const bool plain = reading.value && (!reading.unit || *reading.unit == option.unit);
+    if (plain || withoutBlanksAround(typed).empty())
+        return {};
+    const QString unit = unitText(option.unit);
+    QString note = QStringLiteral("%1 is read as %2 %3, as the panel would")
+                       .arg(where, QString::fromStdString(plainNumber(readLeadingNumber(typed))), unit);
+    if (reading.value)
+        note += QStringLiteral("; write %1 or use vantrel-ctl's units").arg(QString::fromStdString(plainNumber(*reading.value)));
+    else
+        note += QStringLiteral("; write the number alone, in %1").arg(unit);
+    return note;
+}
 
 // The option's text for its box: with units, the number in the option's own
 // unit (a usage error otherwise); as the boxes read it, the text as given,
@@ -139,33 +181,54 @@ std::optional<QString> frequencyText(const FrequencyOption& option, const QStrin
                                      std::string& text, QStringList& notes)
 {
     const std::string typed = given.toStdString();
-    const FrequencyReading reading = readFrequency(typed, option.unit);
-    const QString unit = QString::fromLatin1(unitName(option.unit).data(), qsizetype(unitName(option.unit).size()));
     if (rule == FrequencyTexts::WithUnits) {
+        const FrequencyReading reading = readFrequency(typed, option.unit);
         if (!reading.value)
-            return QStringLiteral("--%1 \"%2\" %3: give a number, in %4 or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
-                .arg(QString::fromLatin1(option.name), given, QString::fromStdString(reading.error), unit);
+            return QStringLiteral("%1 %2: give a number, in %3 or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
+                .arg(whereFrom(option, given, {}), QString::fromStdString(reading.error), unitText(option.unit));
         // A plain number stays as typed; with a unit, the box is given the
         // number in the option's own unit.
         text = reading.unit ? exactDecimalText(*reading.value) : typed;
         return std::nullopt;
     }
     text = typed;
-    const bool plain = reading.value && (!reading.unit || *reading.unit == option.unit);
-    if (plain || given.trimmed().isEmpty())
-        return std::nullopt;
-    QString note = QStringLiteral("--%1 \"%2\" is read as %3 %4, as the panel would")
-                       .arg(QString::fromLatin1(option.name), given,
-                            QString::fromStdString(plainNumber(readLeadingNumber(typed))), unit);
-    if (reading.value)
-        note += QStringLiteral("; write %1 or use vantrel-ctl's units").arg(QString::fromStdString(plainNumber(*reading.value)));
-    else
-        note += QStringLiteral("; write the number alone, in %1").arg(unit);
-    notes << note;
+    if (const QString note = panelReadingNote(whereFrom(option, given, {}), typed, option); !note.isEmpty())
+        notes << note;
+    return std::nullopt;
+}
+
+// For what goes to a board: the texts of the three boxes, as the options or
+// the settings file left them, each a number within what a board may be
+// sent. A file's text is read strictly too: a number alone or with the box's
+// own unit, which the window reads the same way ("2.4G" it reads as 2.4 MHz).
+std::optional<QString> boardFrequencyError(const QCommandLineParser& parser, const Settings& s,
+                                           const QString& settingsPath)
+{
+    for (const FrequencyOption& option : kFrequencyOptions) {
+        const std::string& text = s.*option.text;
+        const QString name = QString::fromLatin1(option.name);
+        const bool fromOption = parser.isSet(name);
+        const QString where = fromOption ? whereFrom(option, parser.value(name), {})
+                                         : whereFrom(option, QString::fromStdString(text), settingsPath);
+        const FrequencyReading reading = readFrequency(text, option.unit);
+        if (!fromOption && (!reading.value || (reading.unit && *reading.unit != option.unit)))
+            return QStringLiteral("%1 is not a number in %2, as the window's box holds it: the window reads it as "
+                                  "%3 %2")
+                .arg(where, unitText(option.unit), QString::fromStdString(plainNumber(readLeadingNumber(text))));
+        const double value = reading.value.value_or(0);
+        const bool aboveLow = option.lowIncluded ? value >= option.low : value > option.low;
+        if (!aboveLow || value > option.high)
+            return QStringLiteral("%1: give %2; nothing is sent").arg(where, QString::fromLatin1(option.what));
+    }
     return std::nullopt;
 }
 
 } // namespace
+
+QString echoed(const QString& text)
+{
+    return QString::fromLatin1(echoedText(text.toUtf8().toStdString(), kEchoedInputChars));
+}
 
 std::optional<int> wholeNumberIn(const QString& text, int low, int high)
 {
@@ -369,8 +432,17 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
             target = parser.value(QString::fromLatin1(name)).toStdString();
     };
     for (const FrequencyOption& option : kFrequencyOptions) {
-        if (!isSet(option.name))
+        if (!isSet(option.name)) {
+            // A file's text the panel reads otherwise than it is written is said too.
+            const QString note = frequencies == FrequencyTexts::AsTheBoxes && isSet("settings")
+                ? panelReadingNote(whereFrom(option, QString::fromStdString(s.*option.text),
+                                             parser.value(QStringLiteral("settings"))),
+                                   s.*option.text, option)
+                : QString();
+            if (!note.isEmpty())
+                request.notes << note;
             continue;
+        }
         if (std::optional<QString> error = frequencyText(option, parser.value(QString::fromLatin1(option.name)),
                                                          frequencies, s.*option.text, request.notes))
             return error;
@@ -445,6 +517,8 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
                               "\"Calc. Best F/D\" is disabled in integer-N mode");
     request.json = isSet("json");
     request.strict = isSet("strict");
+    if (frequencies == FrequencyTexts::WithUnits)
+        return boardFrequencyError(parser, s, parser.value(QStringLiteral("settings")));
     return std::nullopt;
 }
 

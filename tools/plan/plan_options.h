@@ -33,7 +33,10 @@ enum class FrequencyTexts {
     // unit is noted.
     AsTheBoxes,
     // A number with an optional unit (Hz, kHz, MHz, GHz; k, M, G); anything
-    // else is a usage error. For the programs that send to a board.
+    // else is a usage error. For the programs that send to a board, so an
+    // output or reference below 1 kHz, a step of 0 Hz or less or above 4400
+    // MHz is one too, and a settings file's text must be a number alone (or
+    // with the box's own unit), as the window reads it.
     WithUnits,
 };
 
@@ -60,6 +63,10 @@ struct ParsedCommandLine {
     QString message;                    // help text or the usage error
     bool usageError = false;
 };
+
+// Input written back in a message: bytes outside printable ASCII as \xHH,
+// cut after kEchoedInputChars characters with "...".
+QString echoed(const QString& text);
 
 // An option's text as a whole number from low to high; nothing otherwise.
 std::optional<int> wholeNumberIn(const QString& text, int low, int high);

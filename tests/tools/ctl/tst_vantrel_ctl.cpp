@@ -96,6 +96,8 @@ private slots:
     void aReadBackThatIsNoSet();
     void frequenciesWithUnits_data();
     void frequenciesWithUnits();
+    void aSettingsFileIsReadStrictly_data();
+    void aSettingsFileIsReadStrictly();
     void dryRunOpensNoPort();
     void stepsCarryTheirQuality();
     void chipOptionsTravelWithTheSweep();
@@ -512,8 +514,33 @@ void TestVantrelCtl::frequenciesWithUnits_data()
                                     << "--fout \"\" is empty";
     QTest::addRow("minus infinity") << QStringList{"sweep", "-inf", "2201", "1", "--dry-run"} << 2
                                     << "START is not a number";
-    QTest::addRow("absurd step count") << QStringList{"sweep", "2400", "2401", "1e-300", "--dry-run"} << 1
+    // A range that is none is a usage error, as in vantrel-plan --scan (these ended 1).
+    QTest::addRow("absurd step count") << QStringList{"sweep", "2400", "2401", "1e-300", "--dry-run"} << 2
                                        << "more than 100000 steps";
+    QTest::addRow("a step away from STOP") << QStringList{"sweep", "2401", "2400", "1", "--dry-run"} << 2
+                                           << "STEP 1 leads away from STOP";
+    // Nonsense that reached the board with status 0; the limits are said.
+    const QStringList set{"set", "--port", "/dev/vantrel-no-port"};
+    QTest::addRow("a negative resolution") << set + QStringList{"--resolution", "-5"} << 2
+                                           << "--resolution \"-5\": give a step above 0 Hz and at most 4400 MHz";
+    QTest::addRow("a resolution of 1e308 Hz") << set + QStringList{"--resolution", "1e308"} << 2
+                                              << "--resolution \"1e308\": give a step above 0 Hz";
+    QTest::addRow("an output of 0") << set + QStringList{"--fout", "0"} << 2
+                                    << "--fout \"0\": give an output of at least 1 kHz";
+    QTest::addRow("an output of 1e-300 MHz") << set + QStringList{"--fout", "1e-300"} << 2
+                                             << "--fout \"1e-300\": give an output of at least 1 kHz";
+    QTest::addRow("a reference of 0") << QStringList{"read", "--ref", "0", "--port", "/dev/vantrel-no-port"} << 2
+                                      << "--ref \"0\": give a reference of at least 1 kHz";
+    QTest::addRow("a sweep from 0 MHz") << QStringList{"sweep", "0", "1", "1", "--dry-run"} << 2
+                                        << "START \"0\": give an output of at least 1 kHz";
+    QTest::addRow("--repeat 0") << QStringList{"sweep", "2400", "2401", "1", "--repeat", "0", "--dry-run"} << 2
+                                << "--repeat 0: expected a whole number from 1 to 1000000";
+    QTest::addRow("--dwell beyond a day")
+        << QStringList{"sweep", "2400", "2401", "1", "--dwell", "86400001", "--dry-run"} << 2
+        << "--dwell 86400001: expected whole milliseconds from 0 to 86400000";
+    // Echoed input is escaped and cut.
+    QTest::addRow("a control byte in a frequency") << set + QStringList{"--fout", "24\x01" + QString(100, 'x')} << 2
+                                                   << "--fout \"24\\x01" + QString(74, 'x') + "...\" has";
     QTest::addRow("--version") << QStringList{"--version"} << 0 << "vantrel-ctl ";
     QTest::addRow("read refuses what the words decide")
         << QStringList{"read", "--ref", "10", "--fout", "1234.5", "--rdiv", "2", "--port", "/dev/null"} << 2
@@ -531,14 +558,48 @@ void TestVantrelCtl::frequenciesWithUnits()
     QVERIFY2(where.contains(found.toUtf8()), (run.out + run.err).constData());
 }
 
+// The window's box reads "abc" as 0 and "2.4G" as 2.4: such a file sent a
+// 0 MHz or 2.4 MHz set.
+void TestVantrelCtl::aSettingsFileIsReadStrictly_data()
+{
+    QTest::addColumn<QString>("foutText");
+    QTest::addColumn<QString>("message");
+    QTest::addRow("letters") << "abc" << "FoutText \"abc\" is not a number in MHz, as the window's box holds it: the "
+                                         "window reads it as 0 MHz";
+    QTest::addRow("another unit") << "2.4G" << "FoutText \"2.4G\" is not a number in MHz, as the window's box holds "
+                                               "it: the window reads it as 2.4 MHz";
+    QTest::addRow("0 MHz") << "0" << "FoutText \"0\": give an output of at least 1 kHz";
+}
+
+void TestVantrelCtl::aSettingsFileIsReadStrictly()
+{
+    QFETCH(QString, foutText);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = written(dir.filePath("bench.json"), QStringLiteral(R"({"format": "vantrel-settings",
+        "version": 1, "mux": "MuxL", "checks": {"Enable": true, "Feedback": false, "IntN": false, "LowSpur": false,
+        "MTLD": false, "PDpol": false, "Prescale8": true, "RefDbl": false, "Refdiv2": false, "TrackDivider": false},
+        "scrolls": {"ChrgPump": 7, "OutDivCont": 0, "Pwr": 3}, "texts": {"CPNo": "", "ForceD": "", "FoutText": "%1",
+        "FrText": "10", "Rdivider": "1", "ResolutionText": "2500"}})").arg(foutText).toUtf8());
+    const Run run = runCtl({"set", "--settings", path, "--port", "/dev/vantrel-no-port"});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(("--settings " + path + ": " + message).toUtf8()), run.err.constData());
+    // An option after the file replaces its text, which is then not read.
+    QCOMPARE(runCtl({"sweep", "2400", "2400", "1", "--settings", path, "--fout", "2400", "--dry-run"}).status, 0);
+}
+
 void TestVantrelCtl::dryRunOpensNoPort()
 {
     QTemporaryDir dir;
     // A byte order mark, a line with a unit, a bad line skipped: steps keep their numbers.
     const QString hops = written(dir.filePath("hops.txt"), "\xEF\xBB\xBF" "2400\n2403 MHz\n24OO\n2.41 GHz\n");
+    // --skip-bad leaves out an unreadable line as a step the plan refuses (it used to end the list).
     const Run run = runCtl({"hop", hops, "--dry-run", "--changed-only", "--skip-bad", "--json"});
-    QCOMPARE(run.status, 1); // the bad line stays a failure of the list
-    QVERIFY2(run.err.contains("line 3: \"24OO\""), run.err.constData());
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.contains("skipped " + hops.toUtf8() + ": line 3: \"24OO\""), run.err.constData());
+    const QJsonObject last = QJsonDocument::fromJson(run.out.trimmed().split('\n').last()).object();
+    QCOMPARE(last.value("step").toInt(), 4);
+    QCOMPARE(last.value("of").toInt(), 4);
 
     const QString good = written(dir.filePath("good.txt"), "\xEF\xBB\xBF" "2400\n2403 MHz\n2.41 GHz\n");
     const Run dry = runCtl({"hop", good, "--dry-run", "--changed-only", "--json", "--port", "/dev/vantrel-no-port"});

@@ -247,6 +247,22 @@ void TestVantrelPlan::settingsFileAndTheOptionsAroundIt()
     const Run bad = runPlan({"--settings", dir.filePath("missing.json")});
     QCOMPARE(bad.status, 2);
     QVERIFY(bad.err.contains("missing.json"));
+
+    // The file's text is read as the window's box reads it, and said so when that may surprise.
+    QFile unit(dir.filePath("unit.json"));
+    QVERIFY(unit.open(QIODevice::WriteOnly));
+    unit.write(QByteArray(R"({"format": "vantrel-settings", "version": 1, "mux": "MuxL",
+        "checks": {"Enable": true, "Feedback": false, "IntN": false, "LowSpur": false, "MTLD": false,
+                   "PDpol": false, "Prescale8": true, "RefDbl": false, "Refdiv2": false, "TrackDivider": false},
+        "scrolls": {"ChrgPump": 7, "OutDivCont": 0, "Pwr": 3},
+        "texts": {"CPNo": "", "ForceD": "", "FoutText": "2.4G", "FrText": "10", "Rdivider": "1",
+                  "ResolutionText": "2500"}})"));
+    unit.close();
+    const Run noted = runPlan({"--settings", unit.fileName(), "--no-mute"});
+    QCOMPARE(noted.status, 0);
+    QVERIFY2(noted.err.contains("vantrel-plan: --settings " + unit.fileName().toUtf8()
+                                + ": FoutText \"2.4G\" is read as 2.4 MHz, as the panel would; write 2400"),
+             noted.err.constData());
 }
 
 // The decode of a set read back from the board undoes the packing: given the
