@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 #include <limits>
 
@@ -524,9 +525,12 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
 
 std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error)
 {
-    const QStringList words = text.split(QLatin1Char(','));
+    // As Copy Register Set writes them (a line each, CR LF), or on one line.
+    static const QRegularExpression separators(QStringLiteral("[,;\\s]+"));
+    const QStringList words = text.split(separators, Qt::SkipEmptyParts);
     if (words.size() != 6) {
-        error = QStringLiteral("--decode %1: expected six words, Reg0 first, separated by commas").arg(text);
+        error = QStringLiteral("--decode %1: expected six words, Reg0 first, separated by commas, blanks or line ends")
+                    .arg(echoed(text));
         return std::nullopt;
     }
     RegisterSet set{};
@@ -538,7 +542,7 @@ std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error)
         if (!value) {
             error = QStringLiteral("--decode: word %1 \"%2\" is not one to eight hexadecimal digits")
                         .arg(i)
-                        .arg(words[i].trimmed());
+                        .arg(echoed(words[i]));
             return std::nullopt;
         }
         // Each word carries its register number; a word out of place means
@@ -546,7 +550,7 @@ std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error)
         if ((*value & 7u) != static_cast<std::uint32_t>(i)) {
             error = QStringLiteral("--decode: word %1 \"%2\" is a register %3 word; give Reg0 to Reg5 in order")
                         .arg(i)
-                        .arg(words[i].trimmed())
+                        .arg(words[i])
                         .arg(*value & 7u);
             return std::nullopt;
         }
@@ -667,7 +671,8 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         QStringLiteral("Decode six register words as \"INIT from EE\" loads a set read back from the board: the "
                        "other options give the controls as they stand before (the reference above all, which the "
                        "words do not hold); prints the plan the window then shows. WORDS are Reg0 to Reg5, "
-                       "hexadecimal with or without 0x, separated by commas."),
+                       "hexadecimal with or without 0x, separated by commas, blanks or line ends, as Copy Register Set "
+                       "writes them."),
         QStringLiteral("WORDS")));
     addEeOptions(parser);
 

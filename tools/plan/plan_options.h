@@ -87,8 +87,9 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
                                        FrequencyTexts frequencies = FrequencyTexts::AsTheBoxes,
                                        std::optional<bool> forceIntN = std::nullopt);
 
-// Six words "W0,W1,...,W5", Reg0 first, hexadecimal with or without "0x";
-// nothing, with `error` naming the bad word, otherwise.
+// Six words "W0,W1,...,W5", Reg0 first, hexadecimal with or without "0x",
+// separated by commas, blanks or line ends (Copy Register Set writes a
+// "0x..." line each); nothing, with `error` naming the bad word, otherwise.
 std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error);
 
 // A settings file stands for the controls it holds: the options for those

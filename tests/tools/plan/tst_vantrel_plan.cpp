@@ -284,6 +284,9 @@ void TestVantrelPlan::decodeGivesTheWordsBack()
     QCOMPARE(plan.value(QStringLiteral("words")).toArray().size(), 6);
     // Tracking the decoded VCO ends cleared, as in the window.
     QCOMPARE(plan.value(QStringLiteral("settings")).toObject().value(QStringLiteral("TrackDivider")).toBool(), false);
+    // What Copy Register Set writes, and words between blanks, were refused.
+    for (const QString& form : {"0x" + words.join("\r\n0x") + "\r\n", words.join(' ')})
+        QCOMPARE(registers(runJson(arguments + QStringList{"--decode", form})), words);
 }
 
 void TestVantrelPlan::usageErrors_data()
