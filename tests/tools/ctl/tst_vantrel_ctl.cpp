@@ -11,6 +11,9 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include "board_harness.h"
 #include "program_run.h"
 
@@ -102,6 +105,7 @@ private slots:
     void stepsCarryTheirQuality();
     void chipOptionsTravelWithTheSweep();
     void readSaysWhichWordsItChanges();
+    void aDeviceNoGroupMayOpen();
 };
 
 void TestVantrelCtl::initTestCase()
@@ -691,6 +695,29 @@ void TestVantrelCtl::readSaysWhichWordsItChanges()
     const QJsonObject read = QJsonDocument::fromJson(run.out).object();
     QCOMPARE(read.value("read_back_differences").toArray().size(), 1);
     QCOMPARE(read.value("chip_options").toObject().value("BandSelectClockMode").toString(), QStringLiteral("high"));
+}
+
+// A device only root may open used to advise joining dialout, which would
+// not help. Needs root to make the device and setpriv to try it as nobody.
+void TestVantrelCtl::aDeviceNoGroupMayOpen()
+{
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (::geteuid() != 0 || setpriv.isEmpty())
+        QSKIP("needs root and setpriv");
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                  | QFile::ReadOther | QFile::ExeOther));
+    const QString device = dir.filePath("ttyRoot");
+    if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(4, 70)) != 0)
+        QSKIP("cannot make a device here");
+    QProcess ctl;
+    ctl.start(setpriv, {"--reuid=65534", "--regid=65534", "--clear-groups", VANTREL_CTL_EXE, "set", "--port", device});
+    QVERIFY(ctl.waitForFinished(kWaitMs));
+    QCOMPARE(ctl.exitCode(), 1);
+    const QByteArray err = ctl.readAllStandardError();
+    QVERIFY2(err.contains("permission denied: it belongs to root:root with mode 0600, and no group") &&
+                 !err.contains("usermod"),
+             err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestVantrelCtl)
