@@ -103,7 +103,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         return parsed;
     };
     if (!parser.parse(markNegativeNumbers(withoutOptionsBeforeSettings(arguments, valueOptions), valueOptions)))
-        return fail(parser.errorText());
+        return fail(parseErrorText(parser));
     if (std::optional<QString> text = helpOrVersionText(parser)) {
         parsed.message = *text;
         return parsed;
@@ -157,14 +157,14 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
             if (reading.value)
                 *targets[i] = *reading.value;
             else if (reading.error == "is not a number")
-                error = QStringLiteral("sweep: %1 is not a number (\"%2\")").arg(QString::fromLatin1(names[i]), positional[i]);
+                error = QStringLiteral("sweep: %1 is not a number (\"%2\")").arg(QString::fromLatin1(names[i]), echoed(positional[i]));
             else
                 error = QStringLiteral("sweep: %1 \"%2\" %3: give a number, in MHz or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
-                            .arg(QString::fromLatin1(names[i]), positional[i], QString::fromStdString(reading.error));
+                            .arg(QString::fromLatin1(names[i]), echoed(positional[i]), QString::fromStdString(reading.error));
             // The bounds are outputs for the board; the step may be anything a range allows.
             if (!error && i < 2 && *targets[i] < kMinBoardFrequencyMHz)
                 error = QStringLiteral("sweep: %1 \"%2\": give an output of at least 1 kHz; nothing is sent")
-                            .arg(QString::fromLatin1(names[i]), positional[i]);
+                            .arg(QString::fromLatin1(names[i]), echoed(positional[i]));
         }
     } else if (command == QLatin1String("hop")) {
         request.command = CtlRequest::Command::Hop;
@@ -172,7 +172,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         if (!error)
             request.hopFile = positional[0];
     } else {
-        error = QStringLiteral("unknown command \"%1\": give set, store, read, sweep or hop").arg(command);
+        error = QStringLiteral("unknown command \"%1\": give set, store, read, sweep or hop").arg(echoed(command));
     }
     if (error)
         return fail(*error);
@@ -205,7 +205,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
             wholeNumberIn(parser.value(QStringLiteral("dwell")), 0, static_cast<int>(kMaxDwell.count()));
         if (!ms)
             return fail(QStringLiteral("--dwell %1: expected whole milliseconds from 0 to %2")
-                            .arg(parser.value(QStringLiteral("dwell")))
+                            .arg(echoed(parser.value(QStringLiteral("dwell"))))
                             .arg(kMaxDwell.count()));
         request.dwell = std::chrono::milliseconds(*ms);
     }
@@ -216,7 +216,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         const std::optional<int> passes = wholeNumberIn(parser.value(QStringLiteral("repeat")), 1, kMostPasses);
         if (!passes)
             return fail(QStringLiteral("--repeat %1: expected a whole number from 1 to %2")
-                            .arg(parser.value(QStringLiteral("repeat")))
+                            .arg(echoed(parser.value(QStringLiteral("repeat"))))
                             .arg(kMostPasses));
         request.passes = *passes;
     }

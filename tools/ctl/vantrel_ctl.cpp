@@ -24,6 +24,7 @@
 #include "board_commands.h"
 #include "command_lines.h"
 #include "ctl_options.h"
+#include "echoed_text.h"
 #include "interrupt_watch.h"
 #include "line_end.h"
 #include "plan_report.h"
@@ -66,6 +67,12 @@ QStringList shownLines(const std::vector<std::string>& lines)
     for (const std::string& line : lines)
         shown << shownLine(line);
     return shown;
+}
+
+// What the board sent, as Latin-1 bytes, echoed: escaped and cut.
+QString boardText(const QString& text)
+{
+    return QString::fromLatin1(echoedText(text.toLatin1().toStdString(), kEchoedInputChars));
 }
 
 QString listed(const QStringList& lines) { return lines.isEmpty() ? QStringLiteral("none") : lines.join(QLatin1Char(' ')); }
@@ -138,7 +145,7 @@ public:
         : m_request(request), m_console(console), m_interrupts(interrupts), m_commands(m_link)
     {
         connect(&m_link, &SerialLink::userData, this,
-                [this](const QString& text) { m_console.err(QStringLiteral("board: user data ") + text); });
+                [this](const QString& text) { m_console.err(QStringLiteral("board: user data ") + boardText(text)); });
         connect(&m_link, &SerialLink::registerWord, this, [this](int, quint32, const QString& line) {
             m_console.err(QStringLiteral("board: ") + line.trimmed());
         });
@@ -149,16 +156,16 @@ public:
     {
         const PortTarget target = choosePort(m_request.port);
         if (!target.chosen) {
-            m_console.err(QStringLiteral("vantrel-ctl: --port %1 names no port").arg(m_request.port));
+            m_console.err(QStringLiteral("vantrel-ctl: --port %1 names no port").arg(echoed(m_request.port)));
             return false;
         }
         if (!target.canOpen()) {
-            m_console.err(QStringLiteral("vantrel-ctl: ") + target.error);
+            m_console.err(QStringLiteral("vantrel-ctl: ") + escaped(target.error));
             return false;
         }
         const OpenOutcome outcome = m_link.open(target.device);
         if (!outcome.opened)
-            m_console.err(QStringLiteral("vantrel-ctl: ") + outcome.message);
+            m_console.err(QStringLiteral("vantrel-ctl: ") + escaped(outcome.message));
         return outcome.opened;
     }
 
@@ -342,7 +349,7 @@ private:
     {
         const QString lines = QString::fromStdString(withLineFeeds(text.toStdString()));
         for (const QString& line : lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            m_console.err(QStringLiteral("board: ") + line);
+            m_console.err(QStringLiteral("board: ") + boardText(line));
     }
 
     void failOnTheWire(const QString& reason)
@@ -436,18 +443,18 @@ int sweep(const CtlRequest& request, Console& console, InterruptWatch& interrupt
     } else {
         QFile file(request.hopFile);
         if (!file.open(QIODevice::ReadOnly)) {
-            console.err(QStringLiteral("vantrel-ctl: cannot read %1: %2").arg(request.hopFile, file.errorString()));
+            console.err(QStringLiteral("vantrel-ctl: cannot read %1: %2").arg(echoed(request.hopFile), file.errorString()));
             return kExitFailed;
         }
         points = parseHopList(file.readAll().toStdString());
         // An unreadable line is a step that cannot go out: --skip-bad leaves it out too.
         if (request.skipBad && points.onlyBadLines()) {
             for (const std::string& bad : points.badLines)
-                console.err(QStringLiteral("vantrel-ctl: skipped %1: %2").arg(request.hopFile, QString::fromStdString(bad)));
+                console.err(QStringLiteral("vantrel-ctl: skipped %1: %2").arg(echoed(request.hopFile), QString::fromStdString(bad)));
             points.error.clear();
         }
         if (!points.ok())
-            points.error = request.hopFile.toStdString() + ": " + points.error;
+            points.error = echoed(request.hopFile).toStdString() + ": " + points.error;
     }
     if (!points.ok()) {
         console.err(QStringLiteral("vantrel-ctl: ") + QString::fromStdString(points.error));

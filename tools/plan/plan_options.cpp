@@ -83,19 +83,19 @@ std::optional<QString> readChipOptions(const QCommandLineParser& parser, Setting
             const std::optional<int> number = wholeNumberIn(text, 0, static_cast<int>(field.field.maxValue()));
             if (!number)
                 return QStringLiteral("--%1 %2: expected a whole number from 0 to %3")
-                    .arg(name, text).arg(field.field.maxValue());
+                    .arg(name, echoed(text)).arg(field.field.maxValue());
             field.set(chip, static_cast<std::uint32_t>(*number));
             continue;
         }
         const std::optional<std::uint32_t> code = field.codeNamed(text.trimmed().toStdString());
         if (!code || !field.choice(*code)->offered)
-            return QStringLiteral("--%1 %2: expected %3").arg(name, text, offeredWords(field));
+            return QStringLiteral("--%1 %2: expected %3").arg(name, echoed(text), offeredWords(field));
         field.set(chip, *code);
     }
     if (parser.isSet(QString::fromLatin1(kAuxOption))) {
         const QString text = parser.value(QString::fromLatin1(kAuxOption)).trimmed();
         if (text != QLatin1String("on") && text != QLatin1String("off"))
-            return QStringLiteral("--aux %1: expected on or off").arg(text);
+            return QStringLiteral("--aux %1: expected on or off").arg(echoed(text));
         chip.auxEnable = text == QLatin1String("on");
     }
     if (parser.isSet(QString::fromLatin1(kMuxCodeOption))) {
@@ -103,7 +103,7 @@ std::optional<QString> readChipOptions(const QCommandLineParser& parser, Setting
         const std::optional<int> code = wholeNumberIn(text, 0, static_cast<int>(MuxOut::AnalogLockDetect));
         if (!code || !isMuxOptionCode(static_cast<std::uint32_t>(*code)))
             return QStringLiteral("--mux-code %1: expected 1 (DVdd), 2 (DGND) or 5 (analog lock detect); the "
-                                  "other codes are --mux buttons").arg(text);
+                                  "other codes are --mux buttons").arg(echoed(text));
         // As in the window: choosing a code no button offers clears the buttons.
         chip.muxCode = static_cast<MuxOut>(*code);
         s.mux = MuxButton::NoneSelected;
@@ -118,7 +118,7 @@ std::optional<int> readInt(const QCommandLineParser& parser, const IntOption& op
     const std::optional<int> value = wholeNumberIn(text, option.low, option.high);
     if (!value)
         error = QStringLiteral("--%1 %2: expected a whole number from %3 to %4")
-                    .arg(option.name, text).arg(option.low).arg(option.high);
+                    .arg(option.name, echoed(text)).arg(option.low).arg(option.high);
     return value;
 }
 
@@ -229,6 +229,20 @@ std::optional<QString> boardFrequencyError(const QCommandLineParser& parser, con
 QString echoed(const QString& text)
 {
     return QString::fromLatin1(echoedText(text.toUtf8().toStdString(), kEchoedInputChars));
+}
+
+QString escaped(const QString& message)
+{
+    return QString::fromLatin1(echoedText(message.toUtf8().toStdString(), std::string::npos));
+}
+
+QString parseErrorText(const QCommandLineParser& parser)
+{
+    // The parser's own text quotes an unknown option as typed.
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty())
+        return QStringLiteral("unknown option \"%1\"").arg(echoed(unknown.first()));
+    return parser.errorText();
 }
 
 std::optional<int> wholeNumberIn(const QString& text, int low, int high)
@@ -414,7 +428,7 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
         const QString path = parser.value(QStringLiteral("settings"));
         const SettingsFileReading file = readSettingsFile(path);
         if (!file.settings)
-            return QStringLiteral("--settings %1: %2").arg(path, file.error);
+            return QStringLiteral("--settings %1: %2").arg(echoed(path), escaped(file.error));
         s = file.settings->settings;
         request.portText = file.settings->portText;
         request.loopBandwidth = file.settings->loopBandwidth;
@@ -424,7 +438,7 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
         const FrequencyReading reading = readFrequency(text.toStdString(), FrequencyUnit::kHz);
         if (!reading.value || !isLoopBandwidth(*reading.value))
             return QStringLiteral("--loop-bandwidth \"%1\": give a bandwidth of %2 to %3 kHz, in kHz or with a unit")
-                .arg(text, QString::fromStdString(plainNumber(kMinLoopBandwidthKHz)),
+                .arg(echoed(text), QString::fromStdString(plainNumber(kMinLoopBandwidthKHz)),
                      QString::fromStdString(plainNumber(kMaxLoopBandwidthKHz)));
         request.loopBandwidth.setKHz = *reading.value;
     }
@@ -500,7 +514,7 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
         const QString mux = parser.value(QStringLiteral("mux"));
         const std::optional<MuxButton> button = muxButtonNamed(mux.toStdString());
         if (!button)
-            return QStringLiteral("--mux %1: expected none, r, n or lock").arg(mux);
+            return QStringLiteral("--mux %1: expected none, r, n or lock").arg(echoed(mux));
         s.mux = *button;
         // A button takes its own code back, as clicking it does.
         s.chip.muxCode.reset();
@@ -610,7 +624,7 @@ std::optional<QString> readScanRange(const QCommandLineParser& parser, const QSt
         const FrequencyReading reading = readFrequency(texts[i].toStdString(), FrequencyUnit::MHz);
         if (!reading.value)
             return QStringLiteral("--scan: %1 \"%2\" %3: give a number, in MHz or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
-                .arg(QString::fromLatin1(names[i]), texts[i], QString::fromStdString(reading.error));
+                .arg(QString::fromLatin1(names[i]), echoed(texts[i]), QString::fromStdString(reading.error));
         values[i] = *reading.value;
     }
     // Each point sets the output; the rest would be of one plan, not of a scan.
@@ -685,13 +699,13 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
     QStringList scanRange;
     const QStringList given = withoutScanRange(arguments, scanRange);
     if (!parser.parse(withoutOptionsBeforeSettings(withAdviseCount(given), valueOptions)))
-        return fail(parser.errorText());
+        return fail(parseErrorText(parser));
     if (std::optional<QString> text = helpOrVersionText(parser)) {
         parsed.message = *text;
         return parsed;
     }
     if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first()));
+        return fail(QStringLiteral("unexpected argument: %1").arg(echoed(parser.positionalArguments().first())));
 
     PlanRequest request;
     if (const std::optional<QString> error = readPlanOptions(parser, request))
@@ -713,7 +727,7 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         const QString count = parser.value(QStringLiteral("advise"));
         const std::optional<int> n = wholeNumberIn(count, 1, kMostSuggestions);
         if (!n)
-            return fail(QStringLiteral("--advise %1: expected a whole number from 1 to %2").arg(count).arg(kMostSuggestions));
+            return fail(QStringLiteral("--advise %1: expected a whole number from 1 to %2").arg(echoed(count)).arg(kMostSuggestions));
         if (request.decode)
             return fail(QStringLiteral("--advise and --decode exclude each other: a suggestion's options change the "
                                        "options given, and a decoded set replaces them"));

@@ -67,6 +67,12 @@ struct ParsedCommandLine {
 // Input written back in a message: bytes outside printable ASCII as \xHH,
 // cut after kEchoedInputChars characters with "...".
 QString echoed(const QString& text);
+// A message that holds what was typed or read (a port's path, a settings
+// file's member), each byte outside printable ASCII escaped, not cut.
+QString escaped(const QString& message);
+
+// Why the command line could not be parsed, with an unknown option echoed.
+QString parseErrorText(const QCommandLineParser& parser);
 
 // An option's text as a whole number from low to high; nothing otherwise.
 std::optional<int> wholeNumberIn(const QString& text, int low, int high);

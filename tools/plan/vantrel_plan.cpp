@@ -101,7 +101,7 @@ int main(int argc, char* argv[])
             const vantrel::EeReport ee = vantrel::runEeRequest(parsed.request->ee, run);
             write(stdout, QByteArray::fromStdString(ee.output));
             if (!ee.failure.empty()) {
-                write(stderr, "vantrel-plan: " + QByteArray::fromStdString(ee.failure) + "\n");
+                write(stderr, "vantrel-plan: " + vantrel::escaped(QString::fromStdString(ee.failure)).toUtf8() + "\n");
                 eeFailed = true;
             }
         } else {

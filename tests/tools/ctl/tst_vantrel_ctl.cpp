@@ -463,8 +463,10 @@ void TestVantrelCtl::aReadBackThatIsNoSet_data()
         << QByteArray("0X00580005\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n")
         << "10" << "no word for register 1, 2, 3, 4";
     // These two waited 3 s for a Reg0 word and ended "No register set received" (4).
+    // With a line of control bytes first, which was echoed raw.
     QTest::addRow("an erased EEPROM: six words of all ones")
-        << QByteArray("0XFFFFFFFF\r\n").repeated(6) << "10" << "(an erased EEPROM, which reads all ones)";
+        << QByteArray("\x1b[2J\x07noise\r\n") + QByteArray("0XFFFFFFFF\r\n").repeated(6) << "10"
+        << "(an erased EEPROM, which reads all ones)";
     QTest::addRow("a store cut after Reg3 on an erased chip")
         << QByteArray("0X00580005\r\n0X0085003C\r\n0X00000003\r\n") + QByteArray("0XFFFFFFFF\r\n").repeated(3)
         << "10" << "no word for register 0, 1, 2: not a whole set";
@@ -495,6 +497,8 @@ void TestVantrelCtl::aReadBackThatIsNoSet()
     QVERIFY(pty.write(answer));
     QCOMPARE(ctl.finish(), 5);
     QVERIFY2(ctl.err.contains(message.toLatin1()) && !ctl.err.contains("differ"), ctl.err.constData());
+    for (const char c : ctl.err)
+        QVERIFY2(c == '\n' || (c >= 0x20 && c < 0x7F), ctl.err.constData());
     // Known from the answer itself, not from the 3 s wait for one.
     QVERIFY2(sinceAnswer.elapsed() < 2500, qPrintable(QString::number(sinceAnswer.elapsed())));
 }

@@ -302,6 +302,10 @@ void TestVantrelPlan::usageErrors_data()
     QTest::addRow("both divider options") << QStringList{"--divider", "1", "--auto-divider"} << "--auto-divider";
     QTest::addRow("best fraction in integer-N") << QStringList{"--int-n", "--best-fraction"} << "--best-fraction";
     QTest::addRow("stray argument") << QStringList{"2320.5"} << "2320.5";
+    // Echoed raw, and whole, before.
+    QTest::addRow("an unknown option with a control byte") << QStringList{"--fo\x1bo"} << "unknown option \"fo\\x1Bo\"";
+    QTest::addRow("a long stray argument, cut") << QStringList{QString(200, 'x')}
+                                                << "unexpected argument: " + QString(80, 'x') + "...\n";
     const QString words = QStringLiteral("00740640,0800FD01,18004E42,00000003,0085003C,00580005");
     QTest::addRow("five words to decode") << QStringList{"--decode", words.section(',', 0, 4)} << "six words";
     QTest::addRow("a word that is not hexadecimal")
