@@ -54,8 +54,10 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         "                              reference, so the other plan options are refused\n"
         "  sweep START STOP STEP       plan and send each frequency in MHz from START to STOP (STEP may be\n"
         "                              negative)\n"
-        "  hop FILE                    plan and send each frequency of FILE: one in MHz a line, optionally\n"
-        "                              \",MS\" for that line's dwell; blank lines and \"#\" comments allowed\n\n"
+        "  hop FILE                    plan and send each frequency of FILE (a regular file, or - for\n"
+        "                              standard input, of at most 100001 lines and 16 MiB): one in MHz a\n"
+        "                              line, optionally \", MS\" for that line's dwell; blank lines and \"#\"\n"
+        "                              comments allowed\n\n"
         "Frequencies (--fout, --ref, START, STOP, STEP and hop lines) are in MHz and --resolution in Hz,\n"
         "or take a unit: Hz, kHz, MHz, GHz, or k, M, G, in any case, with or without a blank (2.4G,\n"
         "\"100 kHz\"). Anything else after the number is a usage error, and nothing is sent.\n\n"
@@ -168,7 +170,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         }
     } else if (command == QLatin1String("hop")) {
         request.command = CtlRequest::Command::Hop;
-        error = expectArguments(1, "one hop file");
+        error = expectArguments(1, "one hop file, or - for standard input");
         if (!error)
             request.hopFile = positional[0];
     } else {

@@ -25,6 +25,7 @@
 #include "command_lines.h"
 #include "ctl_options.h"
 #include "echoed_text.h"
+#include "hop_file.h"
 #include "interrupt_watch.h"
 #include "line_end.h"
 #include "plan_report.h"
@@ -423,6 +424,8 @@ int dryRun(const CtlRequest& request, Console& console, const std::vector<SweepS
     StepReport report(usable, points, request.passes);
     RegisterSet previous{};
     for (std::size_t i = 0; i < usable.size(); ++i) {
+        if (const std::optional<int> status = signalledBeforeSending(console))
+            return *status;
         const std::vector<std::string> lines =
             SweepRunner::stepLines(previous, usable[i].set, i == 0, request.changedOnly);
         previous = usable[i].set;
@@ -441,12 +444,18 @@ int sweep(const CtlRequest& request, Console& console, InterruptWatch& interrupt
     if (request.command == CtlRequest::Command::Sweep) {
         points = linearSweep(request.start, request.stop, request.step);
     } else {
-        QFile file(request.hopFile);
-        if (!file.open(QIODevice::ReadOnly)) {
-            console.err(QStringLiteral("vantrel-ctl: cannot read %1: %2").arg(echoed(request.hopFile), file.errorString()));
+        const HopFileReading file = readHopFile(request.hopFile, interrupts);
+        const QString name = request.hopFile == QLatin1String("-") ? QStringLiteral("standard input") : echoed(request.hopFile);
+        if (file.signalNumber != 0) {
+            console.err(QStringLiteral("vantrel-ctl: interrupted by %1 while reading %2; nothing sent")
+                            .arg(InterruptWatch::signalName(file.signalNumber), name));
+            return InterruptWatch::exitStatus(file.signalNumber);
+        }
+        if (!file.text) {
+            console.err(QStringLiteral("vantrel-ctl: cannot read %1: %2; nothing sent").arg(name, file.error));
             return kExitFailed;
         }
-        points = parseHopList(file.readAll().toStdString());
+        points = parseHopList(*file.text);
         // An unreadable line is a step that cannot go out: --skip-bad leaves it out too.
         if (request.skipBad && points.onlyBadLines()) {
             for (const std::string& bad : points.badLines)
@@ -485,6 +494,9 @@ int sweep(const CtlRequest& request, Console& console, InterruptWatch& interrupt
         console.err(QStringLiteral("vantrel-ctl: no step left to send; nothing sent"));
         return kExitFailed;
     }
+    // Planning a long list takes a while: a signal meanwhile ends it, dry run or not.
+    if (const std::optional<int> status = signalledBeforeSending(console))
+        return *status;
     if (request.dryRun)
         return dryRun(request, console, usable, count);
     BoardRun run(request, console, interrupts);

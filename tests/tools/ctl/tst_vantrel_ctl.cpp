@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/types.h>
 
 #include "board_harness.h"
 #include "program_run.h"
@@ -20,6 +21,7 @@
 namespace {
 
 constexpr int kWaitMs = 15000;
+constexpr int kMaxHopLinesSeen = 100001; // a header and 100000 frequencies
 
 Run runCtl(const QStringList& arguments) { return runProgram(QStringLiteral(VANTREL_CTL_EXE), arguments, kWaitMs); }
 
@@ -106,6 +108,9 @@ private slots:
     void chipOptionsTravelWithTheSweep();
     void readSaysWhichWordsItChanges();
     void aDeviceNoGroupMayOpen();
+    void aHopListIsBounded_data();
+    void aHopListIsBounded();
+    void aSignalEndsTheReadOfAHopList();
 };
 
 void TestVantrelCtl::initTestCase()
@@ -722,6 +727,56 @@ void TestVantrelCtl::aDeviceNoGroupMayOpen()
     QVERIFY2(err.contains("permission denied: it belongs to root:root with mode 0600, and no group") &&
                  !err.contains("usermod"),
              err.constData());
+}
+
+// A hop list is a regular file or standard input, of a bounded size: a FIFO
+// blocked for ever, /dev/zero grew to gigabytes.
+void TestVantrelCtl::aHopListIsBounded_data()
+{
+    QTest::addColumn<QString>("file");  // "fifo", a path, or "-" for standard input
+    QTest::addColumn<QString>("input"); // standard input: a path, or "lines" for a file of 100002 lines
+    QTest::addColumn<QString>("message");
+    QTest::addRow("a FIFO") << "fifo" << QString() << "it is a pipe, not a regular file; give - to read";
+    QTest::addRow("a device") << "/dev/zero" << QString() << "/dev/zero: it is a device, not a regular file";
+    QTest::addRow("endless bytes on standard input")
+        << "-" << "/dev/zero" << "cannot read standard input: it holds more than 16 MiB";
+    QTest::addRow("too many lines on standard input")
+        << "-" << "lines" << "cannot read standard input: it holds more than 100001 lines";
+}
+
+void TestVantrelCtl::aHopListIsBounded()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, input);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    if (file == "fifo") {
+        file = dir.filePath("fifo");
+        QVERIFY(::mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
+    }
+    if (input == "lines")
+        input = written(dir.filePath("lines.txt"), QByteArray("2400\n").repeated(kMaxHopLinesSeen + 1));
+    CtlProcess ctl;
+    if (!input.isEmpty())
+        ctl.process.setStandardInputFile(input);
+    QVERIFY(ctl.start({"hop", file, "--dry-run"}));
+    QCOMPARE(ctl.finish(), 1);
+    QVERIFY2(ctl.err.contains(message.toUtf8()) && ctl.err.contains("nothing sent"), ctl.err.constData());
+    QCOMPARE(ctl.process.readAllStandardOutput(), QByteArray());
+}
+
+// Ctrl-C and SIGTERM went unheard while the list was read.
+void TestVantrelCtl::aSignalEndsTheReadOfAHopList()
+{
+    CtlProcess ctl;
+    QVERIFY(ctl.start({"hop", "-", "--dry-run"}));
+    // More than a pipe holds: once it is all written, the program is reading, its handlers in place.
+    QVERIFY(ctl.process.write(QByteArray("2400\n").repeated(40000)));
+    QTRY_VERIFY_WITH_TIMEOUT(ctl.process.bytesToWrite() == 0, kWaitMs);
+    ctl.signal(SIGINT);
+    QCOMPARE(ctl.finish(), 130);
+    QVERIFY2(ctl.err.contains("interrupted by SIGINT while reading standard input; nothing sent"), ctl.err.constData());
+    QCOMPARE(ctl.process.readAllStandardOutput(), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestVantrelCtl)
