@@ -53,10 +53,9 @@ BandPoint shownPoint(BandPoint point)
 
 QByteArray scanLine(const BandPoint& point, bool json)
 {
-    const BandPoint shown = shownPoint(point);
     if (json)
-        return QJsonDocument(scanPointObject(shown)).toJson(QJsonDocument::Compact) + '\n';
-    return QByteArray::fromStdString(bandScanCsvLine(shown)) + '\n';
+        return QJsonDocument(scanPointObject(shownPoint(point))).toJson(QJsonDocument::Compact) + '\n';
+    return QByteArray::fromStdString(bandScanCsvLine(point)) + '\n';
 }
 
 } // namespace vantrel

@@ -20,12 +20,12 @@ BandScan runScanRequest(const PlanRequest& request);
 QJsonObject scanPointObject(const BandPoint& point);
 
 // The point's numbers as the texts show them (the error to the listing's
-// 0.01 Hz, kHz to the Hz, dB to 0.1), for CSV and JSON alike: the values a
-// program reads carry no binary noise (-2.27e-07 Hz for an exact plan).
+// 0.01 Hz, kHz to the Hz, dB to 0.1), for JSON: no binary noise (-2.27e-07
+// Hz for an exact plan).
 BandPoint shownPoint(BandPoint point);
 
-// One line of output for the point, ended by LF: CSV, or JSON with `json`,
-// of its shownPoint.
+// One line of output for the point, ended by LF: CSV, as the band map's
+// Save CSV writes it, or JSON of its shownPoint with `json`.
 QByteArray scanLine(const BandPoint& point, bool json);
 
 } // namespace vantrel
