@@ -66,10 +66,11 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         "before are done. Ctrl-C (or SIGTERM, SIGHUP, Ctrl-\\ SIGQUIT, a closed standard output) ends it once\n"
         "the step in flight has gone out whole, Reg0 last; set and store finish their set. A second signal\n"
         "ends at once.\n\n"
-        "Exit status: 0 done; 1 a plan that stopped or was refused (nothing sent), a bad step, a port\n"
-        "that could not be opened or was lost, or standard output that could not be written; 2 a usage\n"
-        "error; 3 with --strict, a set or store whose plan breaks a chip limit (nothing sent); 4 no\n"
-        "register set came back in time; 5 the set read back is not a whole set of registers 0 to 5, or\n"
+        "Exit status: 0 done; 1 a plan that stopped or was refused (nothing sent), a bad step or hop list,\n"
+        "a port that could not be opened or was lost, or standard output that could not be written; 2 a\n"
+        "usage error (a range that is none, an output or reference below 1 kHz among them); 3 with --strict,\n"
+        "a set or store whose plan breaks a chip limit (nothing sent); 4 no register set came back in time;\n"
+        "5 the set read back is not a whole set of registers 0 to 5 (an erased EEPROM), gives no plan, or\n"
         "its plan stops; 128 + the signal's number when stopped by one: 129 SIGHUP, 130 SIGINT (Ctrl-C),\n"
         "131 SIGQUIT (Ctrl-\\), 143 SIGTERM."));
     parser.addVersionOption();
