@@ -3,7 +3,6 @@
 // window button offers.
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -459,11 +458,11 @@ int sweep(const CtlRequest& request, Console& console, InterruptWatch& interrupt
         // An unreadable line is a step that cannot go out: --skip-bad leaves it out too.
         if (request.skipBad && points.onlyBadLines()) {
             for (const std::string& bad : points.badLines)
-                console.err(QStringLiteral("vantrel-ctl: skipped %1: %2").arg(echoed(request.hopFile), QString::fromStdString(bad)));
+                console.err(QStringLiteral("vantrel-ctl: skipped %1: %2").arg(name, QString::fromStdString(bad)));
             points.error.clear();
         }
         if (!points.ok())
-            points.error = echoed(request.hopFile).toStdString() + ": " + points.error;
+            points.error = name.toStdString() + ": " + points.error;
     }
     if (!points.ok()) {
         console.err(QStringLiteral("vantrel-ctl: ") + QString::fromStdString(points.error));
