@@ -19,7 +19,8 @@
 namespace vantrel {
 namespace {
 
-constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
+constexpr std::size_t kMiB = std::size_t{1024} * 1024;
 
 // The text read so far, and whether it went past a bound.
 class BoundedText {
@@ -38,7 +39,7 @@ public:
                 .arg(kMaxHopLines)
                 .arg(kMaxHopLines - 1);
         if (m_text.size() > kMaxHopBytes)
-            return QStringLiteral("it holds more than %1 MiB, more than a hop list").arg(kMaxHopBytes / (1024 * 1024));
+            return QStringLiteral("it holds more than %1 MiB, more than a hop list").arg(kMaxHopBytes / kMiB);
         return {};
     }
     std::string take() { return std::move(m_text); }

@@ -561,7 +561,7 @@ void TestVantrelPlan::jsonNumbersAsTheTextShowsThem()
         }
         const QJsonArray items = value.isObject() ? QJsonArray::fromVariantList(value.toObject().toVariantMap().values())
                                                   : value.toArray();
-        for (const QJsonValue& item : items)
+        for (const auto& item : items)
             walk(item);
     };
     // One indented object, or one object a line for --scan.
