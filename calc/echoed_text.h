@@ -16,4 +16,7 @@ namespace vantrel {
 // \xHH, and "..." is added.
 std::string echoedText(std::string_view raw, std::size_t maxChars);
 
+// How much of an input the command-line tools' messages echo.
+inline constexpr std::size_t kEchoedInputChars = 80;
+
 } // namespace vantrel

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "echoed_text.h"
 #include "number_reader.h"
 
 namespace vantrel {
@@ -74,7 +75,7 @@ FrequencyReading readFrequency(std::string_view text, FrequencyUnit unit)
     if (!rest.empty()) {
         reading.unit = unitNamed(rest);
         if (!reading.unit)
-            return failure("has \"" + std::string(rest) + "\" after the number, which is no unit");
+            return failure("has \"" + echoedText(rest, kEchoedInputChars) + "\" after the number, which is no unit");
     }
     const int shift = reading.unit ? powerOfTen(*reading.unit) - powerOfTen(unit) : 0;
     if (shift != 0) {

@@ -3,7 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <variant>
 
+#include "echoed_text.h"
 #include "frequency_units.h"
 #include "number_format.h"
 #include "number_reader.h"
@@ -23,9 +25,13 @@ std::optional<T> wholeNumber(std::string_view text)
     return value;
 }
 
-SweepPoints failure(std::string error) { return {{}, std::move(error)}; }
+SweepPoints failure(std::string error) { return {{}, std::move(error), {}}; }
 
 std::string lineError(int line, std::string_view what) { return "line " + std::to_string(line) + ": " + std::string(what); }
+
+// A hop line's text in a message: quoted, escaped and cut, as the line may be
+// any bytes of any length.
+std::string quoted(std::string_view text) { return "\"" + echoedText(text, kEchoedInputChars) + "\""; }
 
 } // namespace
 
@@ -56,6 +62,46 @@ SweepPoints linearSweep(double start, double stop, double step, RangeNames names
     return sweep;
 }
 
+namespace {
+
+// A decimal comma would make "2400,5" 2400.5 MHz; the list reads it as a dwell.
+bool ambiguousComma(std::string_view line, std::size_t comma)
+{
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return comma > 0 && comma + 1 < line.size() && digit(line[comma - 1]) && digit(line[comma + 1]);
+}
+
+// The point of one line that is neither blank nor a comment, or why it is none.
+std::variant<SweepPoint, std::string> hopLine(std::string_view line, int number)
+{
+    const std::size_t comma = line.find(',');
+    const std::string_view frequency = withoutBlanksAround(line.substr(0, comma));
+    const std::optional<double> mhz = readFrequency(frequency, FrequencyUnit::MHz).value;
+    if (!mhz)
+        return lineError(number, quoted(frequency) + " is not a frequency in MHz or with a unit (Hz, kHz, MHz, GHz)");
+    if (*mhz < kMinBoardFrequencyMHz)
+        return lineError(number, quoted(frequency) + " is below 1 kHz, no output for a board");
+    SweepPoint point{*mhz, std::nullopt, number, 0};
+    if (comma == std::string_view::npos)
+        return point;
+    const std::string_view dwell = withoutBlanksAround(line.substr(comma + 1));
+    const std::optional<long long> ms = wholeNumber<long long>(dwell);
+    if (!ms || *ms < 0 || *ms > kMaxDwell.count())
+        return lineError(number, quoted(dwell) + " is not a dwell in whole milliseconds from 0 to "
+                                     + std::to_string(kMaxDwell.count()));
+    if (ambiguousComma(line, comma)) {
+        // Both read as numbers, so they are safe to show whole.
+        const std::string f(frequency);
+        const std::string d(dwell);
+        return lineError(number, quoted(line) + " is ambiguous: write " + f + "." + d + " for a frequency or \"" + f
+                                     + ", " + d + "\" for a " + d + " ms dwell");
+    }
+    point.dwell = std::chrono::milliseconds(*ms);
+    return point;
+}
+
+} // namespace
+
 SweepPoints parseHopList(std::string_view text)
 {
     SweepPoints hops;
@@ -73,27 +119,21 @@ SweepPoints parseHopList(std::string_view text)
         line = withoutBlanksAround(line);
         if (line.empty())
             continue;
-
-        const std::size_t comma = line.find(',');
-        const std::string_view frequency = withoutBlanksAround(line.substr(0, comma));
-        const std::optional<double> mhz = readFrequency(frequency, FrequencyUnit::MHz).value;
-        if (!mhz || *mhz <= 0)
-            return failure(lineError(number, "\"" + std::string(frequency)
-                                                 + "\" is not a frequency in MHz or with a unit (Hz, kHz, MHz, GHz)"));
-        SweepPoint point{*mhz, std::nullopt, number, static_cast<int>(hops.points.size()) + 1};
-        if (comma != std::string_view::npos) {
-            const std::string_view dwell = withoutBlanksAround(line.substr(comma + 1));
-            const std::optional<long long> ms = wholeNumber<long long>(dwell);
-            if (!ms || *ms < 0 || *ms > std::numeric_limits<int>::max())
-                return failure(lineError(number, "\"" + std::string(dwell) + "\" is not a dwell in whole milliseconds"));
-            point.dwell = std::chrono::milliseconds(*ms);
-        }
-        if (hops.points.size() == kMaxSweepPoints)
+        if (hops.count() == kMaxSweepPoints)
             return failure(lineError(number, "more than " + std::to_string(kMaxSweepPoints) + " frequencies"));
-        hops.points.push_back(point);
+        std::variant<SweepPoint, std::string> read = hopLine(line, number);
+        if (SweepPoint* point = std::get_if<SweepPoint>(&read)) {
+            // A bad line keeps its place, so that the steps after it keep their numbers.
+            point->ordinal = static_cast<int>(hops.count()) + 1;
+            hops.points.push_back(*point);
+        } else {
+            hops.badLines.push_back(std::move(std::get<std::string>(read)));
+        }
     }
-    if (hops.points.empty())
-        return failure("the hop list holds no frequency");
+    if (!hops.badLines.empty())
+        hops.error = hops.badLines.front();
+    else if (hops.points.empty())
+        hops.error = "the hop list holds no frequency";
     return hops;
 }
 

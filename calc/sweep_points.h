@@ -21,8 +21,16 @@ struct SweepPoint {
 struct SweepPoints {
     std::vector<SweepPoint> points;
     std::string error; // empty when the points are good
+    // A hop list's unreadable lines, "line 3: ...", each in its place among
+    // the points' ordinals; `error` is the first of them when nothing worse
+    // is wrong, and `points` holds the lines that were read.
+    std::vector<std::string> badLines;
 
     bool ok() const { return error.empty(); }
+    // Whether only unreadable lines are wrong, which --skip-bad leaves out.
+    bool onlyBadLines() const { return !badLines.empty() && error == badLines.front(); }
+    // The points a list held, its unreadable lines among them.
+    std::size_t count() const { return points.size() + badLines.size(); }
 };
 
 // A range of output frequencies: start, stop and the step between them.
@@ -37,6 +45,13 @@ struct FrequencyRange {
 // A sweep holds at most this many points; more is taken for a typing slip.
 inline constexpr std::size_t kMaxSweepPoints = 100'000;
 
+// An output below 1 kHz, or a reference, is taken for a typing slip and
+// never planned for a board: the chip makes 35 MHz at least.
+inline constexpr double kMinBoardFrequencyMHz = 0.001;
+// The coarsest output step a plan for a board takes (the finest is any
+// step above 0 Hz): no step can be coarser than the chip's highest output.
+inline constexpr double kMaxBoardResolutionHz = 4400e6;
+
 // What the errors of a range call it and its members: a sweep of steps, a
 // band scan of points.
 struct RangeNames {
@@ -48,10 +63,14 @@ struct RangeNames {
 // rounding). The step may be negative, from a start above the stop.
 SweepPoints linearSweep(double startMHz, double stopMHz, double stepMHz, RangeNames names = {});
 
+// The longest dwell of a step, a day: more is taken for a typing slip.
+inline constexpr std::chrono::milliseconds kMaxDwell{86'400'000};
+
 // One frequency a line, in MHz or with a unit ("2403 MHz", "2.403G"),
 // optionally ",MS" for that line's dwell in milliseconds. Blank lines, text
 // from "#" on and a UTF-8 byte order mark are ignored. A bad line is an
-// error naming its number.
+// error naming its number, and so is "2400,5", which may be meant as 2400.5
+// MHz: a dwell takes a blank after the comma ("2400, 5").
 SweepPoints parseHopList(std::string_view text);
 
 // The point's frequency as typed into the output frequency box.

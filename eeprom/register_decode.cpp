@@ -1,5 +1,6 @@
 #include "register_decode.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "hex_codec.h"
@@ -7,6 +8,7 @@
 #include "number_reader.h"
 #include "register_layout.h"
 #include "rounding.h"
+#include "sweep_plan.h"
 
 namespace vantrel {
 namespace {
@@ -112,7 +114,26 @@ DecodedRegisterSet decodeRegisterSet(const RegisterSet& set, std::string_view fr
     d.label6Caption = "Fcomp " + plainNumber(p.fcomp);
     d.resolutionText = generalNumber(p.resolution);
     d.foutText = generalNumber(p.fout);
+
+    // What the steps above could not compute is the previous plan's: a
+    // frequency from the command line or the window, not the board's.
+    std::vector<std::string> problems;
+    if (!(p.fr > 0))
+        problems.emplace_back("a reference of " + plainNumber(p.fr) + " MHz");
+    if (p.r == 0)
+        problems.emplace_back("R counter 0");
+    if (!d.intN && p.denom == 0)
+        problems.emplace_back("MOD 0 in fractional mode");
+    if (problems.empty() && !(p.fout > 0 && std::isfinite(p.fout)))
+        problems.emplace_back("an output of " + plainNumber(p.fout) + " MHz");
+    for (const std::string& problem : problems)
+        d.problem += (d.problem.empty() ? "" : "; ") + problem;
     return d;
+}
+
+std::string decodeProblem(const RegisterSet& set, std::string_view frText)
+{
+    return decodeRegisterSet(set, frText, PlanValues{}).problem;
 }
 
 Settings decodedSettings(const DecodedRegisterSet& d, Settings s)
@@ -162,6 +183,18 @@ std::string readBackMessage(const std::vector<WordDifference>& differences)
     return text;
 }
 
+std::string noCompletePlanMessage(std::string_view reason)
+{
+    return "The set read back gives no complete plan: " + std::string(reason);
+}
+
+std::string readBackText(const PlanSession& session, const std::vector<WordDifference>& differences)
+{
+    if (session.result().outcome != PlanOutcome::Complete)
+        return noCompletePlanMessage(planStopReason(session.result()));
+    return readBackMessage(differences);
+}
+
 std::string notAWholeSet(const RegisterSet& set)
 {
     std::string missing;
@@ -171,8 +204,10 @@ std::string notAWholeSet(const RegisterSet& set)
     }
     if (missing.empty())
         return {};
-    return "the board sent no word for register " + missing
-           + ": not a whole set of registers 0 to 5 (an erased or invalid EEPROM?)";
+    // An erased EEPROM reads all ones: six words of register 7.
+    const bool erased = std::all_of(set.begin(), set.end(), [](std::uint32_t word) { return word == 0xFFFFFFFFu; });
+    return "the board sent no word for register " + missing + ": not a whole set of registers 0 to 5 ("
+           + (erased ? "an erased EEPROM, which reads all ones" : "an erased or invalid EEPROM") + ")";
 }
 
 std::vector<WordDifference> loadRegisterSet(PlanSession& session, const RegisterSet& set)

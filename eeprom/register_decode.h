@@ -53,11 +53,20 @@ struct DecodedRegisterSet {
     std::string label6Caption;  // "Fcomp " + plain form of Fcomp
     std::string resolutionText; // general number form of Resolution
     std::string foutText;       // general number form of Fout
+
+    // Why the words give no plan of their own, the steps above having kept
+    // values of the plan before: "R counter 0", "MOD 0 in fractional mode",
+    // "an output of 0 MHz", joined by "; ". Empty when they give one.
+    std::string problem;
 };
 
 // Decodes all six words. frText is the reference box's text, read by the
 // leading-number rule.
 DecodedRegisterSet decodeRegisterSet(const RegisterSet& set, std::string_view frText, const PlanValues& previous);
+
+// DecodedRegisterSet::problem of the set decoded with this reference text:
+// empty when the words give a plan of their own.
+std::string decodeProblem(const RegisterSet& set, std::string_view frText);
 
 // The controls as the decode leaves them before its final run: `settings`
 // with the decoded check boxes, MUXOUT button, scroll positions, chip
@@ -77,10 +86,19 @@ std::vector<WordDifference> wordDifferences(const RegisterSet& read, const Regis
 // 0085003C"; empty when there is no difference.
 std::string readBackMessage(const std::vector<WordDifference>& differences);
 
+// What a read-back whose rebuilt plan stopped says instead of comparing
+// words, which would be those of the plan before: "The set read back gives
+// no complete plan: More than 12 bits needed for fractional registers".
+std::string noCompletePlanMessage(std::string_view reason);
+// What a read-back loaded into `session` says: noCompletePlanMessage when
+// its plan stopped, otherwise readBackMessage of `differences`.
+std::string readBackText(const PlanSession& session, const std::vector<WordDifference>& differences);
+
 // Why a set read back cannot stand for the board's set, or empty when it
 // can. Each word is kept under its low three bits, so a register that never
-// came holds another's word, or none: "the board sent no word for register
-// 1, 2: not a whole set of registers 0 to 5 (an erased or invalid EEPROM?)".
+// came holds another's word, or none (an answer with words of register 6 or
+// 7 holds all ones there): "the board sent no word for register 1, 2: not a
+// whole set of registers 0 to 5 (an erased or invalid EEPROM)".
 std::string notAWholeSet(const RegisterSet& set);
 
 // "INIT from EE" answered with `set`, on a session: the decode of the

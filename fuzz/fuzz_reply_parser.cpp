@@ -34,6 +34,13 @@ void checkEvents(const std::vector<ReplyEvent>& events)
             for (std::size_t r = 0; r < event.set.size(); ++r)
                 VANTREL_FUZZ_CHECK(event.set[r] == lastWord[r]);
             break;
+        case ReplyEvent::Kind::NoSet:
+            // It follows the word that ended its answer, and holds each
+            // register's word of that answer, or kNoWord: no word out of place.
+            VANTREL_FUZZ_CHECK(i > 0 && events[i - 1].kind == ReplyEvent::Kind::RegisterWord);
+            for (std::size_t r = 0; r < event.set.size(); ++r)
+                VANTREL_FUZZ_CHECK(event.set[r] == vantrel::kNoWord || (event.set[r] & 7u) == r);
+            break;
         case ReplyEvent::Kind::UserData:
             VANTREL_FUZZ_CHECK(event.text.size() <= 8);
             break;

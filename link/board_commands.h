@@ -41,7 +41,8 @@ public:
 
     // True from a command's start until its last pause has passed or it was cut short.
     bool isBusy() const { return m_sender.isBusy(); }
-    // True from the INIT request until a set is decoded or the wait times out.
+    // True from the INIT request until a set (or an answer that is none)
+    // came or the wait times out.
     bool isInitPending() const { return m_initTimer.isActive(); }
     // The last line that went out whole, CR LF included; empty before any.
     const std::string& lastLineSent() const { return m_sender.lastWritten(); }

@@ -8,6 +8,7 @@
 
 #ifdef Q_OS_UNIX
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,6 +66,17 @@ bool findHeldLock(const QString& location, PortOpenFailure& failure)
     return false;
 }
 
+QString ownerName(uid_t uid)
+{
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return QString::number(uid);
+    return QString::fromLocal8Bit(found->pw_name);
+}
+
 QString groupName(gid_t gid)
 {
     long size = ::sysconf(_SC_GETGR_R_SIZE_MAX);
@@ -91,6 +103,12 @@ QString portOpenMessage(const QString& device, const PortOpenFailure& failure)
             + QStringLiteral("permission denied. Give your user access to the group %1 "
                              "(sudo usermod -aG %1 $USER), then log out and in again")
                   .arg(failure.group.isEmpty() ? QStringLiteral("dialout") : failure.group);
+    case PortOpenFailure::Kind::NoGroupAccess:
+        return lead
+            + QStringLiteral("permission denied: it belongs to %1, and no group a user should join can open it. "
+                             "An administrator can give it a group with read and write access, such as dialout "
+                             "(a udev rule)")
+                  .arg(failure.detail);
     case PortOpenFailure::Kind::LockedByProgram: {
         QString holder;
         if (failure.pid > 0 && !failure.program.isEmpty())
@@ -135,8 +153,16 @@ PortOpenFailure diagnosePortOpen(const QString& device, QSerialPort::SerialPortE
         if (exists && ::access(QFile::encodeName(location).constData(), R_OK | W_OK) != 0) {
             failure.kind = PortOpenFailure::Kind::NoPermission;
             failure.group = groupName(status.st_gid);
-            if (failure.group == QLatin1String("root"))
+            // Joining root's group, or a group the mode gives no access, is no remedy.
+            const bool groupMayOpen = (status.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+            if (failure.group == QLatin1String("root") || !groupMayOpen) {
+                failure.kind = PortOpenFailure::Kind::NoGroupAccess;
+                const QString group = failure.group.isEmpty() ? QString::number(status.st_gid) : failure.group;
+                failure.detail = QStringLiteral("%1:%2 with mode %3")
+                                     .arg(ownerName(status.st_uid), group)
+                                     .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'));
                 failure.group.clear();
+            }
             return failure;
         }
         // Opened for exclusive use by a program that takes no lock file.

@@ -13,6 +13,9 @@ struct PortOpenFailure {
     enum class Kind {
         NotASerialPort,  // a regular file, a folder, /dev/null: `detail` says which
         NoPermission,    // the user may not open the device: `group` owns it
+        // Nor would joining a group help (root:root, mode 0600): `detail` says
+        // "root:root with mode 0600".
+        NoGroupAccess,
         LockedByProgram, // another program holds the port's lock file
         Other,           // `detail` is the system's own text
     };

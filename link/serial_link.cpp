@@ -81,7 +81,10 @@ void SerialLink::onReadyRead()
         case ReplyEvent::Kind::RegisterWord:
             emit registerWord(event.index, event.value, fromLatin1(event.text));
             break;
+        // An answer that is no set goes the same way, so that whoever waits
+        // for the set hears of it at once and refuses it as no whole set.
         case ReplyEvent::Kind::Decode:
+        case ReplyEvent::Kind::NoSet:
             emit decodeRequested(event.set);
             break;
         }

@@ -53,7 +53,9 @@ signals:
     // text1Line is "Reg  5 580005" with CR LF, to be appended to Text1.
     void registerWord(int index, quint32 value, const QString& text1Line);
     // A Reg0 word completed a set: the words of Reg0..Reg5 as they stood
-    // when that line was handled, for the receiver to decode now.
+    // when that line was handled, for the receiver to decode now. Also an
+    // answer with a word of register 6 or 7, as an erased EEPROM gives: its
+    // own words, kNoWord where none came, which notAWholeSet refuses.
     void decodeRequested(const vantrel::RegisterSet& set);
     // Emitted once per opened port; the port is already closed.
     void portLost(const QString& reason);

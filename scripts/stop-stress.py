@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Stops vantrel-ctl at random instants against the virtual board and reads
-the board's log: whatever the stop (SIGINT, SIGTERM, SIGHUP, a closed
+the board's log: whatever the stop (SIGINT, SIGTERM, SIGHUP, SIGQUIT, a closed
 standard output, a lost port), the board must end on a whole set, Reg0 last,
 and what the program said it sent must be what the board received.
 
@@ -70,7 +70,7 @@ def whole_steps(received, store):
 def trial(tools, rng, number, hop_file):
     board = Board(tools)
     kind = rng.choice(["set", "store", "sweep", "sweep-changed", "sweep-divider", "hop"])
-    stop = rng.choice(["SIGINT", "SIGTERM", "SIGHUP", "stdout", "port"])
+    stop = rng.choice(["SIGINT", "SIGTERM", "SIGHUP", "SIGQUIT", "stdout", "port"])
     if kind in ("set", "store") and stop == "stdout":
         stop = "SIGINT"  # set and store print once, at the end
     ctl = os.path.join(tools, "vantrel-ctl")
@@ -113,7 +113,7 @@ def trial(tools, rng, number, hop_file):
     received = [] if stop == "port" else board.lines()
     text = err.decode(errors="replace")
 
-    expected_status = {"SIGINT": 130, "SIGTERM": 143, "SIGHUP": 129, "stdout": 1, "port": 1}[stop]
+    expected_status = {"SIGINT": 130, "SIGTERM": 143, "SIGHUP": 129, "SIGQUIT": 131, "stdout": 1, "port": 1}[stop]
     finished_first = status == 0  # it may have ended before the stop came
     # A signal before the program has set its handlers ends it as the
     # system does, which is sound only while nothing has been sent.

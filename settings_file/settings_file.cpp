@@ -447,10 +447,6 @@ SettingsFileReading parseSettingsFile(const QByteArray& text)
     return reading;
 }
 
-namespace {
-
-// Opens `path` for reading when it is a regular file; otherwise, or when it
-// cannot be opened, says why.
 QString openRegularFile(QFile& file, const QString& path)
 {
 #ifdef Q_OS_UNIX
@@ -487,8 +483,6 @@ QString openRegularFile(QFile& file, const QString& path)
     return {};
 #endif
 }
-
-} // namespace
 
 SettingsFileReading readSettingsFile(const QString& path, SettingsSource source)
 {

@@ -16,6 +16,8 @@
 #include "plan_quality.h"
 #include "settings.h"
 
+class QFile;
+
 namespace vantrel {
 
 inline constexpr char kSettingsFormat[] = "vantrel-settings";
@@ -62,6 +64,11 @@ SettingsFileReading parseSettingsFile(const QByteArray& text);
 enum class SettingsSource { AnyFile, RegularFileOnly };
 
 SettingsFileReading readSettingsFile(const QString& path, SettingsSource source = SettingsSource::AnyFile);
+
+// Opens `path` for reading when it is a regular file, without waiting for
+// a FIFO's writer; otherwise, or when it cannot be opened, says why ("it is
+// a pipe, not a regular file"). Empty when `file` is open.
+QString openRegularFile(QFile& file, const QString& path);
 
 // The chip options as the file's "chip" group keeps them, each field by its
 // name: true or false, a number, or the word of a code ("fast-lock");

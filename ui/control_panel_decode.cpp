@@ -65,8 +65,11 @@ void ControlPanel::loadDecodedSet(const RegisterSet& set)
     resumePlan();
     ui.TrackDivider->setChecked(false);
     // Nothing changes unseen: a word the plan packs otherwise than the board
-    // holds would go out with the next "Set all Registers".
-    const std::string changed = readBackMessage(wordDifferences(set, m_plan.registers));
+    // holds would go out with the next "Set all Registers". A plan that
+    // stopped left the words of the one before, which are nothing to compare.
+    const std::string changed = m_planStopReason.isEmpty()
+                                    ? readBackMessage(wordDifferences(set, m_plan.registers))
+                                    : noCompletePlanMessage(m_planStopReason.toStdString());
     if (!changed.empty())
         appendToText1(QString::fromStdString(changed) + QString::fromLatin1(kCrLf));
 }

@@ -96,13 +96,29 @@ void ReplyParser::handleLine(std::string_view line, std::vector<ReplyEvent>& eve
     const int index = static_cast<int>(*word & 7u);
     m_regIn[static_cast<std::size_t>(index)] = *word;
     events.push_back({ReplyEvent::Kind::RegisterWord, registerWordLine(index, *word), *word, index});
+    m_answer.push_back(*word);
+    const bool ended = index == 0 || m_answer.size() == static_cast<std::size_t>(kWordsForDecode);
+    if (!ended)
+        return;
+    const bool noRegister = std::any_of(m_answer.begin(), m_answer.end(), [](std::uint32_t w) { return (w & 7u) > 5u; });
     // Only the Reg0 word ends a set; a user-data or other line must not
     // decode whatever stale words RegIn still holds.
-    if (index == 0 && m_regCount >= kWordsForDecode) {
+    if (noRegister && m_regCount >= kWordsForDecode) {
+        // Not the words RegIn keeps from earlier answers, which could make
+        // a whole set of a half-stored one: only this answer's own.
+        ReplyEvent noSet{ReplyEvent::Kind::NoSet, {}};
+        noSet.set.fill(kNoWord);
+        for (const std::uint32_t w : m_answer) {
+            if ((w & 7u) < noSet.set.size())
+                noSet.set[w & 7u] = w;
+        }
+        events.push_back(std::move(noSet));
+    } else if (index == 0 && m_regCount >= kWordsForDecode) {
         ReplyEvent decode{ReplyEvent::Kind::Decode, {}};
         std::copy_n(m_regIn.begin(), decode.set.size(), decode.set.begin());
         events.push_back(std::move(decode));
     }
+    m_answer.clear();
 }
 
 void ReplyParser::keepText(std::string_view line)

@@ -19,6 +19,10 @@ struct ReplyEvent {
         UserData,     // text: up to eight characters for the "User Data" box
         RegisterWord, // value, index (value & 7), text: the Text1 line with CR LF
         Decode,       // set: the words of Reg0..Reg5 as they stood when the Reg0 word was handled
+        // An answer that brought a word for register 6 or 7 (an erased EEPROM
+        // reads all ones: register 7) ended, at its sixth word or its Reg0
+        // word: set holds the answer's own words, kNoWord where none came.
+        NoSet,
     };
     Kind kind;
     std::string text;
@@ -34,6 +38,10 @@ struct ReplyEvent {
 // "Reg " + index with one leading blank + " " + value in hex without leading
 // zeros + CR LF: index 5, value 0x580005 -> "Reg  5 580005\r\n".
 std::string registerWordLine(int index, std::uint32_t value);
+
+// What a NoSet event's set holds for a register its answer brought no word
+// for: a word of register 7, as an erased EEPROM reads, never one of 0 to 5.
+inline constexpr std::uint32_t kNoWord = 0xFFFFFFFFu;
 
 class ReplyParser {
 public:
@@ -71,6 +79,10 @@ private:
     int m_regCount = 0;
     // A CR ended the last call's text: a LF that opens the next one belongs to it.
     bool m_lastWasCr = false;
+    // The words since the last one that ended an answer: the board answers
+    // INIT with six words, Reg0 last, so an answer ends at its Reg0 word or
+    // its sixth. Cleared when an answer ends.
+    std::vector<std::uint32_t> m_answer;
 };
 
 } // namespace vantrel

@@ -64,6 +64,20 @@ void TestSweepPoints::hopList_data()
     QTest::addRow("a negative dwell") << QByteArray("2400,-5") << "error: line 1: \"-5\" is not a dwell";
     QTest::addRow("a zero frequency") << QByteArray("\n0\n") << "error: line 2: \"0\"";
     QTest::addRow("nothing to hop to") << QByteArray("# only a comment\n") << "error: the hop list holds no frequency";
+    // These were taken: 2400 MHz for 5 ms, a 0.1 Hz output, a dwell of 24 days.
+    QTest::addRow("a comma straight after the number")
+        << QByteArray("2400,5\n") << "error: line 1: \"2400,5\" is ambiguous: write 2400.5 for a frequency or "
+                                     "\"2400, 5\" for a 5 ms dwell";
+    QTest::addRow("an output below 1 kHz") << QByteArray("0.0000001") << "error: line 1: \"0.0000001\" is below 1 kHz";
+    QTest::addRow("a dwell beyond a day") << QByteArray("2400, 86400001")
+                                          << "error: line 1: \"86400001\" is not a dwell in whole milliseconds from 0 "
+                                             "to 86400000";
+    // The line used to be echoed whole and raw.
+    QTest::addRow("control bytes and a long line, escaped and cut")
+        << QByteArray("24\x01O\n") + QByteArray(200, 'x')
+        << "error: line 1: \"24\\x01O\" is not a frequency";
+    QTest::addRow("a long line, cut") << QByteArray(200, 'x')
+                                      << "error: line 1: \"" + QString(80, 'x') + "...\" is not a frequency";
 }
 
 void TestSweepPoints::hopList()

@@ -65,7 +65,7 @@ endif()
 # vantrel-ctl needs a board for anything but its help and a usage error.
 execute_process(COMMAND "${PREFIX}/bin/vantrel-ctl" sweep 2400 2300 0.1 --port 1
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE error)
-if(NOT status EQUAL 1 OR NOT error MATCHES "leads away")
+if(NOT status EQUAL 2 OR NOT error MATCHES "leads away")
     message(FATAL_ERROR "installed vantrel-ctl: status ${status}, \"${error}\"")
 endif()
 

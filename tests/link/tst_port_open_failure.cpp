@@ -45,6 +45,12 @@ void TestPortOpenFailure::message_data()
         << PortOpenFailure{Kind::NoPermission, {}, {}, {}, 0, {}}
         << "Cannot open /dev/ttyUSB0: permission denied. Give your user access to the group dialout "
            "(sudo usermod -aG dialout $USER), then log out and in again";
+    // A device only root may open used to advise joining dialout, which would not help.
+    QTest::addRow("permission, no group may open it")
+        << PortOpenFailure{Kind::NoGroupAccess, QStringLiteral("root:root with mode 0600"), {}, {}, 0, {}}
+        << "Cannot open /dev/ttyUSB0: permission denied: it belongs to root:root with mode 0600, and no group a "
+           "user should join can open it. An administrator can give it a group with read and write access, such "
+           "as dialout (a udev rule)";
     QTest::addRow("a lock with its program")
         << PortOpenFailure{Kind::LockedByProgram, {}, {}, QStringLiteral("/run/lock/LCK..ttyUSB0"), 4242,
                            QStringLiteral("minicom")}

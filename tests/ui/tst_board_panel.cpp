@@ -204,6 +204,8 @@ void TestBoardPanel::aReadBackThatIsNoSetLoadsNothing_data()
     QTest::addRow("a store cut short after Reg4")
         << QByteArray("0X00580005\r\n0X0085003C\r\n0XFFFFFFFF\r\n0XFFFFFFFF\r\n0XFFFFFFFF\r\n0X00740640\r\n")
         << "1, 2, 3";
+    // No Reg0 word comes from an erased EEPROM: it used to end in "No register set received".
+    QTest::addRow("an erased EEPROM") << QByteArray("0XFFFFFFFF\r\n").repeated(6) << "0, 1, 2, 3, 4, 5";
 }
 
 // Such words would set every control to nonsense; the panel keeps what the

@@ -307,6 +307,13 @@ void TestChipMenu::aReadBackLoadsTheBoardsOptions()
     w.d.panel.decodeInput({0x00740640, 0x0800FD01, 0x18004E42, 0x00000003, 0x0086403C, 0x00580005});
     QCOMPARE(w.text1(), QStringLiteral("The plan's words differ from the set read back: Reg4 read 0086403C, plan "
                                        "0085003C\n"));
+
+    // Divider code 7 and MUXOUT 5: the rebuilt plan stops, and its words
+    // used to be compared though they were the plan's before.
+    const QString before = w.text1();
+    w.d.panel.decodeInput({0x00740640, 0x0000FD01, 0x14004E42, 0x00000003, 0x00F5003C, 0x00580005});
+    QCOMPARE(w.text1(), before + QStringLiteral("The set read back gives no complete plan: More than 12 bits needed "
+                                                "for fractional registers\n"));
 }
 
 void TestChipMenu::optionsThroughASettingsFile()

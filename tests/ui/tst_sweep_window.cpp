@@ -228,7 +228,7 @@ void TestSweepWindow::aBadHopLineSendsNothing()
     QCOMPARE(w.get<QLineEdit>("HopFileText")->text(), file.fileName());
     QTest::mouseClick(w.get<QPushButton>("StartButton"), Qt::LeftButton);
     QVERIFY(!w.window.isRunning());
-    QCOMPARE(w.d.sink.messages, QStringList{"line 2: \"100 ms\" is not a dwell in whole milliseconds"});
+    QCOMPARE(w.d.sink.messages, QStringList{"line 2: \"100 ms\" is not a dwell in whole milliseconds from 0 to 86400000"});
     QTest::qWait(200);
     QCOMPARE(board.logLines().size(), 0);
     QVERIFY(w.panelButtonsEnabled());

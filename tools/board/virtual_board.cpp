@@ -2,6 +2,7 @@
 
 #include "chip.h"
 #include "chip_options.h"
+#include "echoed_text.h"
 #include "hex_codec.h"
 #include "line_end.h"
 
@@ -18,6 +19,12 @@ std::optional<std::uint32_t> eightDigitWord(const QByteArray& digits)
 }
 
 QByteArray hexBytes(std::uint32_t word) { return QByteArray::fromStdString(hexFormat(word)); }
+
+// A received line in a warning: quoted, escaped and cut, as the host may send anything.
+QString quoted(const QByteArray& line)
+{
+    return QLatin1Char('"') + QString::fromLatin1(echoedText(line.toStdString(), kEchoedInputChars)) + QLatin1Char('"');
+}
 
 } // namespace
 
@@ -41,13 +48,16 @@ VirtualBoard::Reaction VirtualBoard::feed(const QByteArray& bytes, Clock::time_p
         received.secondsSinceStart = std::chrono::duration<double>(now - m_start).count();
         if (m_previousLine) {
             received.sincePrevious = now - *m_previousLine;
-            if (*received.sincePrevious < kMinLineGap) {
+            if (*received.sincePrevious < kMinLineGap - kArrivalTolerance) {
                 const double ms = std::chrono::duration<double, std::milli>(*received.sincePrevious).count();
-                reaction.warnings.append(QStringLiteral("line %1 \"%2\" came %3 ms after the previous one (at least %4 ms needed)")
+                reaction.warnings.append(QStringLiteral("line %1 %2 arrived %3 ms after the previous one (at least %4 "
+                                                        "ms needed; timed on arrival here, which may lag the sender "
+                                                        "by up to %5 ms)")
                                              .arg(m_lineCount + 1)
-                                             .arg(received.line)
+                                             .arg(quoted(m_partial))
                                              .arg(QString::number(ms, 'f', 1))
-                                             .arg(kMinLineGap.count()));
+                                             .arg(kMinLineGap.count())
+                                             .arg(kArrivalTolerance.count()));
             }
         }
         m_previousLine = now;
@@ -65,7 +75,7 @@ void VirtualBoard::handleLine(const QByteArray& line, Reaction& reaction)
     if (line.startsWith('R')) {
         const std::optional<std::uint32_t> word = eightDigitWord(line.mid(1));
         if (!word) {
-            reaction.warnings.append(QStringLiteral("bad register line \"%1\"").arg(QString::fromLatin1(line)));
+            reaction.warnings.append(QStringLiteral("bad register line %1").arg(quoted(line)));
             return;
         }
         const std::uint32_t index = *word & 7u;
@@ -104,7 +114,7 @@ void VirtualBoard::handleLine(const QByteArray& line, Reaction& reaction)
         reaction.replies.append(userDataLine());
         return;
     }
-    reaction.warnings.append(QStringLiteral("unknown line \"%1\"").arg(QString::fromLatin1(line)));
+    reaction.warnings.append(QStringLiteral("unknown line %1").arg(quoted(line)));
 }
 
 QList<QByteArray> VirtualBoard::initReply() const

@@ -23,6 +23,10 @@ public:
     using Clock = std::chrono::steady_clock;
     // The host must leave at least this long between two lines.
     static constexpr std::chrono::milliseconds kMinLineGap{100};
+    // A line is timed when this program reads it, which a loaded machine
+    // delays: a gap that reads this much short of kMinLineGap may still have
+    // been kept by the sender, and is not warned about.
+    static constexpr std::chrono::milliseconds kArrivalTolerance{10};
 
     // A consistent set to answer INIT with before anything was stored:
     // 2320.5 MHz from a 10 MHz reference, 2500 Hz steps.

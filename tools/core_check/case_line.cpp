@@ -183,6 +183,7 @@ std::string eventsText(const std::vector<ReplyEvent>& events)
         case ReplyEvent::Kind::UserData: text += " user " + quotedText(event.text); break;
         case ReplyEvent::Kind::RegisterWord: text += " word " + quotedText(event.text); break;
         case ReplyEvent::Kind::Decode: text += " decode " + wordsText(event.set); break;
+        case ReplyEvent::Kind::NoSet: text += " noset " + wordsText(event.set); break;
         }
     }
     return text;

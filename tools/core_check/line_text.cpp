@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "hex_codec.h"
+
 namespace vantrel {
 
 std::string exactNumber(double value)
@@ -22,7 +24,6 @@ std::string decimalNumber(std::uint64_t value)
 
 std::string quotedText(std::string_view text)
 {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string quoted = "\"";
     quoted.reserve(text.size() + 16);
     for (const char c : text) {
@@ -35,9 +36,7 @@ std::string quotedText(std::string_view text)
         case '\t': quoted += "\\t"; break;
         default:
             if (byte < 0x20 || byte >= 0x7F) {
-                quoted += "\\x";
-                quoted += kHex[byte >> 4];
-                quoted += kHex[byte & 0x0F];
+                quoted += "\\x" + hexByte(byte);
             } else {
                 quoted += c;
             }

@@ -49,25 +49,30 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         "Commands:\n"
         "  set [plan options]          plan as vantrel-plan does, then send the set as \"Set all Registers\"\n"
         "  store [plan options]        the same with \"Write EE\": each word followed by a store line\n"
-        "  read --ref TEXT [options]   ask the board for its stored set (\"INIT from EE\") and print the plan\n"
-        "                              the window then shows; the options give the controls before the read\n"
+        "  read --ref TEXT             ask the board for its stored set (\"INIT from EE\") and print the plan\n"
+        "                              the window then shows; the words decide every control but the\n"
+        "                              reference, so the other plan options are refused\n"
         "  sweep START STOP STEP       plan and send each frequency in MHz from START to STOP (STEP may be\n"
         "                              negative)\n"
-        "  hop FILE                    plan and send each frequency of FILE: one in MHz a line, optionally\n"
-        "                              \",MS\" for that line's dwell; blank lines and \"#\" comments allowed\n\n"
+        "  hop FILE                    plan and send each frequency of FILE (a regular file, or - for\n"
+        "                              standard input, of at most 100001 lines and 16 MiB): one in MHz a\n"
+        "                              line, optionally \", MS\" for that line's dwell; blank lines and \"#\"\n"
+        "                              comments allowed\n\n"
         "Frequencies (--fout, --ref, START, STOP, STEP and hop lines) are in MHz and --resolution in Hz,\n"
         "or take a unit: Hz, kHz, MHz, GHz, or k, M, G, in any case, with or without a blank (2.4G,\n"
         "\"100 kHz\"). Anything else after the number is a usage error, and nothing is sent.\n\n"
         "A sweep or hop plans every step before anything is sent; the dwell runs from a step's first line\n"
         "to the next step's first line, and a step never starts before the lines and pauses of the one\n"
-        "before are done. Ctrl-C (or SIGTERM, SIGHUP, a closed standard output) ends it once the step in\n"
-        "flight has gone out whole, Reg0 last; set and store finish their set. A second signal ends at once.\n\n"
-        "Exit status: 0 done; 1 a plan that stopped or was refused (nothing sent), a bad step, a port\n"
-        "that could not be opened or was lost, or standard output that could not be written; 2 a usage\n"
-        "error; 3 with --strict, a set or store whose plan breaks a chip limit (nothing sent); 4 no\n"
-        "register set came back in time; 5 the set read back is not a whole set of registers 0 to 5, or\n"
+        "before are done. Ctrl-C (or SIGTERM, SIGHUP, Ctrl-\\ SIGQUIT, a closed standard output) ends it once\n"
+        "the step in flight has gone out whole, Reg0 last; set and store finish their set. A second signal\n"
+        "ends at once.\n\n"
+        "Exit status: 0 done; 1 a plan that stopped or was refused (nothing sent), a bad step or hop list,\n"
+        "a port that could not be opened or was lost, or standard output that could not be written; 2 a\n"
+        "usage error (a range that is none, an output or reference below 1 kHz among them); 3 with --strict,\n"
+        "a set or store whose plan breaks a chip limit (nothing sent); 4 no register set came back in time;\n"
+        "5 the set read back is not a whole set of registers 0 to 5 (an erased EEPROM), gives no plan, or\n"
         "its plan stops; 128 + the signal's number when stopped by one: 129 SIGHUP, 130 SIGINT (Ctrl-C),\n"
-        "143 SIGTERM."));
+        "131 SIGQUIT (Ctrl-\\), 143 SIGTERM."));
     parser.addVersionOption();
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
@@ -101,7 +106,7 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         return parsed;
     };
     if (!parser.parse(markNegativeNumbers(withoutOptionsBeforeSettings(arguments, valueOptions), valueOptions)))
-        return fail(parser.errorText());
+        return fail(parseErrorText(parser));
     if (std::optional<QString> text = helpOrVersionText(parser)) {
         parsed.message = *text;
         return parsed;
@@ -155,18 +160,22 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
             if (reading.value)
                 *targets[i] = *reading.value;
             else if (reading.error == "is not a number")
-                error = QStringLiteral("sweep: %1 is not a number (\"%2\")").arg(QString::fromLatin1(names[i]), positional[i]);
+                error = QStringLiteral("sweep: %1 is not a number (\"%2\")").arg(QString::fromLatin1(names[i]), echoed(positional[i]));
             else
                 error = QStringLiteral("sweep: %1 \"%2\" %3: give a number, in MHz or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
-                            .arg(QString::fromLatin1(names[i]), positional[i], QString::fromStdString(reading.error));
+                            .arg(QString::fromLatin1(names[i]), echoed(positional[i]), QString::fromStdString(reading.error));
+            // The bounds are outputs for the board; the step may be anything a range allows.
+            if (!error && i < 2 && *targets[i] < kMinBoardFrequencyMHz)
+                error = QStringLiteral("sweep: %1 \"%2\": give an output of at least 1 kHz; nothing is sent")
+                            .arg(QString::fromLatin1(names[i]), echoed(positional[i]));
         }
     } else if (command == QLatin1String("hop")) {
         request.command = CtlRequest::Command::Hop;
-        error = expectArguments(1, "one hop file");
+        error = expectArguments(1, "one hop file, or - for standard input");
         if (!error)
             request.hopFile = positional[0];
     } else {
-        error = QStringLiteral("unknown command \"%1\": give set, store, read, sweep or hop").arg(command);
+        error = QStringLiteral("unknown command \"%1\": give set, store, read, sweep or hop").arg(echoed(command));
     }
     if (error)
         return fail(*error);
@@ -176,18 +185,42 @@ ParsedCtlCommandLine parseCtlCommandLine(const QStringList& arguments)
         if (parser.isSet(QString::fromLatin1(name)) && !sweeping)
             return fail(QStringLiteral("--%1 is for sweep and hop").arg(QString::fromLatin1(name)));
     }
+    if (request.command == CtlRequest::Command::Read) {
+        // The words read back decide every control but the reference; an
+        // option for one would be overwritten unseen, or print a plan of
+        // its own where the words give none.
+        static const QStringList kNotDecided{QStringLiteral("ref"),    QStringLiteral("port"),
+                                             QStringLiteral("settings"), QStringLiteral("json"),
+                                             QStringLiteral("strict"), QStringLiteral("loop-bandwidth")};
+        QStringList decided;
+        for (const QString& name : parser.optionNames()) {
+            const QString option = QStringLiteral("--") + name;
+            if (!kNotDecided.contains(name) && !decided.contains(option))
+                decided << option;
+        }
+        if (!decided.isEmpty())
+            return fail(QStringLiteral("read takes the plan from the board's words, which decide %1: give --ref, "
+                                       "the board's reference, and the port")
+                            .arg(decided.join(QStringLiteral(", "))));
+    }
     if (parser.isSet(QStringLiteral("dwell"))) {
-        const std::optional<int> ms = wholeNumberIn(parser.value(QStringLiteral("dwell")), 0, 24 * 3600 * 1000);
+        const std::optional<int> ms =
+            wholeNumberIn(parser.value(QStringLiteral("dwell")), 0, static_cast<int>(kMaxDwell.count()));
         if (!ms)
-            return fail(QStringLiteral("--dwell %1: expected whole milliseconds").arg(parser.value(QStringLiteral("dwell"))));
+            return fail(QStringLiteral("--dwell %1: expected whole milliseconds from 0 to %2")
+                            .arg(echoed(parser.value(QStringLiteral("dwell"))))
+                            .arg(kMaxDwell.count()));
         request.dwell = std::chrono::milliseconds(*ms);
     }
     if (parser.isSet(QStringLiteral("repeat")) && parser.isSet(QStringLiteral("loop")))
         return fail(QStringLiteral("--repeat and --loop exclude each other"));
     if (parser.isSet(QStringLiteral("repeat"))) {
-        const std::optional<int> passes = wholeNumberIn(parser.value(QStringLiteral("repeat")), 1, 1000000);
+        constexpr int kMostPasses = 1000000;
+        const std::optional<int> passes = wholeNumberIn(parser.value(QStringLiteral("repeat")), 1, kMostPasses);
         if (!passes)
-            return fail(QStringLiteral("--repeat %1: expected a whole number from 1").arg(parser.value(QStringLiteral("repeat"))));
+            return fail(QStringLiteral("--repeat %1: expected a whole number from 1 to %2")
+                            .arg(echoed(parser.value(QStringLiteral("repeat"))))
+                            .arg(kMostPasses));
         request.passes = *passes;
     }
     if (parser.isSet(QStringLiteral("loop")))

@@ -21,7 +21,9 @@ namespace {
 std::atomic<int> g_firstSignal{0};
 
 #ifdef Q_OS_UNIX
-constexpr int kWatched[] = {SIGINT, SIGTERM, SIGHUP};
+// SIGQUIT (Ctrl-\) among them: its default action would end the program
+// with half a set on the wire, or half a set in the board's EEPROM.
+constexpr int kWatched[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // The handler may only do what is safe in a signal: note the first, and
 // write the number to a pipe whose other end the event loop watches.
@@ -119,6 +121,9 @@ QString InterruptWatch::signalName(int signalNumber)
     case SIGHUP: return QStringLiteral("SIGHUP");
 #else
     case 1: return QStringLiteral("SIGHUP");
+#endif
+#ifdef SIGQUIT
+    case SIGQUIT: return QStringLiteral("SIGQUIT");
 #endif
     }
     return QStringLiteral("signal %1").arg(signalNumber);

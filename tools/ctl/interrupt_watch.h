@@ -1,8 +1,8 @@
-// SIGINT (Ctrl-C), SIGTERM and SIGHUP as a Qt signal on the event loop, so
-// that a command can finish the set or step under way instead of dying with
-// half of it on the wire. Once installed, these signals no longer end the
-// process on their own; standard output that is closed becomes a write
-// error instead of a SIGPIPE.
+// SIGINT (Ctrl-C), SIGTERM, SIGHUP and SIGQUIT (Ctrl-\, "quit") as a Qt
+// signal on the event loop, so that a command can finish the set or step
+// under way instead of dying with half of it on the wire. Once installed,
+// these signals no longer end the process on their own; standard output
+// that is closed becomes a write error instead of a SIGPIPE.
 #pragma once
 
 #include <QObject>
@@ -23,10 +23,10 @@ public:
     // The first signal received, or 0: a signal may arrive before the event
     // loop runs, and nothing should be sent after it.
     static int firstSignal();
-    // "SIGINT", "SIGTERM", "SIGHUP".
+    // "SIGINT", "SIGTERM", "SIGHUP", "SIGQUIT".
     static QString signalName(int signalNumber);
     // 128 + the signal's number, as a shell reports a process it ended:
-    // 130 for SIGINT, 143 for SIGTERM, 129 for SIGHUP.
+    // 130 for SIGINT, 143 for SIGTERM, 129 for SIGHUP, 131 for SIGQUIT.
     static int exitStatus(int signalNumber);
 
 signals:

@@ -13,17 +13,19 @@
 namespace vantrel {
 namespace {
 
+constexpr const char* kSecondsMask = "0.000";
+
 QString number(double value, const char* mask) { return QString::fromStdString(formatMask(value, mask)); }
+
+// "0.0Hz" for an error of -2.27e-07 Hz, not the "-0.0Hz" of the mask alone.
+QString errorText(double errorHz)
+{
+    return QString::fromStdString(formatMask(shownNumber(errorHz, kErrorHzMask), kErrorHzMask)) + QStringLiteral("Hz");
+}
 
 QString megahertz(double value) { return QString::fromStdString(plainNumber(value)) + QStringLiteral(" MHz"); }
 
 double seconds(std::chrono::nanoseconds at) { return std::chrono::duration<double>(at).count(); }
-
-// A number in JSON as the text shows it: "2200.2", not the 2200.2000000000003
-// that the sum of start and steps holds, and 0 where the text says "0.0Hz",
-// not 4.5e-07. The + 0.0 turns a negative zero into a zero.
-double asShown(double value, const char* mask) { return readLeadingNumber(formatMask(value, mask)) + 0.0; }
-double asShown(double value) { return readLeadingNumber(plainNumber(value)) + 0.0; }
 
 QJsonObject stepObject(const SweepStepPlan& step, int points)
 {
@@ -32,14 +34,15 @@ QJsonObject stepObject(const SweepStepPlan& step, int points)
     object.insert(QStringLiteral("of"), points);
     if (step.point.line > 0)
         object.insert(QStringLiteral("line"), step.point.line);
-    object.insert(QStringLiteral("asked_mhz"), asShown(step.point.mhz));
-    object.insert(QStringLiteral("planned_mhz"), asShown(step.plannedMHz));
-    object.insert(QStringLiteral("error_hz"), asShown(step.errorHz, "0.0#"));
+    // "2200.2", not the 2200.2000000000003 that the sum of start and steps holds.
+    object.insert(QStringLiteral("asked_mhz"), shownNumber(step.point.mhz));
+    object.insert(QStringLiteral("planned_mhz"), shownNumber(step.plannedMHz));
+    object.insert(QStringLiteral("error_hz"), shownNumber(step.errorHz, kErrorHzMask));
     QJsonArray limits;
     for (const std::string& limit : step.limits)
         limits.append(QString::fromStdString(limit));
     object.insert(QStringLiteral("chip_limits"), limits);
-    object.insert(QStringLiteral("quality"), qualityValue(step.quality, JsonNumbers::AsShown));
+    object.insert(QStringLiteral("quality"), qualityValue(step.quality));
     return object;
 }
 
@@ -65,7 +68,8 @@ void StepReport::started(int pass, int index, std::chrono::nanoseconds at)
     m_pass = pass;
     m_index = index;
     m_startedAt = at;
-    ++m_stepsStarted;
+    if (++m_stepsStarted == 2)
+        m_secondStartedAt = at;
 }
 
 void StepReport::sent(int pass, int index, const QStringList& lines, std::chrono::nanoseconds at)
@@ -94,8 +98,8 @@ QByteArray StepReport::textLine() const
     const SweepStepPlan& step = m_steps[static_cast<std::size_t>(m_sentIndex)];
     QString text = at(m_sentPass, m_sentIndex)
                    + QStringLiteral(": planned %1, error %2, %3 at %4 s")
-                         .arg(megahertz(step.plannedMHz), number(step.errorHz, "###0.0#Hz"), linesCount(m_lines.size()),
-                              number(seconds(m_sentAt), "0.000"));
+                         .arg(megahertz(step.plannedMHz), errorText(step.errorHz), linesCount(m_lines.size()),
+                              number(seconds(m_sentAt), kSecondsMask));
     for (const std::string& limit : step.limits)
         text += QStringLiteral("; chip: ") + QString::fromStdString(limit);
     return text.toLocal8Bit() + '\n';
@@ -105,7 +109,7 @@ QByteArray StepReport::jsonLine() const
 {
     QJsonObject object = stepObject(m_steps[static_cast<std::size_t>(m_sentIndex)], m_points);
     object.insert(QStringLiteral("pass"), m_sentPass);
-    object.insert(QStringLiteral("t"), asShown(seconds(m_sentAt), "0.000"));
+    object.insert(QStringLiteral("t"), shownNumber(seconds(m_sentAt), kSecondsMask));
     object.insert(QStringLiteral("lines"), static_cast<int>(m_lines.size()));
     object.insert(QStringLiteral("sent"), QJsonArray::fromStringList(m_lines));
     return jsonLineOf(object);
@@ -122,7 +126,7 @@ QByteArray StepReport::dryRunLine(int index, const QStringList& lines, bool json
     }
     QString text = where(step, m_points)
                    + QStringLiteral(": planned %1, error %2, %3").arg(megahertz(step.plannedMHz),
-                                                                     number(step.errorHz, "###0.0#Hz"),
+                                                                     errorText(step.errorHz),
                                                                      linesCount(lines.size()));
     if (!lines.isEmpty())
         text += QStringLiteral(": ") + lines.join(QLatin1Char(' '));
@@ -136,8 +140,13 @@ QString StepReport::progressLine() const
     QString text = current();
     if (m_passes == 0)
         return text;
+    // Paced by the steps since the second: with --changed-only the first
+    // sends a whole set, six times the lines of the others.
     const long long total = static_cast<long long>(m_steps.size()) * m_passes;
-    if (const std::optional<long long> left = secondsLeft(m_startedAt, m_stepsStarted, total))
+    if (m_stepsStarted < 2)
+        return text;
+    if (const std::optional<long long> left =
+            secondsLeft(m_startedAt - m_secondStartedAt, m_stepsStarted - 1, total - 1))
         text += QStringLiteral(", about %1 s left").arg(*left);
     return text;
 }
@@ -156,7 +165,7 @@ QString StepReport::summary(qint64 elapsedNs) const
 {
     return QStringLiteral("vantrel-ctl: %1 step(s) sent in %2 s")
         .arg(m_stepsSent)
-        .arg(number(seconds(std::chrono::nanoseconds(elapsedNs)), "0.000"));
+        .arg(number(seconds(std::chrono::nanoseconds(elapsedNs)), kSecondsMask));
 }
 
 } // namespace vantrel

@@ -52,6 +52,7 @@ private:
     int m_index = -1;
     int m_stepsStarted = 0;
     std::chrono::nanoseconds m_startedAt{0};
+    std::chrono::nanoseconds m_secondStartedAt{0}; // the pace is measured from the second step on
     int m_sentPass = 0;
     int m_sentIndex = -1;
     int m_stepsSent = 0;

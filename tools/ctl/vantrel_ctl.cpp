@@ -3,7 +3,6 @@
 // window button offers.
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -24,6 +23,8 @@
 #include "board_commands.h"
 #include "command_lines.h"
 #include "ctl_options.h"
+#include "echoed_text.h"
+#include "hop_file.h"
 #include "interrupt_watch.h"
 #include "line_end.h"
 #include "plan_report.h"
@@ -66,6 +67,12 @@ QStringList shownLines(const std::vector<std::string>& lines)
     for (const std::string& line : lines)
         shown << shownLine(line);
     return shown;
+}
+
+// What the board sent, as Latin-1 bytes, echoed: escaped and cut.
+QString boardText(const QString& text)
+{
+    return QString::fromLatin1(echoedText(text.toLatin1().toStdString(), kEchoedInputChars));
 }
 
 QString listed(const QStringList& lines) { return lines.isEmpty() ? QStringLiteral("none") : lines.join(QLatin1Char(' ')); }
@@ -138,7 +145,7 @@ public:
         : m_request(request), m_console(console), m_interrupts(interrupts), m_commands(m_link)
     {
         connect(&m_link, &SerialLink::userData, this,
-                [this](const QString& text) { m_console.err(QStringLiteral("board: user data ") + text); });
+                [this](const QString& text) { m_console.err(QStringLiteral("board: user data ") + boardText(text)); });
         connect(&m_link, &SerialLink::registerWord, this, [this](int, quint32, const QString& line) {
             m_console.err(QStringLiteral("board: ") + line.trimmed());
         });
@@ -149,16 +156,16 @@ public:
     {
         const PortTarget target = choosePort(m_request.port);
         if (!target.chosen) {
-            m_console.err(QStringLiteral("vantrel-ctl: --port %1 names no port").arg(m_request.port));
+            m_console.err(QStringLiteral("vantrel-ctl: --port %1 names no port").arg(echoed(m_request.port)));
             return false;
         }
         if (!target.canOpen()) {
-            m_console.err(QStringLiteral("vantrel-ctl: ") + target.error);
+            m_console.err(QStringLiteral("vantrel-ctl: ") + escaped(target.error));
             return false;
         }
         const OpenOutcome outcome = m_link.open(target.device);
         if (!outcome.opened)
-            m_console.err(QStringLiteral("vantrel-ctl: ") + outcome.message);
+            m_console.err(QStringLiteral("vantrel-ctl: ") + escaped(outcome.message));
         return outcome.opened;
     }
 
@@ -227,9 +234,16 @@ public:
                 QCoreApplication::exit(kExitBadSet);
                 return;
             }
-            const std::string changed = readBackMessage(loadRegisterSet(session, set));
-            if (!changed.empty())
-                m_console.err(QStringLiteral("vantrel-ctl: ") + QString::fromStdString(changed));
+            // Words that give no plan would print the plan of the options
+            // instead of the board's.
+            if (const std::string bad = decodeProblem(set, session.settings().frText); !bad.empty()) {
+                m_console.err(QStringLiteral("vantrel-ctl: the set read back gives no plan: ") + QString::fromStdString(bad));
+                QCoreApplication::exit(kExitBadSet);
+                return;
+            }
+            const std::string said = readBackText(session, loadRegisterSet(session, set));
+            if (!said.empty())
+                m_console.err(QStringLiteral("vantrel-ctl: ") + QString::fromStdString(said));
             if (m_request.plan.json) {
                 QJsonObject object = planObject(session);
                 addReadBack(object, session, set);
@@ -237,12 +251,9 @@ public:
             } else {
                 m_console.out(QByteArray::fromStdString(planText(session)));
             }
-            int status = afterOutput(m_console, kExitDone);
-            if (const std::string problem = planProblem(session); !problem.empty()) {
-                m_console.err(QStringLiteral("vantrel-ctl: the set read back gives %1").arg(QString::fromStdString(problem)));
-                status = kExitBadSet;
-            }
-            QCoreApplication::exit(status);
+            const int status = afterOutput(m_console, kExitDone);
+            const bool complete = session.result().outcome == PlanOutcome::Complete;
+            QCoreApplication::exit(status == kExitDone && !complete ? kExitBadSet : status);
         });
         connect(&m_commands, &BoardCommands::initTimedOut, this, [this] {
             showBoardText(m_link.takePendingText());
@@ -338,7 +349,7 @@ private:
     {
         const QString lines = QString::fromStdString(withLineFeeds(text.toStdString()));
         for (const QString& line : lines.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            m_console.err(QStringLiteral("board: ") + line);
+            m_console.err(QStringLiteral("board: ") + boardText(line));
     }
 
     void failOnTheWire(const QString& reason)
@@ -412,6 +423,8 @@ int dryRun(const CtlRequest& request, Console& console, const std::vector<SweepS
     StepReport report(usable, points, request.passes);
     RegisterSet previous{};
     for (std::size_t i = 0; i < usable.size(); ++i) {
+        if (const std::optional<int> status = signalledBeforeSending(console))
+            return *status;
         const std::vector<std::string> lines =
             SweepRunner::stepLines(previous, usable[i].set, i == 0, request.changedOnly);
         previous = usable[i].set;
@@ -430,23 +443,36 @@ int sweep(const CtlRequest& request, Console& console, InterruptWatch& interrupt
     if (request.command == CtlRequest::Command::Sweep) {
         points = linearSweep(request.start, request.stop, request.step);
     } else {
-        QFile file(request.hopFile);
-        if (!file.open(QIODevice::ReadOnly)) {
-            console.err(QStringLiteral("vantrel-ctl: cannot read %1: %2").arg(request.hopFile, file.errorString()));
+        const HopFileReading file = readHopFile(request.hopFile, interrupts);
+        const QString name = request.hopFile == QLatin1String("-") ? QStringLiteral("standard input") : echoed(request.hopFile);
+        if (file.signalNumber != 0) {
+            console.err(QStringLiteral("vantrel-ctl: interrupted by %1 while reading %2; nothing sent")
+                            .arg(InterruptWatch::signalName(file.signalNumber), name));
+            return InterruptWatch::exitStatus(file.signalNumber);
+        }
+        if (!file.text) {
+            console.err(QStringLiteral("vantrel-ctl: cannot read %1: %2; nothing sent").arg(name, file.error));
             return kExitFailed;
         }
-        points = parseHopList(file.readAll().toStdString());
+        points = parseHopList(*file.text);
+        // An unreadable line is a step that cannot go out: --skip-bad leaves it out too.
+        if (request.skipBad && points.onlyBadLines()) {
+            for (const std::string& bad : points.badLines)
+                console.err(QStringLiteral("vantrel-ctl: skipped %1: %2").arg(name, QString::fromStdString(bad)));
+            points.error.clear();
+        }
         if (!points.ok())
-            points.error = request.hopFile.toStdString() + ": " + points.error;
+            points.error = name.toStdString() + ": " + points.error;
     }
     if (!points.ok()) {
         console.err(QStringLiteral("vantrel-ctl: ") + QString::fromStdString(points.error));
-        return kExitFailed;
+        // A range that is none is a usage error, as in vantrel-plan --scan; a bad hop list is not.
+        return request.command == CtlRequest::Command::Sweep ? kExitUsage : kExitFailed;
     }
 
     // Every step is planned before the port is opened: a bad one ends the
     // sweep before anything is sent, unless it is to be skipped.
-    const int count = static_cast<int>(points.points.size());
+    const int count = static_cast<int>(points.count());
     std::vector<SweepStepPlan> planned =
         planSweep(points.points, request.plan.settings, request.plan.presses, request.plan.strict,
                   request.plan.loopBandwidth);
@@ -464,9 +490,12 @@ int sweep(const CtlRequest& request, Console& console, InterruptWatch& interrupt
         console.err(QStringLiteral("vantrel-ctl: skipped %1: %2").arg(where, QString::fromStdString(step.problem)));
     }
     if (usable.empty()) {
-        console.err(QStringLiteral("vantrel-ctl: no step left to send"));
+        console.err(QStringLiteral("vantrel-ctl: no step left to send; nothing sent"));
         return kExitFailed;
     }
+    // Planning a long list takes a while: a signal meanwhile ends it, dry run or not.
+    if (const std::optional<int> status = signalledBeforeSending(console))
+        return *status;
     if (request.dryRun)
         return dryRun(request, console, usable, count);
     BoardRun run(request, console, interrupts);

@@ -2,11 +2,13 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 #include <limits>
 
 #include "band_scan_text.h"
 #include "chip_options.h"
+#include "echoed_text.h"
 #include "frequency_units.h"
 #include "hex_codec.h"
 #include "number_format.h"
@@ -81,19 +83,19 @@ std::optional<QString> readChipOptions(const QCommandLineParser& parser, Setting
             const std::optional<int> number = wholeNumberIn(text, 0, static_cast<int>(field.field.maxValue()));
             if (!number)
                 return QStringLiteral("--%1 %2: expected a whole number from 0 to %3")
-                    .arg(name, text).arg(field.field.maxValue());
+                    .arg(name, echoed(text)).arg(field.field.maxValue());
             field.set(chip, static_cast<std::uint32_t>(*number));
             continue;
         }
         const std::optional<std::uint32_t> code = field.codeNamed(text.trimmed().toStdString());
         if (!code || !field.choice(*code)->offered)
-            return QStringLiteral("--%1 %2: expected %3").arg(name, text, offeredWords(field));
+            return QStringLiteral("--%1 %2: expected %3").arg(name, echoed(text), offeredWords(field));
         field.set(chip, *code);
     }
     if (parser.isSet(QString::fromLatin1(kAuxOption))) {
         const QString text = parser.value(QString::fromLatin1(kAuxOption)).trimmed();
         if (text != QLatin1String("on") && text != QLatin1String("off"))
-            return QStringLiteral("--aux %1: expected on or off").arg(text);
+            return QStringLiteral("--aux %1: expected on or off").arg(echoed(text));
         chip.auxEnable = text == QLatin1String("on");
     }
     if (parser.isSet(QString::fromLatin1(kMuxCodeOption))) {
@@ -101,7 +103,7 @@ std::optional<QString> readChipOptions(const QCommandLineParser& parser, Setting
         const std::optional<int> code = wholeNumberIn(text, 0, static_cast<int>(MuxOut::AnalogLockDetect));
         if (!code || !isMuxOptionCode(static_cast<std::uint32_t>(*code)))
             return QStringLiteral("--mux-code %1: expected 1 (DVdd), 2 (DGND) or 5 (analog lock detect); the "
-                                  "other codes are --mux buttons").arg(text);
+                                  "other codes are --mux buttons").arg(echoed(text));
         // As in the window: choosing a code no button offers clears the buttons.
         chip.muxCode = static_cast<MuxOut>(*code);
         s.mux = MuxButton::NoneSelected;
@@ -116,7 +118,7 @@ std::optional<int> readInt(const QCommandLineParser& parser, const IntOption& op
     const std::optional<int> value = wholeNumberIn(text, option.low, option.high);
     if (!value)
         error = QStringLiteral("--%1 %2: expected a whole number from %3 to %4")
-                    .arg(option.name, text).arg(option.low).arg(option.high);
+                    .arg(option.name, echoed(text)).arg(option.low).arg(option.high);
     return value;
 }
 
@@ -124,13 +126,53 @@ struct FrequencyOption {
     const char* name;
     FrequencyUnit unit; // the option's own unit
     std::string Settings::*text;
+    const char* fileKey; // the settings file's name for the box
+    // What a board may be sent: from `low` (included when `lowIncluded`) to `high`, in `unit`.
+    double low;
+    bool lowIncluded;
+    double high;
+    const char* what;
 };
 
 const FrequencyOption kFrequencyOptions[] = {
-    {"fout", FrequencyUnit::MHz, &Settings::foutText},
-    {"ref", FrequencyUnit::MHz, &Settings::frText},
-    {"resolution", FrequencyUnit::Hz, &Settings::resolutionText},
+    {"fout", FrequencyUnit::MHz, &Settings::foutText, "FoutText", kMinBoardFrequencyMHz, true,
+     std::numeric_limits<double>::max(), "an output of at least 1 kHz"},
+    {"ref", FrequencyUnit::MHz, &Settings::frText, "FrText", kMinBoardFrequencyMHz, true,
+     std::numeric_limits<double>::max(), "a reference of at least 1 kHz"},
+    {"resolution", FrequencyUnit::Hz, &Settings::resolutionText, "ResolutionText", 0, false, kMaxBoardResolutionHz,
+     "a step above 0 Hz and at most 4400 MHz"},
 };
+
+
+QString unitText(FrequencyUnit unit) { return QString::fromLatin1(unitName(unit).data(), qsizetype(unitName(unit).size())); }
+
+// Where a box's text came from, for a message: `--fout "2.4G"`, or
+// `--settings bench.json: FoutText "2.4G"`.
+QString whereFrom(const FrequencyOption& option, const QString& text, const QString& settingsPath)
+{
+    if (settingsPath.isEmpty())
+        return QStringLiteral("--%1 \"%2\"").arg(QString::fromLatin1(option.name), echoed(text));
+    return QStringLiteral("--settings %1: %2 \"%3\"")
+        .arg(echoed(settingsPath), QString::fromLatin1(option.fileKey), echoed(text));
+}
+
+// When the box reads `typed` otherwise than it is written (more than a number
+// and the box's own unit): "WHERE is read as 2.4 MHz, as the panel would;
+// write 2400 or use vantrel-ctl's units". Empty otherwise, or for an empty text.
+QString panelReadingNote(const QString& where, const std::string& typed, const FrequencyOption& option)
+{
+    if (readsAsWritten(typed, option.unit))
+        return {};
+    const FrequencyReading reading = readFrequency(typed, option.unit);
+    const QString unit = unitText(option.unit);
+    QString note = QStringLiteral("%1 is read as %2 %3, as the panel would")
+                       .arg(where, QString::fromStdString(plainNumber(readLeadingNumber(typed))), unit);
+    if (reading.value)
+        note += QStringLiteral("; write %1 or use vantrel-ctl's units").arg(QString::fromStdString(plainNumber(*reading.value)));
+    else
+        note += QStringLiteral("; write the number alone, in %1").arg(unit);
+    return note;
+}
 
 // The option's text for its box: with units, the number in the option's own
 // unit (a usage error otherwise); as the boxes read it, the text as given,
@@ -139,32 +181,68 @@ std::optional<QString> frequencyText(const FrequencyOption& option, const QStrin
                                      std::string& text, QStringList& notes)
 {
     const std::string typed = given.toStdString();
-    const FrequencyReading reading = readFrequency(typed, option.unit);
-    const QString unit = QString::fromLatin1(unitName(option.unit).data(), qsizetype(unitName(option.unit).size()));
     if (rule == FrequencyTexts::WithUnits) {
+        const FrequencyReading reading = readFrequency(typed, option.unit);
         if (!reading.value)
-            return QStringLiteral("--%1 \"%2\" %3: give a number, in %4 or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
-                .arg(QString::fromLatin1(option.name), given, QString::fromStdString(reading.error), unit);
+            return QStringLiteral("%1 %2: give a number, in %3 or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
+                .arg(whereFrom(option, given, {}), QString::fromStdString(reading.error), unitText(option.unit));
         // A plain number stays as typed; with a unit, the box is given the
         // number in the option's own unit.
         text = reading.unit ? exactDecimalText(*reading.value) : typed;
         return std::nullopt;
     }
     text = typed;
-    if (readsAsWritten(typed, option.unit))
-        return std::nullopt;
-    QString note = QStringLiteral("--%1 \"%2\" is read as %3 %4, as the panel would")
-                       .arg(QString::fromLatin1(option.name), given,
-                            QString::fromStdString(plainNumber(readLeadingNumber(typed))), unit);
-    if (reading.value)
-        note += QStringLiteral("; write %1 or use vantrel-ctl's units").arg(QString::fromStdString(plainNumber(*reading.value)));
-    else
-        note += QStringLiteral("; write the number alone, in %1").arg(unit);
-    notes << note;
+    if (const QString note = panelReadingNote(whereFrom(option, given, {}), typed, option); !note.isEmpty())
+        notes << note;
+    return std::nullopt;
+}
+
+// For what goes to a board: the texts of the three boxes, as the options or
+// the settings file left them, each a number within what a board may be
+// sent. A file's text is read strictly too: a number alone or with the box's
+// own unit, which the window reads the same way ("2.4G" it reads as 2.4 MHz).
+std::optional<QString> boardFrequencyError(const QCommandLineParser& parser, const Settings& s,
+                                           const QString& settingsPath)
+{
+    for (const FrequencyOption& option : kFrequencyOptions) {
+        const std::string& text = s.*option.text;
+        const QString name = QString::fromLatin1(option.name);
+        const bool fromOption = parser.isSet(name);
+        const QString where = fromOption ? whereFrom(option, parser.value(name), {})
+                                         : whereFrom(option, QString::fromStdString(text), settingsPath);
+        const FrequencyReading reading = readFrequency(text, option.unit);
+        if (!fromOption && (!reading.value || (reading.unit && *reading.unit != option.unit)))
+            return QStringLiteral("%1 is not a number in %2, as the window's box holds it: the window reads it as "
+                                  "%3 %2")
+                .arg(where, unitText(option.unit), QString::fromStdString(plainNumber(readLeadingNumber(text))));
+        const double value = reading.value.value_or(0);
+        const bool aboveLow = option.lowIncluded ? value >= option.low : value > option.low;
+        if (!aboveLow || value > option.high)
+            return QStringLiteral("%1: give %2; nothing is sent").arg(where, QString::fromLatin1(option.what));
+    }
     return std::nullopt;
 }
 
 } // namespace
+
+QString echoed(const QString& text)
+{
+    return QString::fromLatin1(echoedText(text.toUtf8().toStdString(), kEchoedInputChars));
+}
+
+QString escaped(const QString& message)
+{
+    return QString::fromLatin1(echoedText(message.toUtf8().toStdString(), std::string::npos));
+}
+
+QString parseErrorText(const QCommandLineParser& parser)
+{
+    // The parser's own text quotes an unknown option as typed.
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty())
+        return QStringLiteral("unknown option \"%1\"").arg(echoed(unknown.first()));
+    return parser.errorText();
+}
 
 std::optional<int> wholeNumberIn(const QString& text, int low, int high)
 {
@@ -349,7 +427,7 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
         const QString path = parser.value(QStringLiteral("settings"));
         const SettingsFileReading file = readSettingsFile(path);
         if (!file.settings)
-            return QStringLiteral("--settings %1: %2").arg(path, file.error);
+            return QStringLiteral("--settings %1: %2").arg(echoed(path), escaped(file.error));
         s = file.settings->settings;
         request.portText = file.settings->portText;
         request.loopBandwidth = file.settings->loopBandwidth;
@@ -359,7 +437,7 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
         const FrequencyReading reading = readFrequency(text.toStdString(), FrequencyUnit::kHz);
         if (!reading.value || !isLoopBandwidth(*reading.value))
             return QStringLiteral("--loop-bandwidth \"%1\": give a bandwidth of %2 to %3 kHz, in kHz or with a unit")
-                .arg(text, QString::fromStdString(plainNumber(kMinLoopBandwidthKHz)),
+                .arg(echoed(text), QString::fromStdString(plainNumber(kMinLoopBandwidthKHz)),
                      QString::fromStdString(plainNumber(kMaxLoopBandwidthKHz)));
         request.loopBandwidth.setKHz = *reading.value;
     }
@@ -368,8 +446,17 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
             target = parser.value(QString::fromLatin1(name)).toStdString();
     };
     for (const FrequencyOption& option : kFrequencyOptions) {
-        if (!isSet(option.name))
+        if (!isSet(option.name)) {
+            // A file's text the panel reads otherwise than it is written is said too.
+            const QString note = frequencies == FrequencyTexts::AsTheBoxes && isSet("settings")
+                ? panelReadingNote(whereFrom(option, QString::fromStdString(s.*option.text),
+                                             parser.value(QStringLiteral("settings"))),
+                                   s.*option.text, option)
+                : QString();
+            if (!note.isEmpty())
+                request.notes << note;
             continue;
+        }
         if (std::optional<QString> error = frequencyText(option, parser.value(QString::fromLatin1(option.name)),
                                                          frequencies, s.*option.text, request.notes))
             return error;
@@ -426,7 +513,7 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
         const QString mux = parser.value(QStringLiteral("mux"));
         const std::optional<MuxButton> button = muxButtonNamed(mux.toStdString());
         if (!button)
-            return QStringLiteral("--mux %1: expected none, r, n or lock").arg(mux);
+            return QStringLiteral("--mux %1: expected none, r, n or lock").arg(echoed(mux));
         s.mux = *button;
         // A button takes its own code back, as clicking it does.
         s.chip.muxCode.reset();
@@ -444,14 +531,19 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
                               "\"Calc. Best F/D\" is disabled in integer-N mode");
     request.json = isSet("json");
     request.strict = isSet("strict");
+    if (frequencies == FrequencyTexts::WithUnits)
+        return boardFrequencyError(parser, s, parser.value(QStringLiteral("settings")));
     return std::nullopt;
 }
 
 std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error)
 {
-    const QStringList words = text.split(QLatin1Char(','));
+    // As Copy Register Set writes them (a line each, CR LF), or on one line.
+    static const QRegularExpression separators(QStringLiteral("[,;\\s]+"));
+    const QStringList words = text.split(separators, Qt::SkipEmptyParts);
     if (words.size() != 6) {
-        error = QStringLiteral("--decode %1: expected six words, Reg0 first, separated by commas").arg(text);
+        error = QStringLiteral("--decode %1: expected six words, Reg0 first, separated by commas, blanks or line ends")
+                    .arg(echoed(text));
         return std::nullopt;
     }
     RegisterSet set{};
@@ -463,7 +555,7 @@ std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error)
         if (!value) {
             error = QStringLiteral("--decode: word %1 \"%2\" is not one to eight hexadecimal digits")
                         .arg(i)
-                        .arg(words[i].trimmed());
+                        .arg(echoed(words[i]));
             return std::nullopt;
         }
         // Each word carries its register number; a word out of place means
@@ -471,7 +563,7 @@ std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error)
         if ((*value & 7u) != static_cast<std::uint32_t>(i)) {
             error = QStringLiteral("--decode: word %1 \"%2\" is a register %3 word; give Reg0 to Reg5 in order")
                         .arg(i)
-                        .arg(words[i].trimmed())
+                        .arg(words[i])
                         .arg(*value & 7u);
             return std::nullopt;
         }
@@ -531,7 +623,7 @@ std::optional<QString> readScanRange(const QCommandLineParser& parser, const QSt
         const FrequencyReading reading = readFrequency(texts[i].toStdString(), FrequencyUnit::MHz);
         if (!reading.value)
             return QStringLiteral("--scan: %1 \"%2\" %3: give a number, in MHz or with a unit (Hz, kHz, MHz, GHz; k, M, G)")
-                .arg(QString::fromLatin1(names[i]), texts[i], QString::fromStdString(reading.error));
+                .arg(QString::fromLatin1(names[i]), echoed(texts[i]), QString::fromStdString(reading.error));
         values[i] = *reading.value;
     }
     // Each point sets the output; the rest would be of one plan, not of a scan.
@@ -592,7 +684,8 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         QStringLiteral("Decode six register words as \"INIT from EE\" loads a set read back from the board: the "
                        "other options give the controls as they stand before (the reference above all, which the "
                        "words do not hold); prints the plan the window then shows. WORDS are Reg0 to Reg5, "
-                       "hexadecimal with or without 0x, separated by commas."),
+                       "hexadecimal with or without 0x, separated by commas, blanks or line ends, as Copy Register Set "
+                       "writes them."),
         QStringLiteral("WORDS")));
     addEeOptions(parser);
 
@@ -605,13 +698,13 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
     QStringList scanRange;
     const QStringList given = withoutScanRange(arguments, scanRange);
     if (!parser.parse(withoutOptionsBeforeSettings(withAdviseCount(given), valueOptions)))
-        return fail(parser.errorText());
+        return fail(parseErrorText(parser));
     if (std::optional<QString> text = helpOrVersionText(parser)) {
         parsed.message = *text;
         return parsed;
     }
     if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first()));
+        return fail(QStringLiteral("unexpected argument: %1").arg(echoed(parser.positionalArguments().first())));
 
     PlanRequest request;
     if (const std::optional<QString> error = readPlanOptions(parser, request))
@@ -633,7 +726,7 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
         const QString count = parser.value(QStringLiteral("advise"));
         const std::optional<int> n = wholeNumberIn(count, 1, kMostSuggestions);
         if (!n)
-            return fail(QStringLiteral("--advise %1: expected a whole number from 1 to %2").arg(count).arg(kMostSuggestions));
+            return fail(QStringLiteral("--advise %1: expected a whole number from 1 to %2").arg(echoed(count)).arg(kMostSuggestions));
         if (request.decode)
             return fail(QStringLiteral("--advise and --decode exclude each other: a suggestion's options change the "
                                        "options given, and a decoded set replaces them"));

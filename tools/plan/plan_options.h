@@ -33,7 +33,10 @@ enum class FrequencyTexts {
     // unit is noted.
     AsTheBoxes,
     // A number with an optional unit (Hz, kHz, MHz, GHz; k, M, G); anything
-    // else is a usage error. For the programs that send to a board.
+    // else is a usage error. For the programs that send to a board, so an
+    // output or reference below 1 kHz, a step of 0 Hz or less or above 4400
+    // MHz is one too, and a settings file's text must be a number alone (or
+    // with the box's own unit), as the window reads it.
     WithUnits,
 };
 
@@ -61,6 +64,16 @@ struct ParsedCommandLine {
     bool usageError = false;
 };
 
+// Input written back in a message: bytes outside printable ASCII as \xHH,
+// cut after kEchoedInputChars characters with "...".
+QString echoed(const QString& text);
+// A message that holds what was typed or read (a port's path, a settings
+// file's member), each byte outside printable ASCII escaped, not cut.
+QString escaped(const QString& message);
+
+// Why the command line could not be parsed, with an unknown option echoed.
+QString parseErrorText(const QCommandLineParser& parser);
+
 // An option's text as a whole number from low to high; nothing otherwise.
 std::optional<int> wholeNumberIn(const QString& text, int low, int high);
 
@@ -80,8 +93,9 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
                                        FrequencyTexts frequencies = FrequencyTexts::AsTheBoxes,
                                        std::optional<bool> forceIntN = std::nullopt);
 
-// Six words "W0,W1,...,W5", Reg0 first, hexadecimal with or without "0x";
-// nothing, with `error` naming the bad word, otherwise.
+// Six words "W0,W1,...,W5", Reg0 first, hexadecimal with or without "0x",
+// separated by commas, blanks or line ends (Copy Register Set writes a
+// "0x..." line each); nothing, with `error` naming the bad word, otherwise.
 std::optional<RegisterSet> readDecodeWords(const QString& text, QString& error);
 
 // A settings file stands for the controls it holds: the options for those

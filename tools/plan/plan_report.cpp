@@ -4,6 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
+#include <string_view>
+
 #include "hex_codec.h"
 #include "line_end.h"
 #include "number_format.h"
@@ -13,6 +16,12 @@
 #include "settings_file.h"
 
 namespace vantrel {
+namespace {
+
+// Fcomp as the listing shows it, without its "MHz".
+constexpr const char* kFcompMask = "#0.00####";
+
+} // namespace
 
 const char* outcomeName(PlanOutcome outcome) { return planOutcomeName(outcome); }
 
@@ -49,22 +58,24 @@ QJsonObject planObject(const PlanSession& run)
     for (const PlanWarning warning : run.result().warnings)
         warnings.append(QString::fromStdString(warningText(warning)));
 
+    const bool complete = run.result().outcome == PlanOutcome::Complete;
     QJsonObject object;
     object.insert(QStringLiteral("outcome"), QString::fromLatin1(outcomeName(run.result().outcome)));
-    object.insert(QStringLiteral("Fr"), p.fr);
-    object.insert(QStringLiteral("Fcomp"), p.fcomp);
-    object.insert(QStringLiteral("R"), p.r);
+    object.insert(QStringLiteral("Fr"), shownNumber(p.fr));
+    object.insert(QStringLiteral("Fcomp"), shownNumber(p.fcomp, kFcompMask));
+    object.insert(QStringLiteral("R"), shownNumber(p.r));
     object.insert(QStringLiteral("OutDiv"), p.outDiv);
-    object.insert(QStringLiteral("Fout"), p.fout);
-    object.insert(QStringLiteral("VCO"), p.vco);
-    object.insert(QStringLiteral("Resolution"), p.resolution);
-    object.insert(QStringLiteral("N"), p.n);
-    object.insert(QStringLiteral("Fract"), p.fract);
-    object.insert(QStringLiteral("Denom"), p.denom);
-    object.insert(QStringLiteral("ErrorHz"), p.errorHz);
+    object.insert(QStringLiteral("Fout"), shownNumber(p.fout));
+    object.insert(QStringLiteral("VCO"), shownNumber(p.vco));
+    object.insert(QStringLiteral("Resolution"), shownNumber(p.resolution));
+    object.insert(QStringLiteral("N"), shownNumber(p.n));
+    object.insert(QStringLiteral("Fract"), shownNumber(p.fract));
+    object.insert(QStringLiteral("Denom"), shownNumber(p.denom));
+    object.insert(QStringLiteral("ErrorHz"), shownNumber(p.errorHz, kErrorHzMask));
     object.insert(QStringLiteral("BandSelect"), p.bandSelect);
     object.insert(QStringLiteral("MuxVal"), p.muxVal);
-    object.insert(QStringLiteral("registers"), registerArray(p.registers));
+    object.insert(QStringLiteral("registers"),
+                  complete ? QJsonValue(registerArray(p.registers)) : QJsonValue(QJsonValue::Null));
     object.insert(QStringLiteral("pfd_label"), QString::fromStdString(run.result().pfdLabel.text));
     object.insert(QStringLiteral("vco_label"), QString::fromStdString(run.result().vcoLabel.text));
     object.insert(QStringLiteral("listing"), QString::fromStdString(run.listing()));
@@ -74,7 +85,7 @@ QJsonObject planObject(const PlanSession& run)
     for (const ChipLimitBreak& item : chipLimits(run)) {
         QJsonObject limit;
         limit.insert(QStringLiteral("limit"), QString::fromUtf8(item.name()));
-        limit.insert(QStringLiteral("value"), item.value);
+        limit.insert(QStringLiteral("value"), shownNumber(item.value));
         limit.insert(QStringLiteral("unit"), QString::fromUtf8(item.unit()));
         limit.insert(QStringLiteral("bound"), QString::fromStdString(item.boundText()));
         limit.insert(QStringLiteral("summary"), QString::fromStdString(item.summary()));
@@ -130,6 +141,11 @@ void addReadBack(QJsonObject& object, const PlanSession& run, const RegisterSet&
 {
     object.insert(QStringLiteral("words"), registerArray(read));
     object.insert(QStringLiteral("settings"), settingsObject(run.settings()));
+    // A plan that stopped has no words of its own to compare with.
+    if (run.result().outcome != PlanOutcome::Complete) {
+        object.insert(QStringLiteral("read_back_differences"), QJsonValue(QJsonValue::Null));
+        return;
+    }
     QJsonArray differences;
     for (const WordDifference& d : wordDifferences(read, run.plan().registers)) {
         QJsonObject item;
@@ -154,17 +170,28 @@ QByteArray planJson(const PlanSession& run, const PlanRequest& request, const Ad
     return jsonText(object);
 }
 
-namespace {
-
-// A number as the text shows it, with its mask; -0 as 0.
-double shown(double value, const char* mask) { return readLeadingNumber(formatMask(value, mask)) + 0.0; }
-
-} // namespace
-
-QJsonObject qualityObject(const PlanQuality& q, JsonNumbers numbers)
+double shownNumber(double value, const char* mask)
 {
-    const bool asShown = numbers == JsonNumbers::AsShown;
-    const auto number = [asShown](double value, const char* mask) { return asShown ? shown(value, mask) : value; };
+    // The mask's places: its "0" and "#" after the point.
+    const std::string_view text(mask);
+    const std::size_t point = text.find('.');
+    int places = 0;
+    for (std::size_t i = point == std::string_view::npos ? text.size() : point + 1;
+         i < text.size() && (text[i] == '0' || text[i] == '#'); ++i)
+        ++places;
+    return shownValue(value, places);
+}
+
+double shownNumber(double value)
+{
+    if (!std::isfinite(value))
+        return value;
+    return readLeadingNumber(plainNumber(value)) + 0.0;
+}
+
+QJsonObject qualityObject(const PlanQuality& q)
+{
+    const auto number = [](double value, const char* mask) { return shownNumber(value, mask); };
     QJsonObject object;
     object.insert(QStringLiteral("pfd_mhz"), number(q.pfdMHz, kPfdMHzMask));
     object.insert(QStringLiteral("in_band_floor_dbc_hz"), number(q.inBandFloorDbcHz, kNoiseMask));
@@ -181,13 +208,13 @@ QJsonObject qualityObject(const PlanQuality& q, JsonNumbers numbers)
         fractional = QStringLiteral("dithered");
     object.insert(QStringLiteral("fractional_spur_interval_khz"), fractional);
     object.insert(QStringLiteral("pfd_spur_offset_mhz"), number(q.pfdSpurOffsetMHz, kPfdMHzMask));
-    object.insert(QStringLiteral("loop_bandwidth_khz"), q.loopBandwidthKHz);
+    object.insert(QStringLiteral("loop_bandwidth_khz"), shownNumber(q.loopBandwidthKHz));
     return object;
 }
 
-QJsonValue qualityValue(const std::optional<PlanQuality>& quality, JsonNumbers numbers)
+QJsonValue qualityValue(const std::optional<PlanQuality>& quality)
 {
-    return quality ? QJsonValue(qualityObject(*quality, numbers)) : QJsonValue(QJsonValue::Null);
+    return quality ? QJsonValue(qualityObject(*quality)) : QJsonValue(QJsonValue::Null);
 }
 
 std::optional<PlanQuality> qualityOf(const PlanSession& run, const PlanRequest& request)
@@ -236,7 +263,7 @@ QStringList suggestionOptions(const PlanSuggestion& suggestion, const PlanReques
 
 namespace {
 
-std::string errorText(double errorHz) { return formatMask(errorHz, "###0.0#Hz"); }
+std::string errorText(double errorHz) { return formatMask(errorHz, kErrorHzMask) + "Hz"; }
 
 std::string joined(const std::vector<std::string>& words, const char* between)
 {
@@ -275,7 +302,7 @@ QJsonArray suggestionsArray(const Advice& advice, const PlanRequest& request, co
         for (const std::string& change : s.changes)
             changes << QString::fromStdString(change);
         item.insert(QStringLiteral("changes"), QJsonArray::fromStringList(changes));
-        item.insert(QStringLiteral("error_hz"), s.plan.errorHz);
+        item.insert(QStringLiteral("error_hz"), shownNumber(s.plan.errorHz, kErrorHzMask));
         item.insert(QStringLiteral("quality"), qualityObject(s.quality));
         suggestions.append(item);
     }

@@ -26,9 +26,10 @@ PlanSession runPlanRequest(const PlanRequest& request);
 // The listing with LF line ends, ending with a line break.
 std::string planText(const PlanSession& run);
 
-// The outcome, the plan values, the register words, the labels, the
-// listing, the warnings, the chip limits broken, the datasheet's advice and
-// the chip options decoded.
+// The outcome, the plan values (as the listing and the boxes show them), the
+// register words (null when the plan stopped: the words left are an earlier
+// plan's), the labels, the listing, the warnings, the chip limits broken,
+// the datasheet's advice and the chip options decoded.
 QJsonObject planObject(const PlanSession& run);
 // Every setting control as the plan reads it.
 QJsonObject settingsObject(const Settings& settings);
@@ -38,7 +39,7 @@ QJsonArray registerArray(const RegisterSet& set);
 QByteArray jsonText(const QJsonObject& object);
 
 // After a decode: the words read, the settings they left and the words the
-// plan packs otherwise ("read_back_differences").
+// plan packs otherwise ("read_back_differences", null when the plan stopped).
 void addReadBack(QJsonObject& object, const PlanSession& run, const RegisterSet& read);
 
 // vantrel-plan --json: planObject with "quality", addReadBack after a
@@ -52,16 +53,25 @@ std::vector<std::string> chipAdviceOf(const PlanSession& run);
 
 const char* outcomeName(PlanOutcome outcome);
 
-// How the numbers of a quality object are given: as computed, or rounded as
-// the text shows them (vantrel-ctl's lines).
-enum class JsonNumbers { Exact, AsShown };
+// The error as the listing's "Error = " shows it, without its "Hz".
+inline constexpr const char* kErrorHzMask = "###0.0#";
+
+// A number for a program to read, as a text with this mask shows it
+// ("###0.0#" for an error in Hz): 0 where the text says "0.0", not -2.27e-07,
+// and never -0.
+double shownNumber(double value, const char* mask);
+// The same for a number the window shows in the general form, to 15
+// significant digits: 2200.2, not 2200.2000000000003.
+double shownNumber(double value);
+
 // "pfd_mhz", "in_band_floor_dbc_hz", "flicker_10khz_dbc_hz",
 // "in_band_10khz_dbc_hz", "boundary_spur_offset_khz" (null when none),
 // "boundary_spur_in_loop", "fractional_spur_interval_khz" (null when none,
-// "dithered" in low spur mode), "pfd_spur_offset_mhz", "loop_bandwidth_khz".
-QJsonObject qualityObject(const PlanQuality& quality, JsonNumbers numbers = JsonNumbers::Exact);
+// "dithered" in low spur mode), "pfd_spur_offset_mhz", "loop_bandwidth_khz";
+// each number as the quality texts show it.
+QJsonObject qualityObject(const PlanQuality& quality);
 // The object, or null for a plan without figures.
-QJsonValue qualityValue(const std::optional<PlanQuality>& quality, JsonNumbers numbers = JsonNumbers::Exact);
+QJsonValue qualityValue(const std::optional<PlanQuality>& quality);
 
 // The run's figures with the request's loop bandwidth; none when it stopped.
 std::optional<PlanQuality> qualityOf(const PlanSession& run, const PlanRequest& request);

@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 
 #include "band_scan_text.h"
+#include "plan_report.h"
+#include "quality_text.h"
 
 namespace vantrel {
 
@@ -37,10 +39,22 @@ QJsonObject scanPointObject(const BandPoint& point)
     return object;
 }
 
+BandPoint shownPoint(BandPoint point)
+{
+    point.foutMHz = shownNumber(point.foutMHz);
+    point.errorHz = shownNumber(point.errorHz, kErrorHzMask);
+    point.pfdMHz = shownNumber(point.pfdMHz, kPfdMHzMask);
+    if (point.quality) {
+        point.quality->inBand10kHzDbcHz = shownNumber(point.quality->inBand10kHzDbcHz, kNoiseMask);
+        point.quality->boundarySpurOffsetKHz = shownNumber(point.quality->boundarySpurOffsetKHz, kOffsetKHzMask);
+    }
+    return point;
+}
+
 QByteArray scanLine(const BandPoint& point, bool json)
 {
     if (json)
-        return QJsonDocument(scanPointObject(point)).toJson(QJsonDocument::Compact) + '\n';
+        return QJsonDocument(scanPointObject(shownPoint(point))).toJson(QJsonDocument::Compact) + '\n';
     return QByteArray::fromStdString(bandScanCsvLine(point)) + '\n';
 }
 

@@ -19,7 +19,13 @@ BandScan runScanRequest(const PlanRequest& request);
 // and "chip_limits" an array of summaries.
 QJsonObject scanPointObject(const BandPoint& point);
 
-// One line of output for the point, ended by LF: CSV, or JSON with `json`.
+// The point's numbers as the texts show them (the error to the listing's
+// 0.01 Hz, kHz to the Hz, dB to 0.1), for JSON: no binary noise (-2.27e-07
+// Hz for an exact plan).
+BandPoint shownPoint(BandPoint point);
+
+// One line of output for the point, ended by LF: CSV, as the band map's
+// Save CSV writes it, or JSON of its shownPoint with `json`.
 QByteArray scanLine(const BandPoint& point, bool json);
 
 } // namespace vantrel

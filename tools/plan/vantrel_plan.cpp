@@ -72,6 +72,15 @@ int main(int argc, char* argv[])
 
     if (parsed.request->scan)
         return printScan(*parsed.request);
+    // Words that give no plan would leave the plan of the other options in its place.
+    if (parsed.request->decode) {
+        const std::string problem =
+            vantrel::decodeProblem(*parsed.request->decode, parsed.request->settings.frText);
+        if (!problem.empty()) {
+            write(stderr, "vantrel-plan: --decode: the words give no plan: " + QByteArray::fromStdString(problem) + "\n");
+            return 1;
+        }
+    }
 
     const vantrel::PlanSession run = vantrel::runPlanRequest(*parsed.request);
     std::optional<vantrel::Advice> advice;
@@ -92,7 +101,7 @@ int main(int argc, char* argv[])
             const vantrel::EeReport ee = vantrel::runEeRequest(parsed.request->ee, run);
             write(stdout, QByteArray::fromStdString(ee.output));
             if (!ee.failure.empty()) {
-                write(stderr, "vantrel-plan: " + QByteArray::fromStdString(ee.failure) + "\n");
+                write(stderr, "vantrel-plan: " + vantrel::escaped(QString::fromStdString(ee.failure)).toUtf8() + "\n");
                 eeFailed = true;
             }
         } else {
@@ -110,10 +119,10 @@ int main(int argc, char* argv[])
             write(stderr, "advice: " + QByteArray::fromStdString(advice) + "\n");
         // A set read back that the plan packs otherwise says so: the next send would change it.
         if (parsed.request->decode) {
-            const std::string changed = vantrel::readBackMessage(
-                vantrel::wordDifferences(*parsed.request->decode, run.plan().registers));
-            if (!changed.empty())
-                write(stderr, "vantrel-plan: " + QByteArray::fromStdString(changed) + "\n");
+            const std::string said = vantrel::readBackText(
+                run, vantrel::wordDifferences(*parsed.request->decode, run.plan().registers));
+            if (!said.empty())
+                write(stderr, "vantrel-plan: " + QByteArray::fromStdString(said) + "\n");
         }
         if (run.result().outcome == vantrel::PlanOutcome::NoPfd)
             write(stderr, "vantrel-plan: no plan: the comparison frequency is below 0.001 MHz\n");

@@ -31,11 +31,12 @@ QString describe(const std::vector<ReplyEvent>& events)
         switch (e.kind) {
         case Kind::UserData: parts << "user(" + text + ")"; break;
         case Kind::RegisterWord: parts << QString("word(%1,%2,%3)").arg(e.value, 0, 16).arg(e.index).arg(text); break;
-        case Kind::Decode: {
+        case Kind::Decode:
+        case Kind::NoSet: {
             QStringList words;
             for (const std::uint32_t w : e.set)
                 words << QString::number(w, 16);
-            parts << "decode(" + words.join(',') + ")";
+            parts << (e.kind == Kind::Decode ? "decode(" : "noset(") + words.join(',') + ")";
             break;
         }
         }
@@ -65,6 +66,8 @@ private slots:
     void oneLine_data();
     void oneLine();
     void decodeOnlyOnARegisterZeroWord();
+    void anAnswerWithoutItsRegistersIsNoSet_data();
+    void anAnswerWithoutItsRegistersIsNoSet();
     void lineFeedAfterCrAcrossReads();
     void regCountSaturates();
     void randomStreamsDoNotDependOnReads();
@@ -194,6 +197,38 @@ void TestReplyParser::decodeOnlyOnARegisterZeroWord()
     QCOMPARE(describe(parser.feed("Udata{ABCDEFGH}\r\nOK\r\n\r\n")), describe({userData("ABCDEFGH")}));
     QCOMPARE(describe(parser.feed("0X0085003C\r\n")), describe({word(0x0085003C, "Reg  4 85003C\r\n")}));
     QCOMPARE(describe(parser.feed("0X00740640\r\n")), describe({word(0x00740640, "Reg  0 740640\r\n"), decode(kInitSet)}));
+}
+
+// An answer with words of register 6 or 7 ends at once (it used to wait for a
+// Reg0 word that never came, or decoded words kept from an earlier answer).
+void TestReplyParser::anAnswerWithoutItsRegistersIsNoSet_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QString>("ends");
+    const QByteArray erased = "0XFFFFFFFF\r\n";
+    QTest::addRow("an erased EEPROM: six words of all ones, the sixth ends it")
+        << QByteArray() << erased.repeated(6) << "noset(ffffffff,ffffffff,ffffffff,ffffffff,ffffffff,ffffffff)";
+    QTest::addRow("a store cut after Reg3 on an erased chip")
+        << QByteArray() << "0X00580005\r\n0X0085003C\r\n0X00000003\r\n" + erased.repeated(3)
+        << "noset(ffffffff,ffffffff,ffffffff,3,85003c,580005)";
+    QTest::addRow("register 7 in place of Reg3, after a whole set: no word of the earlier one")
+        << QByteArray::fromStdString(kInitAnswer)
+        << "0X00580005\r\n0X0085003C\r\n" + erased + "0X18004E42\r\n0X0800FD01\r\n0X00740640\r\n"
+        << "noset(740640,800fd01,18004e42,ffffffff,85003c,580005)";
+}
+
+void TestReplyParser::anAnswerWithoutItsRegistersIsNoSet()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, ends);
+    ReplyParser parser;
+    parser.feed(before.toStdString());
+    const std::vector<ReplyEvent> events = parser.feed(answer.toStdString());
+    QVERIFY(!events.empty());
+    QCOMPARE(describe({events.back()}), ends);
+    QCOMPARE(std::count_if(events.begin(), events.end(), [](const ReplyEvent& e) { return e.kind != Kind::RegisterWord; }), 1);
 }
 
 void TestReplyParser::lineFeedAfterCrAcrossReads()

@@ -159,13 +159,23 @@ void TestVantrelCoreCheck::vantrelPlanAgrees()
         const QJsonObject object = QJsonDocument::fromJson(plan.out).object();
         const QString outcome = object.value(QStringLiteral("outcome")).toString();
         QVERIFY2(field(line, "plan").startsWith("plan " + outcome.toLatin1()), line.left(200).constData());
-        QCOMPARE(jsonWords(plan.out), words);
+        // A plan that stopped gives no words of its own: what the core keeps are an earlier run's.
+        if (outcome == QLatin1String("complete"))
+            QCOMPARE(jsonWords(plan.out), words);
+        else
+            QVERIFY(object.value(QStringLiteral("registers")).isNull());
 
         // A plan that never completed leaves the six words 0, which
         // vantrel-plan refuses to decode: they are no register set.
         if (words.count(QStringLiteral("00000000")) == 6)
             continue;
         const Run back = runPlan(options + QStringList{"--decode", words.join(QLatin1Char(',')), "--json"});
+        // Words that give no plan of their own (MOD 0 in fractional mode, from
+        // a step coarser than the PFD) are refused, with the reason.
+        if (back.status == 1 && back.out.isEmpty()) {
+            QVERIFY2(back.err.contains("--decode: the words give no plan: "), back.err.constData());
+            continue;
+        }
         QCOMPARE(jsonWords(back.out), decoded);
     }
 }

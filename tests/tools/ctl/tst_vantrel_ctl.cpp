@@ -11,12 +11,17 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/types.h>
+
 #include "board_harness.h"
 #include "program_run.h"
 
 namespace {
 
 constexpr int kWaitMs = 15000;
+constexpr int kMaxHopLinesSeen = 100001; // a header and 100000 frequencies
 
 Run runCtl(const QStringList& arguments) { return runProgram(QStringLiteral(VANTREL_CTL_EXE), arguments, kWaitMs); }
 
@@ -96,10 +101,16 @@ private slots:
     void aReadBackThatIsNoSet();
     void frequenciesWithUnits_data();
     void frequenciesWithUnits();
+    void aSettingsFileIsReadStrictly_data();
+    void aSettingsFileIsReadStrictly();
     void dryRunOpensNoPort();
     void stepsCarryTheirQuality();
     void chipOptionsTravelWithTheSweep();
     void readSaysWhichWordsItChanges();
+    void aDeviceNoGroupMayOpen();
+    void aHopListIsBounded_data();
+    void aHopListIsBounded();
+    void aSignalEndsTheReadOfAHopList();
 };
 
 void TestVantrelCtl::initTestCase()
@@ -140,9 +151,8 @@ void TestVantrelCtl::readGivesBackWhatStoreWrote()
                            "--charge-pump", "7", "--no-mute"};
     QCOMPARE(runCtl(QStringList{"store", "--port", board.path()} + plan).status, 0);
 
-    // The controls before the read differ from the stored plan but for the
-    // reference and the bits the words do not carry.
-    const Run run = runCtl({"read", "--port", board.path(), "--ref", "25", "--no-mute", "--fout", "1000", "--json"});
+    // The words decide every control but the reference.
+    const Run run = runCtl({"read", "--port", board.path(), "--ref", "25", "--json"});
     QCOMPARE(run.status, 0);
     const QJsonObject read = QJsonDocument::fromJson(run.out).object();
     const QStringList stored{"00300000", "080087D1", "18004E42", "00000003", "008C803C", "00580005"};
@@ -381,6 +391,8 @@ void TestVantrelCtl::aSignalLetsTheSetFinish_data()
     QTest::addColumn<int>("status");
     QTest::addRow("store, SIGTERM") << "store" << int(SIGTERM) << false << 143;
     QTest::addRow("set, SIGINT") << "set" << int(SIGINT) << false << 130;
+    // Ctrl-\ used to end a store at once, with half a new set in the EEPROM.
+    QTest::addRow("store, SIGQUIT") << "store" << int(SIGQUIT) << false << 131;
     QTest::addRow("store, SIGINT twice") << "store" << int(SIGINT) << true << 130;
 }
 
@@ -455,9 +467,25 @@ void TestVantrelCtl::aReadBackThatIsNoSet_data()
     QTest::addRow("erased: Reg0 to Reg4 stored as 0")
         << QByteArray("0X00580005\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n0X00000000\r\n")
         << "10" << "no word for register 1, 2, 3, 4";
+    // These two waited 3 s for a Reg0 word and ended "No register set received" (4).
+    // With a line of control bytes first, which was echoed raw.
+    QTest::addRow("an erased EEPROM: six words of all ones")
+        << QByteArray("\x1b[2J\x07noise\r\n") + QByteArray("0XFFFFFFFF\r\n").repeated(6) << "10"
+        << "(an erased EEPROM, which reads all ones)";
+    QTest::addRow("a store cut after Reg3 on an erased chip")
+        << QByteArray("0X00580005\r\n0X0085003C\r\n0X00000003\r\n") + QByteArray("0XFFFFFFFF\r\n").repeated(3)
+        << "10" << "no word for register 0, 1, 2: not a whole set";
+    // These printed the plan of the options given, and ended 0.
+    QTest::addRow("MOD 0 in fractional mode")
+        << QByteArray("0X00580005\r\n0X0085003C\r\n0X00000003\r\n0X18004E42\r\n0X08000001\r\n0X00740640\r\n")
+        << "10" << "the set read back gives no plan: MOD 0 in fractional mode";
+    QTest::addRow("Reg0 stored as 0: an output of 0 MHz")
+        << QByteArray("0X00580005\r\n0X0085003C\r\n0X00000003\r\n0X18004E42\r\n0X0800FD01\r\n0X00000000\r\n")
+        << "10" << "the set read back gives no plan: an output of 0 MHz";
+    // Divider code 7, MUXOUT 5: its words were compared with the plan's before.
     QTest::addRow("a whole set whose plan stops")
-        << QByteArray("0X00580005\r\n0X0085003C\r\n0X00000003\r\n0X18004E42\r\n0X0800FD01\r\n0X00740640\r\n")
-        << "0" << "the set read back gives no plan";
+        << QByteArray("0X00580005\r\n0X00F5003C\r\n0X00000003\r\n0X14004E42\r\n0X0000FD01\r\n0X00740640\r\n")
+        << "10" << "The set read back gives no complete plan: More than 12 bits needed for fractional registers";
 }
 
 void TestVantrelCtl::aReadBackThatIsNoSet()
@@ -469,9 +497,15 @@ void TestVantrelCtl::aReadBackThatIsNoSet()
     CtlProcess ctl;
     QVERIFY(ctl.start({"read", "--port", pty.path(), "--ref", ref}));
     QTRY_COMPARE_WITH_TIMEOUT(pty.wire(), QByteArray("INIT\r\n"), kWaitMs);
+    QElapsedTimer sinceAnswer;
+    sinceAnswer.start();
     QVERIFY(pty.write(answer));
     QCOMPARE(ctl.finish(), 5);
-    QVERIFY2(ctl.err.contains(message.toLatin1()), ctl.err.constData());
+    QVERIFY2(ctl.err.contains(message.toLatin1()) && !ctl.err.contains("differ"), ctl.err.constData());
+    for (const char c : ctl.err)
+        QVERIFY2(c == '\n' || (c >= 0x20 && c < 0x7F), ctl.err.constData());
+    // Known from the answer itself, not from the 3 s wait for one.
+    QVERIFY2(sinceAnswer.elapsed() < 2500, qPrintable(QString::number(sinceAnswer.elapsed())));
 }
 
 // What goes to a board takes units, and a typing slip is a usage error
@@ -493,9 +527,37 @@ void TestVantrelCtl::frequenciesWithUnits_data()
                                     << "--fout \"\" is empty";
     QTest::addRow("minus infinity") << QStringList{"sweep", "-inf", "2201", "1", "--dry-run"} << 2
                                     << "START is not a number";
-    QTest::addRow("absurd step count") << QStringList{"sweep", "2400", "2401", "1e-300", "--dry-run"} << 1
+    // A range that is none is a usage error, as in vantrel-plan --scan (these ended 1).
+    QTest::addRow("absurd step count") << QStringList{"sweep", "2400", "2401", "1e-300", "--dry-run"} << 2
                                        << "more than 100000 steps";
+    QTest::addRow("a step away from STOP") << QStringList{"sweep", "2401", "2400", "1", "--dry-run"} << 2
+                                           << "STEP 1 leads away from STOP";
+    // Nonsense that reached the board with status 0; the limits are said.
+    const QStringList set{"set", "--port", "/dev/vantrel-no-port"};
+    QTest::addRow("a negative resolution") << set + QStringList{"--resolution", "-5"} << 2
+                                           << "--resolution \"-5\": give a step above 0 Hz and at most 4400 MHz";
+    QTest::addRow("a resolution of 1e308 Hz") << set + QStringList{"--resolution", "1e308"} << 2
+                                              << "--resolution \"1e308\": give a step above 0 Hz";
+    QTest::addRow("an output of 0") << set + QStringList{"--fout", "0"} << 2
+                                    << "--fout \"0\": give an output of at least 1 kHz";
+    QTest::addRow("an output of 1e-300 MHz") << set + QStringList{"--fout", "1e-300"} << 2
+                                             << "--fout \"1e-300\": give an output of at least 1 kHz";
+    QTest::addRow("a reference of 0") << QStringList{"read", "--ref", "0", "--port", "/dev/vantrel-no-port"} << 2
+                                      << "--ref \"0\": give a reference of at least 1 kHz";
+    QTest::addRow("a sweep from 0 MHz") << QStringList{"sweep", "0", "1", "1", "--dry-run"} << 2
+                                        << "START \"0\": give an output of at least 1 kHz";
+    QTest::addRow("--repeat 0") << QStringList{"sweep", "2400", "2401", "1", "--repeat", "0", "--dry-run"} << 2
+                                << "--repeat 0: expected a whole number from 1 to 1000000";
+    QTest::addRow("--dwell beyond a day")
+        << QStringList{"sweep", "2400", "2401", "1", "--dwell", "86400001", "--dry-run"} << 2
+        << "--dwell 86400001: expected whole milliseconds from 0 to 86400000";
+    // Echoed input is escaped and cut.
+    QTest::addRow("a control byte in a frequency") << set + QStringList{"--fout", "24\x01" + QString(100, 'x')} << 2
+                                                   << "--fout \"24\\x01" + QString(74, 'x') + "...\" has";
     QTest::addRow("--version") << QStringList{"--version"} << 0 << "vantrel-ctl ";
+    QTest::addRow("read refuses what the words decide")
+        << QStringList{"read", "--ref", "10", "--fout", "1234.5", "--rdiv", "2", "--port", "/dev/null"} << 2
+        << "the board's words, which decide --fout, --rdiv:";
 }
 
 void TestVantrelCtl::frequenciesWithUnits()
@@ -509,14 +571,48 @@ void TestVantrelCtl::frequenciesWithUnits()
     QVERIFY2(where.contains(found.toUtf8()), (run.out + run.err).constData());
 }
 
+// The window's box reads "abc" as 0 and "2.4G" as 2.4: such a file sent a
+// 0 MHz or 2.4 MHz set.
+void TestVantrelCtl::aSettingsFileIsReadStrictly_data()
+{
+    QTest::addColumn<QString>("foutText");
+    QTest::addColumn<QString>("message");
+    QTest::addRow("letters") << "abc" << "FoutText \"abc\" is not a number in MHz, as the window's box holds it: the "
+                                         "window reads it as 0 MHz";
+    QTest::addRow("another unit") << "2.4G" << "FoutText \"2.4G\" is not a number in MHz, as the window's box holds "
+                                               "it: the window reads it as 2.4 MHz";
+    QTest::addRow("0 MHz") << "0" << "FoutText \"0\": give an output of at least 1 kHz";
+}
+
+void TestVantrelCtl::aSettingsFileIsReadStrictly()
+{
+    QFETCH(QString, foutText);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = written(dir.filePath("bench.json"), QStringLiteral(R"({"format": "vantrel-settings",
+        "version": 1, "mux": "MuxL", "checks": {"Enable": true, "Feedback": false, "IntN": false, "LowSpur": false,
+        "MTLD": false, "PDpol": false, "Prescale8": true, "RefDbl": false, "Refdiv2": false, "TrackDivider": false},
+        "scrolls": {"ChrgPump": 7, "OutDivCont": 0, "Pwr": 3}, "texts": {"CPNo": "", "ForceD": "", "FoutText": "%1",
+        "FrText": "10", "Rdivider": "1", "ResolutionText": "2500"}})").arg(foutText).toUtf8());
+    const Run run = runCtl({"set", "--settings", path, "--port", "/dev/vantrel-no-port"});
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.err.contains(("--settings " + path + ": " + message).toUtf8()), run.err.constData());
+    // An option after the file replaces its text, which is then not read.
+    QCOMPARE(runCtl({"sweep", "2400", "2400", "1", "--settings", path, "--fout", "2400", "--dry-run"}).status, 0);
+}
+
 void TestVantrelCtl::dryRunOpensNoPort()
 {
     QTemporaryDir dir;
     // A byte order mark, a line with a unit, a bad line skipped: steps keep their numbers.
     const QString hops = written(dir.filePath("hops.txt"), "\xEF\xBB\xBF" "2400\n2403 MHz\n24OO\n2.41 GHz\n");
+    // --skip-bad leaves out an unreadable line as a step the plan refuses (it used to end the list).
     const Run run = runCtl({"hop", hops, "--dry-run", "--changed-only", "--skip-bad", "--json"});
-    QCOMPARE(run.status, 1); // the bad line stays a failure of the list
-    QVERIFY2(run.err.contains("line 3: \"24OO\""), run.err.constData());
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.contains("skipped " + hops.toUtf8() + ": line 3: \"24OO\""), run.err.constData());
+    const QJsonObject last = QJsonDocument::fromJson(run.out.trimmed().split('\n').last()).object();
+    QCOMPARE(last.value("step").toInt(), 4);
+    QCOMPARE(last.value("of").toInt(), 4);
 
     const QString good = written(dir.filePath("good.txt"), "\xEF\xBB\xBF" "2400\n2403 MHz\n2.41 GHz\n");
     const Run dry = runCtl({"hop", good, "--dry-run", "--changed-only", "--json", "--port", "/dev/vantrel-no-port"});
@@ -608,6 +704,79 @@ void TestVantrelCtl::readSaysWhichWordsItChanges()
     const QJsonObject read = QJsonDocument::fromJson(run.out).object();
     QCOMPARE(read.value("read_back_differences").toArray().size(), 1);
     QCOMPARE(read.value("chip_options").toObject().value("BandSelectClockMode").toString(), QStringLiteral("high"));
+}
+
+// A device only root may open used to advise joining dialout, which would
+// not help. Needs root to make the device and setpriv to try it as nobody.
+void TestVantrelCtl::aDeviceNoGroupMayOpen()
+{
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (::geteuid() != 0 || setpriv.isEmpty())
+        QSKIP("needs root and setpriv");
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                  | QFile::ReadOther | QFile::ExeOther));
+    const QString device = dir.filePath("ttyRoot");
+    if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(4, 70)) != 0)
+        QSKIP("cannot make a device here");
+    QProcess ctl;
+    ctl.start(setpriv, {"--reuid=65534", "--regid=65534", "--clear-groups", VANTREL_CTL_EXE, "set", "--port", device});
+    QVERIFY(ctl.waitForFinished(kWaitMs));
+    QCOMPARE(ctl.exitCode(), 1);
+    const QByteArray err = ctl.readAllStandardError();
+    QVERIFY2(err.contains("permission denied: it belongs to root:root with mode 0600, and no group") &&
+                 !err.contains("usermod"),
+             err.constData());
+}
+
+// A hop list is a regular file or standard input, of a bounded size: a FIFO
+// blocked for ever, /dev/zero grew to gigabytes.
+void TestVantrelCtl::aHopListIsBounded_data()
+{
+    QTest::addColumn<QString>("file");  // "fifo", a path, or "-" for standard input
+    QTest::addColumn<QString>("input"); // standard input: a path, or "lines" for a file of 100002 lines
+    QTest::addColumn<QString>("message");
+    QTest::addRow("a FIFO") << "fifo" << QString() << "it is a pipe, not a regular file; give - to read";
+    QTest::addRow("a device") << "/dev/zero" << QString() << "/dev/zero: it is a device, not a regular file";
+    QTest::addRow("endless bytes on standard input")
+        << "-" << "/dev/zero" << "cannot read standard input: it holds more than 16 MiB";
+    QTest::addRow("too many lines on standard input")
+        << "-" << "lines" << "cannot read standard input: it holds more than 100001 lines";
+}
+
+void TestVantrelCtl::aHopListIsBounded()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, input);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    if (file == "fifo") {
+        file = dir.filePath("fifo");
+        QVERIFY(::mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
+    }
+    if (input == "lines")
+        input = written(dir.filePath("lines.txt"), QByteArray("2400\n").repeated(kMaxHopLinesSeen + 1));
+    CtlProcess ctl;
+    if (!input.isEmpty())
+        ctl.process.setStandardInputFile(input);
+    QVERIFY(ctl.start({"hop", file, "--dry-run"}));
+    QCOMPARE(ctl.finish(), 1);
+    QVERIFY2(ctl.err.contains(message.toUtf8()) && ctl.err.contains("nothing sent"), ctl.err.constData());
+    QCOMPARE(ctl.process.readAllStandardOutput(), QByteArray());
+}
+
+// Ctrl-C and SIGTERM went unheard while the list was read.
+void TestVantrelCtl::aSignalEndsTheReadOfAHopList()
+{
+    CtlProcess ctl;
+    QVERIFY(ctl.start({"hop", "-", "--dry-run"}));
+    // More than a pipe holds: once it is all written, the program is reading, its handlers in place.
+    QVERIFY(ctl.process.write(QByteArray("2400\n").repeated(40000)));
+    QTRY_VERIFY_WITH_TIMEOUT(ctl.process.bytesToWrite() == 0, kWaitMs);
+    ctl.signal(SIGINT);
+    QCOMPARE(ctl.finish(), 130);
+    QVERIFY2(ctl.err.contains("interrupted by SIGINT while reading standard input; nothing sent"), ctl.err.constData());
+    QCOMPARE(ctl.process.readAllStandardOutput(), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestVantrelCtl)

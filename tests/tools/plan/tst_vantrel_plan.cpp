@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <functional>
 #include "program_run.h"
 #include "worked_listings.h"
 
@@ -59,6 +61,10 @@ private slots:
     void chipOptions();
     void jsonShowsTheOptionsAndTheAdvice();
     void aReadBackKeepsTheBoardsSet();
+    void aDecodeThatGivesNoPlan_data();
+    void aDecodeThatGivesNoPlan();
+    void jsonNumbersAsTheTextShowsThem_data();
+    void jsonNumbersAsTheTextShowsThem();
 };
 
 void TestVantrelPlan::firstExampleListingWordForWord()
@@ -180,7 +186,7 @@ void TestVantrelPlan::modLimitAndRefusal()
     const QJsonObject modJson = runJson({"--resolution", "2441.40625"});
     QCOMPARE(modJson.value("outcome").toString(), QStringLiteral("mod-limit"));
     QCOMPARE(modJson.value("Denom").toDouble(), 4096.0);
-    QCOMPARE(registers(modJson), QStringList(6, QStringLiteral("00000000"))); // no complete run yet
+    QVERIFY(modJson.value("registers").isNull()); // no words of this plan (it used to give six zeros)
 
     const QJsonObject refused = runJson({"--fout", "655360", "--int-n"});
     QCOMPARE(refused.value("outcome").toString(), QStringLiteral("refused"));
@@ -245,6 +251,22 @@ void TestVantrelPlan::settingsFileAndTheOptionsAroundIt()
     const Run bad = runPlan({"--settings", dir.filePath("missing.json")});
     QCOMPARE(bad.status, 2);
     QVERIFY(bad.err.contains("missing.json"));
+
+    // The file's text is read as the window's box reads it, and said so when that may surprise.
+    QFile unit(dir.filePath("unit.json"));
+    QVERIFY(unit.open(QIODevice::WriteOnly));
+    unit.write(QByteArray(R"({"format": "vantrel-settings", "version": 1, "mux": "MuxL",
+        "checks": {"Enable": true, "Feedback": false, "IntN": false, "LowSpur": false, "MTLD": false,
+                   "PDpol": false, "Prescale8": true, "RefDbl": false, "Refdiv2": false, "TrackDivider": false},
+        "scrolls": {"ChrgPump": 7, "OutDivCont": 0, "Pwr": 3},
+        "texts": {"CPNo": "", "ForceD": "", "FoutText": "2.4G", "FrText": "10", "Rdivider": "1",
+                  "ResolutionText": "2500"}})"));
+    unit.close();
+    const Run noted = runPlan({"--settings", unit.fileName(), "--no-mute"});
+    QCOMPARE(noted.status, 0);
+    QVERIFY2(noted.err.contains("vantrel-plan: --settings " + unit.fileName().toUtf8()
+                                + ": FoutText \"2.4G\" is read as 2.4 MHz, as the panel would; write 2400"),
+             noted.err.constData());
 }
 
 // The decode of a set read back from the board undoes the packing: given the
@@ -262,6 +284,9 @@ void TestVantrelPlan::decodeGivesTheWordsBack()
     QCOMPARE(plan.value(QStringLiteral("words")).toArray().size(), 6);
     // Tracking the decoded VCO ends cleared, as in the window.
     QCOMPARE(plan.value(QStringLiteral("settings")).toObject().value(QStringLiteral("TrackDivider")).toBool(), false);
+    // What Copy Register Set writes, and words between blanks, were refused.
+    for (const QString& form : {"0x" + words.join("\r\n0x") + "\r\n", words.join(' ')})
+        QCOMPARE(registers(runJson(arguments + QStringList{"--decode", form})), words);
 }
 
 void TestVantrelPlan::usageErrors_data()
@@ -277,6 +302,10 @@ void TestVantrelPlan::usageErrors_data()
     QTest::addRow("both divider options") << QStringList{"--divider", "1", "--auto-divider"} << "--auto-divider";
     QTest::addRow("best fraction in integer-N") << QStringList{"--int-n", "--best-fraction"} << "--best-fraction";
     QTest::addRow("stray argument") << QStringList{"2320.5"} << "2320.5";
+    // Echoed raw, and whole, before.
+    QTest::addRow("an unknown option with a control byte") << QStringList{"--fo\x1bo"} << "unknown option \"fo\\x1Bo\"";
+    QTest::addRow("a long stray argument, cut") << QStringList{QString(200, 'x')}
+                                                << "unexpected argument: " + QString(80, 'x') + "...\n";
     const QString words = QStringLiteral("00740640,0800FD01,18004E42,00000003,0085003C,00580005");
     QTest::addRow("five words to decode") << QStringList{"--decode", words.section(',', 0, 4)} << "six words";
     QTest::addRow("a word that is not hexadecimal")
@@ -472,6 +501,74 @@ void TestVantrelPlan::aReadBackKeepsTheBoardsSet()
     QCOMPARE(item.value(QStringLiteral("register")).toInt(), 4);
     QCOMPARE(item.value(QStringLiteral("read")).toString(), QStringLiteral("0086403C"));
     QCOMPARE(item.value(QStringLiteral("planned")).toString(), QStringLiteral("0085003C"));
+}
+
+// Words that give no plan printed the plan of the other options (the default
+// one for 0,1,2,3,4,5) and ended 0; a plan that stops was compared with
+// the words of that other plan.
+void TestVantrelPlan::aDecodeThatGivesNoPlan_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("message");
+    QTest::addRow("Reg0 to Reg5 as 0 to 5") << "0,1,2,3,4,5"
+                                            << "--decode: the words give no plan: R counter 0; MOD 0 in fractional mode";
+    QTest::addRow("divider code 7 and MUXOUT 5: the plan stops")
+        << "00740640,0000FD01,14004E42,00000003,00F5003C,00580005"
+        << "The set read back gives no complete plan: More than 12 bits needed for fractional registers";
+}
+
+void TestVantrelPlan::aDecodeThatGivesNoPlan()
+{
+    QFETCH(QString, words);
+    QFETCH(QString, message);
+    const Run run = runPlan({"--fout", "1234.5", "--decode", words});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains("vantrel-plan: " + message.toUtf8() + "\n") && !run.err.contains("differ"),
+             run.err.constData());
+    QVERIFY2(!run.out.contains("1234.5") && !run.out.contains("N  123"), run.out.constData());
+}
+
+// Every JSON number rounded as its text shows it; these carried binary
+// noise (-2.2737367544323206e-07, 4025.0000000000005) or an earlier plan's words.
+void TestVantrelPlan::jsonNumbersAsTheTextShowsThem_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("found");
+    const QStringList exact{"--ref", "25", "--resolution", "12500", "--auto-divider"};
+    QTest::addRow("an exact plan's error") << exact + QStringList{"--fout", "1100.025"} << "\"ErrorHz\": 0,";
+    QTest::addRow("a scan point's error") << exact + QStringList{"--scan", "1100.025", "1100.025", "1"}
+                                          << "\"error_hz\":0,";
+    const QStringList spur{"--ref", "25", "--resolution", "25000", "--fout", "2404.025"};
+    QTest::addRow("a boundary spur's offset") << spur << "\"boundary_spur_offset_khz\": 4025,";
+    QTest::addRow("the suggestions' figures") << spur + QStringList{"--advise", "3"} << "\"suggestions\"";
+    QTest::addRow("a stopped plan's registers") << QStringList{"--fout", "2320.5", "--resolution", "1"}
+                                                << "\"registers\": null";
+}
+
+void TestVantrelPlan::jsonNumbersAsTheTextShowsThem()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, found);
+    const Run run = runPlan(arguments + QStringList{"--json"});
+    QVERIFY2(run.out.contains(found.toUtf8()), run.out.constData());
+    // No number anywhere with more places than a text shows (six, the PFD's), nor an exponent.
+    QStringList noisy;
+    std::function<void(const QJsonValue&)> walk = [&](const QJsonValue& value) {
+        if (value.isDouble()) {
+            const QString text = QString::number(value.toDouble(), 'f', QLocale::FloatingPointShortest);
+            if (text.section('.', 1).size() > 6)
+                noisy << text;
+        }
+        const QJsonArray items = value.isObject() ? QJsonArray::fromVariantList(value.toObject().toVariantMap().values())
+                                                  : value.toArray();
+        for (const auto& item : items)
+            walk(item);
+    };
+    // One indented object, or one object a line for --scan.
+    const QList<QByteArray> objects = run.out.startsWith("{\n") ? QList<QByteArray>{run.out} : run.out.trimmed().split('\n');
+    for (const QByteArray& object : objects)
+        walk(QJsonDocument::fromJson(object).object());
+    QVERIFY2(noisy.isEmpty(), qPrintable(noisy.join(' ')));
 }
 
 QTEST_GUILESS_MAIN(TestVantrelPlan)
