@@ -4,6 +4,7 @@
 
 #include "loop_filter_text.h"
 #include "number_format.h"
+#include "part_value.h"
 
 namespace vantrel {
 namespace {
@@ -20,10 +21,17 @@ std::string shortKHz(double hz) { return formatMask(hz / kHzPerKHz, "#0.#") + " 
 
 std::string degrees(double value, int count) { return places(value, count) + " degrees"; }
 
-std::string rangeText(const JitterRange& range)
+// "1 kHz", "10 MHz", "300 Hz".
+std::string offsetText(double hz)
 {
-    return plainNumber(range.startHz) + " Hz to " + plainNumber(range.stopHz) + " Hz";
+    if (hz >= 1e6)
+        return plainNumber(shownSignificant(hz, 6) / 1e6) + " MHz";
+    if (hz >= 1e3)
+        return plainNumber(shownSignificant(hz, 6) / 1e3) + " kHz";
+    return plainNumber(shownSignificant(hz, 6)) + " Hz";
 }
+
+std::string rangeText(const JitterRange& range) { return offsetText(range.startHz) + " to " + offsetText(range.stopHz); }
 
 } // namespace
 
@@ -41,7 +49,7 @@ std::string chargePumpAdviceText(const ChargePumpAdvice& a)
 std::vector<QualityLine> loopLines(const LoopFigures& f, const JitterRange& range)
 {
     std::vector<QualityLine> lines{
-        {"Charge-pump current", places(f.icpMA, kChargePumpMAPlaces) + " mA"},
+        {"Charge-pump current", formatMask(f.icpMA, "0.0###") + " mA"},
         {"N (f_VCO / f_PFD)", formatMask(f.nEff, "0.0#####")},
         {"Crossover", crossoverText(f.loop.crossoverHz)},
         {"Phase margin", degrees(f.loop.phaseMarginDeg, kMarginPlaces)},
@@ -64,6 +72,18 @@ std::string loopText(const LoopFigures& figures, const JitterRange& range)
     std::string text = "Loop:\n";
     for (const QualityLine& line : loopLines(figures, range))
         text += line.label + ": " + line.value + "\n";
+    return text;
+}
+
+std::string noiseCurveCsv(const std::vector<NoisePoint>& curve)
+{
+    std::string text = std::string(kNoiseCurveColumns) + "\n";
+    for (const NoisePoint& p : curve) {
+        text += plainNumber(shownValue(p.offsetHz, 3));
+        for (const double dbcHz : {p.pllDbcHz, p.vcoDbcHz, p.totalDbcHz})
+            text += "," + plainNumber(shownValue(dbcHz, kLoopNoisePlaces));
+        text += "\n";
+    }
     return text;
 }
 

@@ -36,6 +36,11 @@ std::vector<QualityLine> loopLines(const LoopFigures& figures, const JitterRange
 // --quality prints after the plan quality.
 std::string loopText(const LoopFigures& figures, const JitterRange& range);
 
+// The columns of the noise curve's CSV, and the curve under them, each line
+// ended by LF: the offset to the mHz, the noise to 0.01 dB.
+constexpr const char* kNoiseCurveColumns = "offset_hz,pll_dbc_hz,vco_dbc_hz,total_dbc_hz";
+std::string noiseCurveCsv(const std::vector<NoisePoint>& curve);
+
 // What vantrel-plan --design-loop-filter prints: the target, the exact and
 // E24 parts as --loop-filter reads them, and what the E24 parts give.
 std::string designText(const DesignTarget& target, const LoopDesign& design);
