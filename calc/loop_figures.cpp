@@ -92,8 +92,12 @@ LoopFiguresResult loopFigures(const Settings& settings, const PlanResult& result
     sources.outDiv = p.outDiv;
     for (std::size_t i = 0; i < f.noise.size(); ++i)
         f.noise[i] = noiseAt(sources, kNoiseFigureOffsetsHz[i]);
-    if (curve == NoiseCurve::Included)
+    if (curve == NoiseCurve::Included) {
         f.curve = noiseCurve(sources);
+        f.bode.reserve(f.curve.size());
+        for (const NoisePoint& point : f.curve)
+            f.bode.push_back(bodeAt(sources.filter, sources.plant, point.offsetHz));
+    }
     const double rms = rmsPhaseErrorRad(integrationPoints(sources, loop.range));
     f.rmsPhaseErrorDeg = rms * kDegreesPerRadian;
     f.jitterFs = rms / (2 * std::numbers::pi * outputMHz * kHzPerMHz) * kFsPerS;

@@ -48,6 +48,7 @@ struct LoopFigures {
     LoopAnalysis loop;
     std::array<NoisePoint, 4> noise; // at kNoiseFigureOffsetsHz
     std::vector<NoisePoint> curve;   // noiseCurveOffsets(), when asked for
+    std::vector<BodePoint> bode;     // the open loop at the same offsets, with the curve
     double rmsPhaseErrorDeg = 0;
     double jitterFs = 0;
     std::optional<ChargePumpAdvice> chargePump; // with a design target

@@ -92,6 +92,11 @@ std::complex<double> openLoopGain(const FilterCoefficients& c, const LoopPlant& 
     return plant.icpA * plant.kvHzPerV * filterImpedance(c, hz) / (plant.nEff * s);
 }
 
+BodePoint bodeAt(const FilterCoefficients& c, const LoopPlant& plant, double hz)
+{
+    return {hz, 20 * std::log10(std::abs(openLoopGain(c, plant, hz))), phaseDeg(c, hz)};
+}
+
 LoopAnalysisResult analyseLoop(const LoopFilter& filter, const LoopPlant& plant)
 {
     LoopAnalysisResult result;

@@ -53,6 +53,14 @@ std::complex<double> filterImpedance(const FilterCoefficients& filter, double hz
 // G(j 2 pi hz).
 std::complex<double> openLoopGain(const FilterCoefficients& filter, const LoopPlant& plant, double hz);
 
+// The open loop at one frequency, as a Bode plot draws it.
+struct BodePoint {
+    double hz = 0;
+    double gainDb = 0;   // 20 log |G|
+    double phaseDeg = 0; // continuous: -180 at DC, towards -270 in third order
+};
+BodePoint bodeAt(const FilterCoefficients& filter, const LoopPlant& plant, double hz);
+
 struct LoopAnalysis {
     double crossoverHz = 0;
     double phaseMarginDeg = 0;

@@ -87,6 +87,15 @@ std::string noiseCurveCsv(const std::vector<NoisePoint>& curve)
     return text;
 }
 
+std::string bodeCsv(const std::vector<BodePoint>& bode)
+{
+    std::string text = std::string(kBodeColumns) + "\n";
+    for (const BodePoint& p : bode)
+        text += plainNumber(shownValue(p.hz, 3)) + "," + plainNumber(shownValue(p.gainDb, kMarginPlaces)) + ","
+                + plainNumber(shownValue(p.phaseDeg, kMarginPlaces)) + "\n";
+    return text;
+}
+
 std::string designText(const DesignTarget& t, const LoopDesign& d)
 {
     std::string text = "Loop filter design: crossover " + shortKHz(t.crossoverHz) + ", phase margin "

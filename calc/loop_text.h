@@ -40,6 +40,9 @@ std::string loopText(const LoopFigures& figures, const JitterRange& range);
 // ended by LF: the offset to the mHz, the noise to 0.01 dB.
 constexpr const char* kNoiseCurveColumns = "offset_hz,pll_dbc_hz,vco_dbc_hz,total_dbc_hz";
 std::string noiseCurveCsv(const std::vector<NoisePoint>& curve);
+// The open loop the same way: "offset_hz,gain_db,phase_deg".
+constexpr const char* kBodeColumns = "offset_hz,gain_db,phase_deg";
+std::string bodeCsv(const std::vector<BodePoint>& bode);
 
 // What vantrel-plan --design-loop-filter prints: the target, the exact and
 // E24 parts as --loop-filter reads them, and what the E24 parts give.

@@ -146,6 +146,16 @@ QuantityReading readQuantity(std::string_view text, Quantity quantity, double pl
     return failed(std::string("does not end in ") + example(quantity));
 }
 
+std::optional<double> readPlainNumber(std::string_view text)
+{
+    text = withoutBlanksAround(text);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 double shownSignificant(double value, int digits)
 {
     if (value == 0 || !std::isfinite(value))

@@ -32,6 +32,10 @@ struct QuantityReading {
 // kept, for the caller to say what a negative value means.
 QuantityReading readQuantity(std::string_view text, Quantity quantity, double plainScale = 1.0);
 
+// The whole text (blanks around it aside) as a finite plain number, "."
+// for the point: for the boxes and options that take a number without a unit.
+std::optional<double> readPlainNumber(std::string_view text);
+
 // `value` rounded to `digits` significant digits as a double: what a text
 // with that many digits shows, for numbers that programs read. Zero and
 // values that are not finite come back unchanged.

@@ -2,13 +2,10 @@
 
 #include <QCommandLineParser>
 
-#include <charconv>
-#include <cmath>
 
 #include "frequency_units.h"
 #include "loop_filter_text.h"
 #include "number_format.h"
-#include "number_reader.h"
 #include "part_value.h"
 #include "plan_options.h"
 
@@ -20,18 +17,6 @@ constexpr double kOhmPerKOhm = 1e3;
 constexpr double kHzPerKHz = 1e3;
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
-
-// The whole text (blanks around it aside) as a finite number.
-std::optional<double> plainNumberOf(const QString& text)
-{
-    const std::string typed = text.toStdString();
-    const std::string_view digits = withoutBlanksAround(typed);
-    double value = 0;
-    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
 
 QString value(const QCommandLineParser& parser, const char* name) { return parser.value(QString::fromLatin1(name)); }
 bool isSet(const QCommandLineParser& parser, const char* name) { return parser.isSet(QString::fromLatin1(name)); }
@@ -169,7 +154,7 @@ std::optional<QString> readDesignOptions(const QCommandLineParser& parser, PlanR
         if (!design)
             return QStringLiteral("--%1 needs --design-loop-filter").arg(QString::fromLatin1(number.name));
         const QString text = value(parser, number.name);
-        const std::optional<double> read = plainNumberOf(text);
+        const std::optional<double> read = readPlainNumber(text.toStdString());
         if (!read)
             return QStringLiteral("--%1 \"%2\": not a number").arg(QString::fromLatin1(number.name), text);
         *number.target = *read;
