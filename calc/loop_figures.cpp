@@ -90,8 +90,9 @@ LoopFiguresResult loopFigures(const Settings& settings, const PlanResult& result
     sources.outputMHz = outputMHz;
     sources.vcoMHz = p.vco;
     sources.outDiv = p.outDiv;
+    const NoiseModel model(sources);
     for (std::size_t i = 0; i < f.noise.size(); ++i)
-        f.noise[i] = noiseAt(sources, kNoiseFigureOffsetsHz[i]);
+        f.noise[i] = model.at(kNoiseFigureOffsetsHz[i]);
     if (curve == NoiseCurve::Included) {
         f.curve = noiseCurve(sources);
         f.bode.reserve(f.curve.size());

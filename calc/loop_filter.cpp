@@ -88,8 +88,16 @@ std::complex<double> filterImpedance(const FilterCoefficients& c, double hz)
 
 std::complex<double> openLoopGain(const FilterCoefficients& c, const LoopPlant& plant, double hz)
 {
-    const std::complex<double> s(0, kTwoPi * hz);
-    return plant.icpA * plant.kvHzPerV * filterImpedance(c, hz) / (plant.nEff * s);
+    // G = K (1 + jw T2) / (-w^2 (A0 - w^2 A2 + jw A1)), divided out by hand:
+    // std::complex's division guards against infinities at several times the
+    // cost, and a curve takes hundreds of these.
+    const double w = kTwoPi * hz;
+    const double k = -plant.icpA * plant.kvHzPerV / (plant.nEff * w * w);
+    const double re = c.a0 - w * w * c.a2;
+    const double im = w * c.a1;
+    const double zero = w * c.t2;
+    const double scale = k / (re * re + im * im);
+    return {scale * (re + zero * im), scale * (zero * re - im)};
 }
 
 BodePoint bodeAt(const FilterCoefficients& c, const LoopPlant& plant, double hz)

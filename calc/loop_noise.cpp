@@ -55,11 +55,9 @@ void addGridBetween(double from, double to, std::vector<double>& offsets)
     }
 }
 
-} // namespace
-
-double vcoNoiseDbcHz(double vcoMHz, double offsetHz)
+// The table's row at offsetHz: straight lines in log offset.
+double vcoRowAt(const std::array<double, 4>& row, double offsetHz)
 {
-    const std::array<double, 4> row = rowAt(vcoMHz);
     const auto& at = kVcoNoiseOffsetsHz;
     // The segment holding the offset, or the nearest one.
     std::size_t i = 0;
@@ -69,20 +67,39 @@ double vcoNoiseDbcHz(double vcoMHz, double offsetHz)
     return row[i] + slope * std::log10(offsetHz / at[i]);
 }
 
-NoisePoint noiseAt(const NoiseSources& s, double offsetHz)
+double power(double dbcHz) { return std::pow(10.0, dbcHz / 10); }
+
+} // namespace
+
+double vcoNoiseDbcHz(double vcoMHz, double offsetHz) { return vcoRowAt(rowAt(vcoMHz), offsetHz); }
+
+NoiseModel::NoiseModel(const NoiseSources& s)
+    : m_sources(s)
+    , m_floorPower(power(inBandFloorDbcHz(s.abp, s.pfdMHz, s.outputMHz)))
+    , m_flicker10kPower(power(flickerNoiseDbcHz(s.abp, s.outputMHz, kFlickerReferenceOffsetHz)))
+    , m_vcoRow(rowAt(s.vcoMHz))
+    , m_dividerPower(1 / (s.outDiv * s.outDiv))
 {
-    const std::complex<double> g = openLoopGain(s.filter, s.plant, offsetHz);
-    const double closed = std::norm(g / (1.0 + g));
-    const double highPass = std::norm(1.0 / (1.0 + g));
-    const double inBand = powerSumDb(inBandFloorDbcHz(s.abp, s.pfdMHz, s.outputMHz),
-                                     flickerNoiseDbcHz(s.abp, s.outputMHz, offsetHz));
+}
+
+NoisePoint NoiseModel::at(double offsetHz) const
+{
+    const std::complex<double> g = openLoopGain(m_sources.filter, m_sources.plant, offsetHz);
+    const double highPass = 1 / std::norm(1.0 + g); // |1 / (1 + G)|^2
+    const double closed = std::norm(g) * highPass;  // |G / (1 + G)|^2
+    // The 1/f noise falls 10 dB a decade: as a power, as 1/f.
+    const double inBand = m_floorPower + m_flicker10kPower * kFlickerReferenceOffsetHz / offsetHz;
+    const double pll = inBand * closed;
+    const double vco = power(vcoRowAt(m_vcoRow, offsetHz)) * m_dividerPower * highPass;
     NoisePoint p;
     p.offsetHz = offsetHz;
-    p.pllDbcHz = inBand + dB(closed);
-    p.vcoDbcHz = vcoNoiseDbcHz(s.vcoMHz, offsetHz) - 20 * std::log10(s.outDiv) + dB(highPass);
-    p.totalDbcHz = powerSumDb(p.pllDbcHz, p.vcoDbcHz);
+    p.pllDbcHz = dB(pll);
+    p.vcoDbcHz = dB(vco);
+    p.totalDbcHz = dB(pll + vco);
     return p;
 }
+
+NoisePoint noiseAt(const NoiseSources& sources, double offsetHz) { return NoiseModel(sources).at(offsetHz); }
 
 std::vector<double> noiseCurveOffsets()
 {
@@ -96,9 +113,10 @@ std::vector<NoisePoint> noiseCurve(const NoiseSources& sources)
 {
     std::vector<NoisePoint> curve;
     const std::vector<double> offsets = noiseCurveOffsets();
+    const NoiseModel model(sources);
     curve.reserve(offsets.size());
     for (const double hz : offsets)
-        curve.push_back(noiseAt(sources, hz));
+        curve.push_back(model.at(hz));
     return curve;
 }
 
@@ -118,9 +136,10 @@ std::vector<NoisePoint> integrationPoints(const NoiseSources& sources, const Jit
     addGridBetween(range.startHz, range.stopHz, offsets);
     offsets.push_back(range.stopHz);
     std::vector<NoisePoint> points;
+    const NoiseModel model(sources);
     points.reserve(offsets.size());
     for (const double hz : offsets)
-        points.push_back(noiseAt(sources, hz));
+        points.push_back(model.at(hz));
     return points;
 }
 

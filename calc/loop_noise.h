@@ -5,6 +5,7 @@
 // sum; the curve over offsets, and its integral as RMS phase error and jitter.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,22 @@ struct NoisePoint {
     double pllDbcHz = 0;   // the PLL's in-band noise through the closed loop
     double vcoDbcHz = 0;   // the VCO's, divided, through the loop's high pass
     double totalDbcHz = 0; // their power sum
+};
+
+// The noise at one offset. The figures that do not depend on the offset
+// are worked out once, and the powers summed as powers, so that a curve
+// costs a few logarithms a point.
+class NoiseModel {
+public:
+    explicit NoiseModel(const NoiseSources& sources);
+    NoisePoint at(double offsetHz) const;
+
+private:
+    NoiseSources m_sources;
+    double m_floorPower = 0;     // the in-band floor, as a power per Hz
+    double m_flicker10kPower = 0; // the 1/f noise at 10 kHz, falling as 1/f
+    std::array<double, 4> m_vcoRow{}; // the VCO table at this VCO, dBc/Hz
+    double m_dividerPower = 1;   // 1 / D^2
 };
 
 NoisePoint noiseAt(const NoiseSources& sources, double offsetHz);

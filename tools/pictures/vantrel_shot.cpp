@@ -192,7 +192,7 @@ int main(int argc, char* argv[])
                                                                             : parser.value(QStringLiteral("design")));
         loop->design();
         // The size the window asks for, whatever the screen the picture is drawn on.
-        loop->resize(1120, 800);
+        loop->resize(1160, 870);
         if (!save(loop->grab().toImage(), parser.value(QStringLiteral("loop-filter-window"))))
             return 1;
     }
