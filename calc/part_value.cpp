@@ -90,7 +90,9 @@ double scaled(double value, int exponent)
     const std::size_t e = text.find('e');
     int power = 0;
     std::from_chars(text.data() + e + 1 + (text[e + 1] == '+' ? 1 : 0), text.data() + text.size(), power);
-    text = text.substr(0, e) + "e" + std::to_string(power + exponent);
+    char digits[16];
+    const char* digitsEnd = std::to_chars(digits, digits + sizeof digits, power + exponent).ptr;
+    text.replace(e + 1, std::string::npos, digits, static_cast<std::size_t>(digitsEnd - digits));
     double result = 0;
     std::from_chars(text.data(), text.data() + text.size(), result);
     return result;

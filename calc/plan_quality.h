@@ -7,7 +7,6 @@
 #pragma once
 
 #include <optional>
-#include <utility>
 
 #include "chip.h"
 #include "frequency_plan.h"
@@ -28,7 +27,7 @@ struct LoopBandwidth {
     LoopBandwidth() = default;
     explicit LoopBandwidth(std::optional<double> kHz, std::optional<LoopCircuit> filter = std::nullopt)
         : setKHz(kHz)
-        , circuit(std::move(filter))
+        , circuit(filter)
     {
     }
 

@@ -222,7 +222,8 @@ void LoopFilterWindow::build()
     // As large as it likes, within the screen it opens on (a small screen
     // at 2x scaling scrolls).
     QSize size(1100, 760);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (screen)
         size = size.boundedTo(screen->availableGeometry().size() * 0.9);
     resize(size);
 }
