@@ -53,7 +53,7 @@ ROWS = [
     ("Loop filter design (median)", "loopDesign", "time", None, 20e-6, "us"),
     ("One plan's loop figures, curve and integral", "loopFigures", "time", None, 100e-6, "us"),
     ("Keystroke to listing, strip and Loop Filter", "keystrokeToLoopWindow", "time", None, 2e-3, "ms"),
-    ("Band scan with each crossover, 4,366 points", "bandScanWithCrossover", "time", None, 100e-3, "ms"),
+    ("Band map with each crossover, 4,366 points", "bandMapWithCrossover", "time", None, 100e-3, "ms"),
 ]
 
 

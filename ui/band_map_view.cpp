@@ -29,6 +29,8 @@ namespace {
 // Qt Charts draws a line series's points with this radius, in pixels.
 constexpr double kMarkerRadius = 2.5;
 constexpr int kCell = 2;       // pixels a side: the square in which one point is drawn
+// The most points the loop filter's crossover line is drawn through.
+constexpr qsizetype kMaxCrossoverPoints = 2000;
 const QColor kOffsetColour(31, 95, 191);
 const QColor kNoiseColour(217, 115, 13);
 const QColor kLoopColour(0, 128, 64);
@@ -170,6 +172,17 @@ void BandMapView::showScan(BandScan scan, const LoopBandwidth& loop)
                 crossovers << QPointF(point.foutMHz, *point.quality->crossoverKHz);
         }
         std::sort(crossovers.begin(), crossovers.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); });
+        // The crossover moves smoothly with N: a line through every point of
+        // a 100,000-point band would only cost drawing time.
+        if (crossovers.size() > kMaxCrossoverPoints) {
+            QList<QPointF> thinned;
+            const qsizetype stride = (crossovers.size() + kMaxCrossoverPoints - 1) / kMaxCrossoverPoints;
+            for (qsizetype i = 0; i < crossovers.size(); i += stride)
+                thinned << crossovers[i];
+            if (thinned.back() != crossovers.back())
+                thinned << crossovers.back();
+            crossovers = std::move(thinned);
+        }
         m_loopLine->setName(QStringLiteral("Loop bandwidth from the loop filter, %1 to %2 kHz")
                                 .arg(QString::fromStdString(formatMask(span->first, "#0.0")),
                                      QString::fromStdString(formatMask(span->second, "#0.0"))));

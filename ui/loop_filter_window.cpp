@@ -412,6 +412,11 @@ void LoopFilterWindow::showSettings(const LoopSettings& loop)
     values[T31] = target.t31;
     for (int box = 0; box < BoxCount; ++box) {
         const BoxReading typed = readBox(box, m_boxes[box]->text());
+        // Without a target the settings hold no margin, gamma or T31: what
+        // is typed there stays for the crossover still to come.
+        const bool targetOnly = box == PhaseMargin || box == Gamma || box == T31;
+        if (targetOnly && !loop.target && !typed.empty)
+            continue;
         const bool noValue = (box <= R3 && values[box] == 0) || (box == Crossover && !loop.target);
         const bool same = noValue ? typed.empty || (typed.value && *typed.value == 0 && box <= R3)
                                   : typed.value && *typed.value == (box == Crossover ? loop.target->crossoverHz : values[box]);

@@ -85,6 +85,7 @@ private slots:
     void aBadValueKeepsTheLastGood_data();
     void aBadValueKeepsTheLastGood();
     void designFillsE24Parts();
+    void aMarginTypedBeforeTheCrossoverStays();
     void followsThePanel();
     void exports();
     void escapeAndCloseAndNames();
@@ -171,6 +172,19 @@ void TestLoopFilterWindow::designFillsE24Parts()
     QTest::mouseClick(w.loop->findChild<QPushButton*>(QStringLiteral("Design")), Qt::LeftButton);
     QCOMPARE(w.figure("DesignResult"), QStringLiteral("No design: the plan stopped"));
     QCOMPARE(w.d.panel.loopSettings().filter, std::optional<LoopFilter>(design.design->e24));
+}
+
+// The settings hold no margin until there is a crossover: a change of the
+// parts meanwhile must not put the box back to its default.
+void TestLoopFilterWindow::aMarginTypedBeforeTheCrossoverStays()
+{
+    LoopWindow w;
+    w.type("DesignPhaseMargin", QStringLiteral("50"));
+    w.typeFilter();
+    QCOMPARE(w.box("DesignPhaseMargin")->text(), QStringLiteral("50"));
+    w.type("DesignCrossover", QStringLiteral("20"));
+    QCOMPARE(w.d.panel.loopSettings().target->phaseMarginDeg, 50.0);
+    QCOMPARE(w.d.panel.loopSettings().target->crossoverHz, 20e3);
 }
 
 void TestLoopFilterWindow::followsThePanel()
