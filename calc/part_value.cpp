@@ -94,8 +94,18 @@ double scaled(double value, int exponent)
     const char* digitsEnd = std::to_chars(digits, digits + sizeof digits, power + exponent).ptr;
     text.replace(e + 1, std::string::npos, digits, static_cast<std::size_t>(digitsEnd - digits));
     double result = 0;
-    std::from_chars(text.data(), text.data() + text.size(), result);
+    // Beyond a double's range: an infinity of the sign, or 0 below its smallest.
+    if (std::from_chars(text.data(), text.data() + text.size(), result).ec == std::errc::result_out_of_range)
+        return power + exponent > 0 ? std::copysign(HUGE_VAL, value) : 0.0;
     return result;
+}
+
+// A value read, or why not when scaling took it beyond a double's range.
+QuantityReading valueOf(double value)
+{
+    if (!std::isfinite(value))
+        return failed("is too large a number");
+    return {value, {}};
 }
 
 } // namespace
@@ -131,19 +141,19 @@ QuantityReading readQuantity(std::string_view text, Quantity quantity, double pl
         const std::string joined = std::string(digits) + "." + std::string(fraction);
         double whole = 0;
         std::from_chars(joined.data(), joined.data() + joined.size(), whole);
-        return {scaled(whole, *exponent), {}};
+        return valueOf(scaled(whole, *exponent));
     }
 
     rest = withoutBlanksAround(rest);
     if (rest.empty())
-        return {number * plainScale, {}};
+        return valueOf(number * plainScale);
     if (isUnitWord(rest, quantity))
         return {number, {}};
     exponent = prefixAt(rest, prefixLength);
     if (exponent) {
         const std::string_view unit = rest.substr(prefixLength);
         if (unit.empty() || isUnitWord(unit, quantity))
-            return {scaled(number, *exponent), {}};
+            return valueOf(scaled(number, *exponent));
     }
     return failed(std::string("does not end in ") + example(quantity));
 }

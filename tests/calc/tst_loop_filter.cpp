@@ -296,6 +296,9 @@ void TestLoopFilter::partValues_data()
     QTest::addRow("a point and a prefix point") << "2.2k2" << r << 1.0 << 0.0;
     QTest::addRow("infinity") << "inf" << r << 1.0 << 0.0;
     QTest::addRow("decimal comma") << "1,5n" << c << 1.0 << 0.0;
+    // Regressions the fuzzer found: scaled past the largest double, a value read as infinity.
+    QTest::addRow("a plain number scaled past the largest double") << "9e306" << r << 1e3 << 0.0;
+    QTest::addRow("a prefix past the largest double") << "9e300G" << c << 1.0 << 0.0;
 }
 
 void TestLoopFilter::partValues()
