@@ -16,6 +16,7 @@ PointFigures::PointFigures(const PlanQuality& quality)
     , boundary(quality.boundary)
     , boundarySpurOffsetKHz(quality.boundarySpurOffsetKHz)
     , boundarySpurInLoop(quality.boundarySpurInLoop)
+    , crossoverKHz(quality.loopBandwidthFromFilter ? std::optional<double>(quality.loopBandwidthKHz) : std::nullopt)
 {
 }
 

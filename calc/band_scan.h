@@ -26,6 +26,7 @@ struct PointFigures {
     BoundarySpur boundary = BoundarySpur::IntegerN;
     double boundarySpurOffsetKHz = 0; // with a boundary spur (Present)
     bool boundarySpurInLoop = false;  // with a boundary spur: its offset below the loop bandwidth
+    std::optional<double> crossoverKHz; // the loop filter's crossover at this plan, when a filter is set
 
     PointFigures() = default;
     explicit PointFigures(const PlanQuality& quality);

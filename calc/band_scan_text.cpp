@@ -1,6 +1,7 @@
 #include "band_scan_text.h"
 
 #include "frequency_units.h"
+#include "loop_text.h"
 #include "number_format.h"
 #include "quality_text.h"
 
@@ -54,7 +55,16 @@ std::string bandScanCsvLine(const BandPoint& point)
     } else {
         line += ",,,";
     }
-    return line + csvField(limitsText(point));
+    if (const std::optional<double> crossover = scanCrossoverKHz(point))
+        line += scanNumber(*crossover);
+    return line + ',' + csvField(limitsText(point));
+}
+
+std::optional<double> scanCrossoverKHz(const BandPoint& point)
+{
+    if (!point.quality || !point.quality->crossoverKHz)
+        return std::nullopt;
+    return shownValue(*point.quality->crossoverKHz, kCrossoverKHzPlaces);
 }
 
 std::string bandScanCsv(const BandScan& scan)
@@ -84,6 +94,8 @@ std::string bandPointTip(const BandPoint& point)
             else
                 tip += boundarySpurText(q->asQuality());
             tip += "\nIn-band noise at 10 kHz: " + noiseText(q->inBand10kHzDbcHz);
+            if (q->crossoverKHz)
+                tip += "\nLoop bandwidth: " + crossoverText(*q->crossoverKHz * 1e3) + " (from the loop filter)";
         }
     }
     tip += "\nChip limits:";

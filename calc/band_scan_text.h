@@ -3,6 +3,7 @@
 // map's tool tip shows it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "band_scan.h"
@@ -13,7 +14,11 @@ namespace vantrel {
 // the same keys.
 constexpr const char* kBandScanColumns =
     "fout_mhz,outcome,error_hz,pfd_mhz,int,frac,mod,boundary_spur_offset_khz,boundary_spur_in_loop,"
-    "in_band_10khz_dbc_hz,chip_limits";
+    "in_band_10khz_dbc_hz,crossover_khz,chip_limits";
+
+// The loop filter's crossover as the scan gives it, kHz to the Hz (as the
+// loop figures show it); nothing for a point without one.
+std::optional<double> scanCrossoverKHz(const BandPoint& point);
 
 // A number of the scan as exact text: the shortest decimal that reads back
 // as the same double, so that a file gives what was computed.

@@ -98,6 +98,33 @@ constexpr int kFractionalRepeatEven = 2;
 constexpr int kFractionalRepeatThird = 3;
 constexpr int kFractionalRepeatSixth = 6;
 
+// --- The loop ----------------------------------------------------------------
+
+// Charge-pump current I_CP = (code + 1) x 0.3125 mA with R_SET = 5.1 kOhm, 0.31
+// to 5.00 mA over codes 0 to 15, scaling with 5.1 kOhm / R_SET (Register 2,
+// "Charge Pump Current Setting"; datasheet Specifications table, "Charge Pump").
+constexpr double kChargePumpStepMA = 0.3125;
+constexpr double kChargePumpReferenceRsetKOhm = 5.1;
+// VCO tuning sensitivity K_V, about 40 MHz/V with the N counter fed from the
+// VCO (datasheet Specifications table, "RF Output Characteristics").
+constexpr double kDefaultKvMHzPerV = 40.0;
+
+// The VCO's open-loop phase noise, dBc/Hz, at 10 kHz, 100 kHz, 1 MHz and
+// 5 MHz from carriers of 2.2, 3.3 and 4.4 GHz (datasheet Specifications
+// table, "Noise Characteristics", VCO phase noise). Between carriers the
+// figures go linearly with the VCO frequency, between offsets as straight
+// lines in log offset; outside the offsets the nearest segment's slope holds.
+inline constexpr std::array<double, 4> kVcoNoiseOffsetsHz{10e3, 100e3, 1e6, 5e6};
+struct VcoNoiseRow {
+    double carrierMHz;
+    std::array<double, 4> dbcHz; // at kVcoNoiseOffsetsHz
+};
+inline constexpr std::array<VcoNoiseRow, 3> kVcoNoiseTable{{
+    {2200.0, {-89.0, -114.0, -134.0, -148.0}},
+    {3300.0, {-86.0, -111.0, -134.0, -145.0}},
+    {4400.0, {-83.0, -110.0, -131.0, -145.0}},
+}};
+
 // --- MUXOUT ------------------------------------------------------------------
 
 // The MUXOUT field's codes (Register 2, bits 28..26).

@@ -8,6 +8,7 @@ namespace {
 
 constexpr double kHzPerMHz = 1e6;
 constexpr double kKHzPerMHz = 1e3;
+constexpr double kHzPerKHz = 1e3;
 
 } // namespace
 
@@ -102,8 +103,18 @@ std::optional<PlanQuality> planQuality(const Settings& s, const PlanResult& resu
     in.fundamentalFeedback = !s.feedback;
     in.abp = s.chip.abp;
     in.loopBandwidthKHz = loop.kHz();
+    // The panel takes no filter that makes no loop; a plan whose values make
+    // none (no N) keeps the bandwidth set or assumed.
+    std::optional<double> crossoverKHz;
+    if (loop.circuit) {
+        if (const LoopAnalysisResult analysis = analysePlanLoop(s, p, *loop.circuit); analysis.analysis)
+            crossoverKHz = analysis.analysis->crossoverHz / kHzPerKHz;
+    }
+    if (crossoverKHz)
+        in.loopBandwidthKHz = *crossoverKHz;
     PlanQuality q = planQuality(in);
-    q.loopBandwidthAssumed = loop.assumed();
+    q.loopBandwidthAssumed = !crossoverKHz && !loop.setKHz;
+    q.loopBandwidthFromFilter = crossoverKHz.has_value();
     return q;
 }
 

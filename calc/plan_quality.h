@@ -10,6 +10,7 @@
 
 #include "chip.h"
 #include "frequency_plan.h"
+#include "loop_plan.h"
 #include "settings.h"
 
 namespace vantrel {
@@ -23,10 +24,22 @@ constexpr double kMinLoopBandwidthKHz = 0.01;
 constexpr double kMaxLoopBandwidthKHz = 10000.0;
 
 struct LoopBandwidth {
-    std::optional<double> setKHz; // empty: not set, kAssumedLoopBandwidthKHz stands in
+    LoopBandwidth() = default;
+    explicit LoopBandwidth(std::optional<double> kHz, std::optional<LoopCircuit> filter = std::nullopt)
+        : setKHz(kHz)
+        , circuit(filter)
+    {
+    }
 
+    std::optional<double> setKHz; // empty: not set, kAssumedLoopBandwidthKHz stands in
+    // The board's loop filter, when entered: then each plan's bandwidth is
+    // the crossover its loop computes, whatever setKHz holds.
+    std::optional<LoopCircuit> circuit;
+
+    // The bandwidth without a filter, set or assumed.
     double kHz() const { return setKHz.value_or(kAssumedLoopBandwidthKHz); }
     bool assumed() const { return !setKHz.has_value(); }
+    bool fromFilter() const { return circuit.has_value(); }
     bool operator==(const LoopBandwidth&) const = default;
 };
 
@@ -73,6 +86,7 @@ struct PlanQuality {
     double pfdSpurOffsetMHz = 0;
     double loopBandwidthKHz = kAssumedLoopBandwidthKHz;
     bool loopBandwidthAssumed = true;
+    bool loopBandwidthFromFilter = false; // the crossover of the board's filter at this plan
 
     std::optional<double> boundarySpurOffset() const
     {
@@ -92,7 +106,8 @@ int fractionalRepeatFactor(double mod);
 PlanQuality planQuality(const QualityInput& input);
 
 // The figures of a plan as the panel holds it; nothing for a plan that
-// stopped, whose values are not a plan of these settings.
+// stopped, whose values are not a plan of these settings. With a filter in
+// `loop` the bandwidth is the plan's crossover.
 std::optional<PlanQuality> planQuality(const Settings& settings, const PlanResult& result, const LoopBandwidth& loop);
 
 } // namespace vantrel

@@ -45,7 +45,8 @@ std::vector<QualityLine> qualityLines(const PlanQuality& q)
     std::string fractional = fractionalSpursText(q);
     if (q.fractional == FractionalSpurs::Dithered)
         fractional += " (low spur mode): no discrete spurs; the in-band noise is higher than the figures above";
-    std::string loop = plainNumber(q.loopBandwidthKHz) + " kHz";
+    std::string loop = q.loopBandwidthFromFilter ? kiloHertz(q.loopBandwidthKHz) + " (from the loop filter)"
+                                                 : plainNumber(q.loopBandwidthKHz) + " kHz";
     if (q.loopBandwidthAssumed)
         loop += " (assumed)";
     return {

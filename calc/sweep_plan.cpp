@@ -53,7 +53,8 @@ std::vector<std::string> limitSummaries(const PlanSession& session)
 }
 
 std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, const Settings& settings,
-                                     const Presses& presses, bool strict, const LoopBandwidth& loop)
+                                     const Presses& presses, bool strict, const LoopBandwidth& loop,
+                                     const LoopSettings& loopSettings)
 {
     std::vector<SweepStepPlan> steps;
     steps.reserve(points.size());
@@ -70,6 +71,8 @@ std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, cons
             step.plannedMHz = plan.fout + plan.errorHz / 1000000;
             step.limits = limitSummaries(session);
             step.quality = planQuality(session.settings(), session.result(), loop);
+            if (loopSettings.filter)
+                step.loop = loopFigures(session.settings(), session.result(), loopSettings, NoiseCurve::Left);
             if (strict && !step.limits.empty())
                 step.problem = "breaks a chip limit: " + step.limits.front();
         }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "loop_figures.h"
 #include "plan_quality.h"
 #include "plan_session.h"
 #include "register_layout.h"
@@ -23,6 +24,7 @@ struct SweepStepPlan {
     double errorHz = 0;
     std::vector<std::string> limits; // summaries of the chip limits broken
     std::optional<PlanQuality> quality; // the step's figures, when its plan is complete
+    std::optional<LoopFiguresResult> loop; // with a loop filter: the loop's figures (no curve), or why none
     std::string problem;             // why the step cannot go out; empty when it can
 
     bool usable() const { return problem.empty(); }
@@ -49,9 +51,11 @@ std::vector<std::string> limitSummaries(const PlanSession& session);
 // Each point planned on its own, from `settings` as they are, so that no
 // step depends on the one before. A plan that stops or is refused is a
 // problem; so is one that breaks a chip limit when `strict`. Each complete
-// step has its quality figures with the loop bandwidth `loop`.
+// step has its quality figures with the loop bandwidth `loop`, and with a
+// filter in `loopSettings` the loop's figures.
 std::vector<SweepStepPlan> planSweep(const std::vector<SweepPoint>& points, const Settings& settings,
-                                     const Presses& presses, bool strict, const LoopBandwidth& loop = {});
+                                     const Presses& presses, bool strict, const LoopBandwidth& loop = {},
+                                     const LoopSettings& loopSettings = {});
 
 // Whole seconds left once `started` of `total` steps have begun, the last of
 // them `sinceFirst` after the first: the steps so far tell the pace of the

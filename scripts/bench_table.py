@@ -55,6 +55,10 @@ ROWS = [
     ("Band map drawn, 4,366 points", "bandMapDraw", "time", None, 300e-3, "ms"),
     ("Settings change to redrawn band map", "bandMapFollowsSettings", "time", None, 400e-3, "ms"),
     ("Band map memory, 100,000 points", "bandMapMemory100k", "heap_growth_kB", None, 50 * 1024, "MB"),
+    ("Loop filter design (median)", "loopDesign", "time", None, 20e-6, "us"),
+    ("One plan's loop figures, curve and integral", "loopFigures", "time", None, 100e-6, "us"),
+    ("Keystroke to listing, strip and Loop Filter", "keystrokeToLoopWindow", "time", None, 2e-3, "ms"),
+    ("Band map with each crossover, 4,366 points", "bandMapWithCrossover", "time", None, 100e-3, "ms"),
 ]
 
 

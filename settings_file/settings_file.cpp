@@ -20,6 +20,7 @@
 
 #include "chip.h"
 #include "chip_options.h"
+#include "loop_group.h"
 #include "number_format.h"
 
 namespace vantrel {
@@ -363,6 +364,7 @@ QByteArray settingsFileText(const PanelSettings& panel)
                                                          ? QJsonValue(*panel.loopBandwidth.setKHz)
                                                          : QJsonValue(QJsonValue::Null));
     top.insert(QLatin1String(kQualityKey), quality);
+    top.insert(QLatin1String(kLoopGroupKey), loopGroup(panel.loop));
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
@@ -391,14 +393,16 @@ SettingsFileReading parseSettingsFile(const QByteArray& text)
     if (!version.isDouble())
         return failure(quoted(QLatin1String(kVersionKey)) + QStringLiteral(" is not a number"));
     const double number = version.toDouble();
-    if (number != kSettingsVersionWithoutChip && number != kSettingsVersionWithoutQuality && number != kSettingsVersion) {
+    if (number != kSettingsVersionWithoutChip && number != kSettingsVersionWithoutQuality
+        && number != kSettingsVersionWithoutLoop && number != kSettingsVersion) {
         return failure(QStringLiteral("it is settings file version %1, and this program reads versions %2 to %3")
                            .arg(numberText(number))
                            .arg(kSettingsVersionWithoutChip)
                            .arg(kSettingsVersion));
     }
     const bool withChip = number >= kSettingsVersionWithoutQuality;
-    const bool withQuality = number >= kSettingsVersion;
+    const bool withQuality = number >= kSettingsVersionWithoutLoop;
+    const bool withLoop = number >= kSettingsVersion;
 
     PanelSettings panel;
     QString error;
@@ -430,6 +434,12 @@ SettingsFileReading parseSettingsFile(const QByteArray& text)
         if (const std::optional<QJsonObject> quality = groupOf(top, kQualityKey, error))
             error = readQuality(*quality, panel);
     }
+    // Before version 4 there is no loop filter: none is entered.
+    if (error.isEmpty() && withLoop) {
+        if (const std::optional<QJsonObject> loop = groupOf(top, kLoopGroupKey, error))
+            error = readLoopGroup(*loop, panel.loop);
+        panel.loopBandwidth.circuit = panel.loop.circuit();
+    }
     if (error.isEmpty()) {
         QStringList known;
         for (const char* key : {kFormatKey, kVersionKey, kTextsKey, kChecksKey, kMuxKey, kScrollsKey})
@@ -438,6 +448,8 @@ SettingsFileReading parseSettingsFile(const QByteArray& text)
             known << QLatin1String(kChipKey);
         if (withQuality)
             known << QLatin1String(kQualityKey);
+        if (withLoop)
+            known << QLatin1String(kLoopGroupKey);
         error = unknownMember(top, QString(), known);
     }
     if (!error.isEmpty())

@@ -1,9 +1,10 @@
 // The settings file: every setting control of the panel as typed, the chip
-// options and the loop bandwidth, kept between runs as JSON ("format":
-// "vantrel-settings", "version": 3; a version 1 file, from before the chip
-// options, opens with their defaults, and a version 1 or 2 file, from before
-// the loop bandwidth, with the bandwidth assumed). Reading gives the whole of
-// the settings or why not, never a part of them.
+// options, the loop bandwidth and the loop filter, kept between runs as JSON
+// ("format": "vantrel-settings", "version": 4; a version 1 file, from before
+// the chip options, opens with their defaults, a version 1 or 2 file, from
+// before the loop bandwidth, with the bandwidth assumed, and a version 1 to 3
+// file, from before the loop filter, with no filter). Reading gives the
+// whole of the settings or why not, never a part of them.
 #pragma once
 
 #include <QByteArray>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "loop_figures.h"
 #include "plan_quality.h"
 #include "settings.h"
 
@@ -21,11 +23,13 @@ class QFile;
 namespace vantrel {
 
 inline constexpr char kSettingsFormat[] = "vantrel-settings";
-inline constexpr int kSettingsVersion = 3;
+inline constexpr int kSettingsVersion = 4;
 // The first version, without the chip options; still read.
 inline constexpr int kSettingsVersionWithoutChip = 1;
 // The second, with the chip options but without the loop bandwidth; still read.
 inline constexpr int kSettingsVersionWithoutQuality = 2;
+// The third, with the loop bandwidth but without the loop filter; still read.
+inline constexpr int kSettingsVersionWithoutLoop = 3;
 // A text box takes at most this many characters (UTF-16 code units) and
 // would silently cut a longer text.
 inline constexpr int kMaxSettingsTextLength = 32767;
@@ -35,14 +39,15 @@ inline constexpr qint64 kMaxSettingsFileBytes = 1024 * 1024;
 
 // What a settings file holds: the controls the plan reads, tracking and the
 // chip options included, the two texts it does not (texts in UTF-8), the
-// Chip menu's "Follow the Datasheet for the Mode", and the loop bandwidth of
-// the Plan Quality window.
+// Chip menu's "Follow the Datasheet for the Mode", the loop bandwidth of
+// the Plan Quality window and the Loop Filter window's settings.
 struct PanelSettings {
     Settings settings;
     std::string forceDText; // "Force Denom"
     std::string portText;   // the COM port box
     bool followDatasheet = false;
-    LoopBandwidth loopBandwidth;
+    LoopBandwidth loopBandwidth; // its circuit is loop.circuit() in a file read
+    LoopSettings loop;
 
     bool operator==(const PanelSettings&) const = default;
 };

@@ -29,6 +29,8 @@ namespace {
 // Qt Charts draws a line series's points with this radius, in pixels.
 constexpr double kMarkerRadius = 2.5;
 constexpr int kCell = 2;       // pixels a side: the square in which one point is drawn
+// The most points the loop filter's crossover line is drawn through.
+constexpr qsizetype kMaxCrossoverPoints = 2000;
 const QColor kOffsetColour(31, 95, 191);
 const QColor kNoiseColour(217, 115, 13);
 const QColor kLoopColour(0, 128, 64);
@@ -161,14 +163,39 @@ void BandMapView::showScan(BandScan scan, const LoopBandwidth& loop)
     m_scan = std::move(scan);
     findRuns();
     fitValueAxes(loop);
-    m_loopLine->setName(QStringLiteral("Loop bandwidth %1 kHz%2")
-                            .arg(QString::fromStdString(plainNumber(loop.kHz())),
-                                 loop.assumed() ? QStringLiteral(" (assumed)") : QString()));
+    const auto [fullLow, fullHigh] = fullSpan();
+    if (const std::optional<std::pair<double, double>> span = crossoverSpan(); loop.fromFilter() && span) {
+        // Each plan's own crossover, in rising frequency.
+        QList<QPointF> crossovers;
+        for (const BandPoint& point : m_scan.points) {
+            if (point.quality && point.quality->crossoverKHz)
+                crossovers << QPointF(point.foutMHz, *point.quality->crossoverKHz);
+        }
+        std::sort(crossovers.begin(), crossovers.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); });
+        // The crossover moves smoothly with N: a line through every point of
+        // a 100,000-point band would only cost drawing time.
+        if (crossovers.size() > kMaxCrossoverPoints) {
+            QList<QPointF> thinned;
+            const qsizetype stride = (crossovers.size() + kMaxCrossoverPoints - 1) / kMaxCrossoverPoints;
+            for (qsizetype i = 0; i < crossovers.size(); i += stride)
+                thinned << crossovers[i];
+            if (thinned.back() != crossovers.back())
+                thinned << crossovers.back();
+            crossovers = std::move(thinned);
+        }
+        m_loopLine->setName(QStringLiteral("Loop bandwidth from the loop filter, %1 to %2 kHz")
+                                .arg(QString::fromStdString(formatMask(span->first, "#0.0")),
+                                     QString::fromStdString(formatMask(span->second, "#0.0"))));
+        m_loopLine->replace(crossovers);
+    } else {
+        m_loopLine->setName(QStringLiteral("Loop bandwidth %1 kHz%2")
+                                .arg(QString::fromStdString(plainNumber(loop.kHz())),
+                                     loop.assumed() ? QStringLiteral(" (assumed)") : QString()));
+        m_loopLine->replace({QPointF(fullLow, loop.kHz()), QPointF(fullHigh, loop.kHz())});
+    }
     // The legend's label is set as well: it does not follow a new name at once.
     for (QLegendMarker* marker : chart()->legend()->markers(m_loopLine))
         marker->setLabel(m_loopLine->name());
-    const auto [fullLow, fullHigh] = fullSpan();
-    m_loopLine->replace({QPointF(fullLow, loop.kHz()), QPointF(fullHigh, loop.kHz())});
     {
         // Drawn once, below, for the new range and points together.
         const QScopedValueRollback<bool> holding(m_drawing, true);
@@ -184,10 +211,23 @@ void BandMapView::showScan(BandScan scan, const LoopBandwidth& loop)
         legend->activate();
 }
 
+std::optional<std::pair<double, double>> BandMapView::crossoverSpan() const
+{
+    std::optional<std::pair<double, double>> span;
+    for (const BandPoint& point : m_scan.points) {
+        if (!point.quality || !point.quality->crossoverKHz)
+            continue;
+        const double kHz = *point.quality->crossoverKHz;
+        span = span ? std::pair(std::min(span->first, kHz), std::max(span->second, kHz)) : std::pair(kHz, kHz);
+    }
+    return span;
+}
+
 void BandMapView::fitValueAxes(const LoopBandwidth& loop)
 {
-    double lowOffset = loop.kHz();
-    double highOffset = loop.kHz();
+    const std::optional<std::pair<double, double>> crossovers = loop.fromFilter() ? crossoverSpan() : std::nullopt;
+    double lowOffset = crossovers ? crossovers->first : loop.kHz();
+    double highOffset = crossovers ? crossovers->second : loop.kHz();
     double lowNoise = std::numeric_limits<double>::infinity();
     double highNoise = -lowNoise;
     for (const BandPoint& point : m_scan.points) {

@@ -72,6 +72,9 @@ private:
     void showTipAt(const QPoint& at);
     void findRuns();
     void fitValueAxes(const vantrel::LoopBandwidth& loop);
+    // The lowest and highest crossover of the loop filter over the scan's
+    // points; nothing when no point has one.
+    std::optional<std::pair<double, double>> crossoverSpan() const;
     // The points and shades for the frequency range and plot size as they
     // are, one point per pixel.
     void drawPoints();

@@ -16,6 +16,7 @@
 #include "chip_options.h"
 #include "compact_style.h"
 #include "frequency_plan.h"
+#include "loop_figures.h"
 #include "plan_advisor.h"
 #include "plan_quality.h"
 #include "plan_values.h"
@@ -96,6 +97,16 @@ public:
     // Quality window, kept in settings files); a change checks the plan again.
     const vantrel::LoopBandwidth& loopBandwidth() const { return m_loopBandwidth; }
     void setLoopBandwidth(const vantrel::LoopBandwidth& loop);
+    // The Loop Filter window's settings, kept in settings files
+    // (control_panel_loop.cpp). With a filter the quality figures take each
+    // plan's crossover as the loop bandwidth: a change that brings or
+    // changes the filter checks the plan again.
+    const vantrel::LoopSettings& loopSettings() const { return m_loopSettings; }
+    void setLoopSettings(const vantrel::LoopSettings& loop);
+    // The loop's figures, with the curve, for the controls as they stand.
+    vantrel::LoopFiguresResult loopFigures() const;
+    // A filter designed for the plan of the controls as they stand.
+    vantrel::LoopDesignResult designLoop(const vantrel::DesignTarget& target) const;
     // What the plan advisor needs of the panel as it stands: the controls,
     // the last plan, the loop bandwidth, and the chip options a tick of
     // Integer N would bring.
@@ -141,6 +152,7 @@ signals:
     void chipOptionsChanged(const vantrel::ChipOptions& options);
     void followDatasheetChanged(bool on);
     void loopBandwidthChanged(const vantrel::LoopBandwidth& loop);
+    void loopSettingsChanged(const vantrel::LoopSettings& loop);
     // The board's port opened, or closed for whatever reason.
     void portOpenChanged(bool open);
     // The window was asked to close while lines are on their way to the
@@ -256,6 +268,7 @@ private:
     std::optional<QString> m_stepBeforeIntN;
     bool m_autoSetting = false; // "Auto Set >>" moves the divider
     bool m_dividerByAutoSet = false;
+    vantrel::LoopSettings m_loopSettings;
     // How the last run ended; none before the first.
     std::optional<vantrel::PlanOutcome> m_planOutcome;
     // Above 0 while a whole-panel change, or a restore, is under way.

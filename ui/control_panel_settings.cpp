@@ -16,6 +16,7 @@ PanelSettings ControlPanel::panelSettings() const
     panel.portText = m_ui->CPNo->text().toStdString();
     panel.followDatasheet = m_followDatasheet;
     panel.loopBandwidth = m_loopBandwidth;
+    panel.loop = m_loopSettings;
     return panel;
 }
 
@@ -35,7 +36,7 @@ PanelSettings ControlPanel::panelSettings() const
 //     Then the chip options, after the button: a MUXOUT code among them
 //     clears the buttons; and "Follow the Datasheet for the Mode", after
 //     IntN, so that the file's options stand as they are; and the loop
-//     bandwidth, which changes no plan.
+//     filter and bandwidth, which change no plan.
 //  4. The scroll bars OutDivCont (its handler moves the plan's divider),
 //     ChrgPump and Pwr, each handler rewriting its label.
 //  5. The texts FrText (which turns white when it changes), FoutText,
@@ -85,8 +86,14 @@ void ControlPanel::writeSettings(const PanelSettings& panel)
         takeChipOptions(s.chip);
         setFollowDatasheet(panel.followDatasheet);
         // No control of the panel: the plan quality window follows the signal.
-        if (panel.loopBandwidth != m_loopBandwidth) {
-            m_loopBandwidth = panel.loopBandwidth;
+        if (panel.loop != m_loopSettings) {
+            m_loopSettings = panel.loop;
+            emit loopSettingsChanged(m_loopSettings);
+        }
+        // The filter's circuit always as the loop settings give it.
+        const LoopBandwidth loop(panel.loopBandwidth.setKHz, m_loopSettings.circuit());
+        if (loop != m_loopBandwidth) {
+            m_loopBandwidth = loop;
             emit loopBandwidthChanged(m_loopBandwidth);
         }
 

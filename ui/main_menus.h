@@ -13,6 +13,7 @@
 
 #include "band_map_window.h"
 #include "chip_options_window.h"
+#include "loop_filter_window.h"
 #include "plan_quality_window.h"
 
 class ControlPanel;
@@ -45,6 +46,8 @@ public:
     PlanQualityWindow* planQualityWindow() const { return m_planQuality.data(); }
     // The Band Map window, once "Band Map…" has opened it; null before.
     BandMapWindow* bandMapWindow() const { return m_bandMap.data(); }
+    // The Loop Filter window, once "Loop Filter…" has opened it; null before.
+    LoopFilterWindow* loopFilterWindow() const { return m_loopFilter.data(); }
 
 private:
     QAction* addAction(QMenu* menu, const char* objectName, const QString& text, const QKeySequence& shortcut);
@@ -72,10 +75,11 @@ private:
     void undo();
     void redo();
     void showHistory();
-    // The Plan menu (plan_menu.cpp): "Plan Quality…" and "Band Map…".
+    // The Plan menu (plan_menu.cpp): "Plan Quality…", "Band Map…" and "Loop Filter…".
     void addPlanMenu(QMenuBar* bar, MainWindow& window);
     void openPlanQuality(MainWindow& window);
     void openBandMap(MainWindow& window);
+    void openLoopFilter(MainWindow& window);
 
     MainWindow& m_window;
     ControlPanel& m_panel;
@@ -92,6 +96,7 @@ private:
     QMenu* m_plan = nullptr;
     QPointer<PlanQualityWindow> m_planQuality;
     QPointer<BandMapWindow> m_bandMap;
+    QPointer<LoopFilterWindow> m_loopFilter;
     // The sweep window, whose last range the band map opens on.
     QPointer<SweepWindow> m_sweepWindow;
 };

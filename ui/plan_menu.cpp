@@ -1,6 +1,6 @@
 // The Plan menu of the program's window: the Plan Quality window, with the
-// plan's figures and the advisor, and the Band Map window, which opens on
-// the range it last drew.
+// plan's figures and the advisor, the Band Map window, which opens on the
+// range it last drew, and the Loop Filter window.
 #include "main_menus.h"
 
 #include <QAction>
@@ -8,6 +8,7 @@
 #include <QMenuBar>
 
 #include "band_map_window.h"
+#include "loop_filter_window.h"
 #include "main_window.h"
 #include "plan_quality_window.h"
 #include "remembered_state.h"
@@ -20,6 +21,8 @@ void MainMenus::addPlanMenu(QMenuBar* bar, MainWindow& window)
             this, [this, &window] { openPlanQuality(window); });
     connect(addAction(m_plan, "BandMap", QStringLiteral("&Band Map…"), QKeySequence()), &QAction::triggered, this,
             [this, &window] { openBandMap(window); });
+    connect(addAction(m_plan, "LoopFilter", QStringLiteral("&Loop Filter…"), QKeySequence()), &QAction::triggered, this,
+            [this, &window] { openLoopFilter(window); });
 }
 
 void MainMenus::openPlanQuality(MainWindow& window)
@@ -49,4 +52,14 @@ void MainMenus::openBandMap(MainWindow& window)
     m_bandMap->show();
     m_bandMap->raise();
     m_bandMap->activateWindow();
+}
+
+void MainMenus::openLoopFilter(MainWindow& window)
+{
+    // Non-modal and one of it: the entry brings the same window forward.
+    if (!m_loopFilter)
+        m_loopFilter = new LoopFilterWindow(m_panel, m_messages, m_files, &window);
+    m_loopFilter->show();
+    m_loopFilter->raise();
+    m_loopFilter->activateWindow();
 }

@@ -198,21 +198,24 @@ void PlanQualityWindow::showLoopBandwidth(const LoopBandwidth& loop)
     if (!same)
         m_loopBandwidth->setText(loop.assumed() ? QString() : fromStd(plainNumber(*loop.setKHz)));
     setRoleColour(m_loopBandwidth, QPalette::Base, kWhite);
-    m_loopState->setText(loop.assumed()
-                             ? QStringLiteral("kHz, assumed: the board's loop filter decides it")
-                             : QStringLiteral("kHz"));
+    // With the board's filter entered, each plan's crossover stands instead.
+    m_loopBandwidth->setEnabled(!loop.fromFilter());
+    m_loopState->setText(loop.fromFilter() ? QStringLiteral("kHz: each plan's crossover, from the loop filter "
+                                                            "(Plan \u25B8 Loop Filter\u2026)")
+                         : loop.assumed()  ? QStringLiteral("kHz, assumed: the board's loop filter decides it")
+                                           : QStringLiteral("kHz"));
 }
 
 void PlanQualityWindow::loopBandwidthEdited(const QString& text)
 {
     if (text.trimmed().isEmpty()) {
-        m_panel.setLoopBandwidth({});
+        m_panel.setLoopBandwidth(LoopBandwidth(std::nullopt, m_panel.loopBandwidth().circuit));
         showLoopBandwidth(m_panel.loopBandwidth());
         return;
     }
     const FrequencyReading reading = readFrequency(text.toStdString(), FrequencyUnit::kHz);
     if (reading.value && isLoopBandwidth(*reading.value)) {
-        m_panel.setLoopBandwidth(LoopBandwidth{*reading.value});
+        m_panel.setLoopBandwidth(LoopBandwidth(*reading.value, m_panel.loopBandwidth().circuit));
         showLoopBandwidth(m_panel.loopBandwidth());
         return;
     }

@@ -142,14 +142,16 @@ void TestBandScan::csvLines_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("line");
     QTest::addRow("complete, boundary spur outside the loop")
-        << 0 << "2320.5,complete,0,10,232,200,4000,500,false,-99.04,";
+        << 0 << "2320.5,complete,0,10,232,200,4000,500,false,-99.04,,";
     QTest::addRow("inside the loop, breaking two limits")
-        << 1 << "2320.5,complete,0,10,232,200,4000,500,true,-99.04,INT 73 below 75 for prescaler 8/9; VCO 2000 MHz";
-    QTest::addRow("FRAC 0: no offset, not in the loop") << 2 << "2320.5,complete,0,10,232,0,4000,,false,-99.04,";
+        << 1 << "2320.5,complete,0,10,232,200,4000,500,true,-99.04,,INT 73 below 75 for prescaler 8/9; VCO 2000 MHz";
+    QTest::addRow("FRAC 0: no offset, not in the loop") << 2 << "2320.5,complete,0,10,232,0,4000,,false,-99.04,,";
     QTest::addRow("stopped: the output, the outcome and the limits")
-        << 3 << "2200,mod-limit,,,,,,,,,MOD 5000 above 4095";
+        << 3 << "2200,mod-limit,,,,,,,,,,MOD 5000 above 4095";
     // A summary with a separator or a quote must stay one cell.
-    QTest::addRow("a limit text with a comma and a quote") << 4 << "2200,refused,,,,,,,,,\"a, \"\"b\"\"\"";
+    QTest::addRow("a limit text with a comma and a quote") << 4 << "2200,refused,,,,,,,,,,\"a, \"\"b\"\"\"";
+    // The loop filter's crossover, to the Hz as the loop's figures show it.
+    QTest::addRow("a crossover from the loop filter") << 5 << "2320.5,complete,0,10,232,200,4000,500,true,-99.04,38.235,";
 }
 
 void TestBandScan::csvLines()
@@ -164,6 +166,9 @@ void TestBandScan::csvLines()
         p.frac = 0;
         p.quality->boundary = BoundarySpur::FracZero;
         p.quality->boundarySpurInLoop = true; // what is left of an earlier figure must not show
+    } else if (kind == 5) {
+        p.quality->boundarySpurInLoop = true;
+        p.quality->crossoverKHz = 38.23451;
     } else if (kind >= 3) {
         p = BandPoint{};
         p.foutMHz = 2200;

@@ -52,6 +52,12 @@ PanelSettings unusualSettings()
     c.ldPin = vantrel::LockDetectPin::Low10;
     p.followDatasheet = true;
     p.loopBandwidth.setKHz = 120.5;
+    p.loop.filter = vantrel::LoopFilter{1.5e-9, 22e-9, 470e-12, 1e3, 2.2e3};
+    p.loop.kvMHzPerV = 35.5;
+    p.loop.rsetKOhm = 4.7;
+    p.loop.target = vantrel::DesignTarget{50e3, 47.5, 1.1, 0.4};
+    p.loop.range = {100, 20e6};
+    p.loopBandwidth.circuit = p.loop.circuit();
     return p;
 }
 
@@ -74,6 +80,16 @@ QStringList members(const PanelSettings& p)
     list << QStringLiteral("MuxCode=%1").arg(s.chip.muxCode ? int(*s.chip.muxCode) : -1)
          << QStringLiteral("FollowDatasheet=%1").arg(p.followDatasheet)
          << QStringLiteral("LoopBandwidth=%1").arg(p.loopBandwidth.setKHz ? *p.loopBandwidth.setKHz : -1);
+    const vantrel::LoopSettings& l = p.loop;
+    if (l.filter)
+        list << QStringLiteral("Filter=%1,%2,%3,%4,%5").arg(l.filter->c1).arg(l.filter->c2).arg(l.filter->c3)
+                    .arg(l.filter->r2).arg(l.filter->r3);
+    if (l.target)
+        list << QStringLiteral("Design=%1,%2,%3,%4").arg(l.target->crossoverHz).arg(l.target->phaseMarginDeg)
+                    .arg(l.target->gamma).arg(l.target->t31);
+    list << QStringLiteral("Kv=%1 Rset=%2 Range=%3,%4").arg(l.kvMHzPerV).arg(l.rsetKOhm).arg(l.range.startHz)
+                .arg(l.range.stopHz)
+         << QStringLiteral("Circuit=%1").arg(p.loopBandwidth.circuit == l.circuit());
     return list;
 }
 
@@ -100,6 +116,8 @@ private slots:
     void aVersion1FileOpensWithTheDefaultOptions();
     void olderVersionsAssumeTheLoopBandwidth_data();
     void olderVersionsAssumeTheLoopBandwidth();
+    void olderVersionsOpenWithNoFilter_data();
+    void olderVersionsOpenWithNoFilter();
 };
 
 void TestSettingsFile::keepsEveryMember()
@@ -133,8 +151,8 @@ void TestSettingsFile::refusesAFaultyFile_data()
         << "format" << "\"other-settings\"" << "it is not a settings file (\"format\" is not \"vantrel-settings\")";
     QTest::addRow("no format") << "format" << "remove"
                                << "it is not a settings file (\"format\" is not \"vantrel-settings\")";
-    QTest::addRow("a later version") << "version" << "4"
-                                     << "it is settings file version 4, and this program reads versions 1 to 3";
+    QTest::addRow("a later version") << "version" << "5"
+                                     << "it is settings file version 5, and this program reads versions 1 to 4";
     QTest::addRow("no version") << "version" << "remove" << "\"version\" is missing";
     QTest::addRow("the version as text") << "version" << "\"1\"" << "\"version\" is not a number";
     QTest::addRow("no texts") << "texts" << "remove" << "\"texts\" is missing";
@@ -190,6 +208,28 @@ void TestSettingsFile::refusesAFaultyFile_data()
     QTest::addRow("a loop bandwidth above 10 MHz") << "quality.LoopBandwidth" << "10000.5"
                                                    << "\"quality.LoopBandwidth\" is 10000.5, outside 0.01 to 10000 kHz";
     QTest::addRow("an unknown quality member") << "quality.LoopGain" << "2" << "unknown member \"quality.LoopGain\"";
+
+    QTest::addRow("no loop group in version 4") << "loop" << "remove" << "\"loop\" is missing";
+    QTest::addRow("a filter with C1 0")
+        << "loop.Filter" << R"({"C1": 0, "C2": 2.2e-8, "C3": 0, "R2": 1000, "R3": 0})"
+        << "\"loop.Filter\" is no filter: C1 is 0: the filter needs it";
+    QTest::addRow("a filter with C3 and no R3")
+        << "loop.Filter" << R"({"C1": 1e-9, "C2": 2.2e-8, "C3": 4.7e-10, "R2": 1000, "R3": 0})"
+        << "\"loop.Filter\" is no filter: R3 is 0 while C3 is set: give both for a third-order filter, or neither "
+           "for a second-order one";
+    QTest::addRow("a part as text") << "loop.Filter" << R"({"C1": "1.5n", "C2": 2.2e-8, "C3": 0, "R2": 1000, "R3": 0})"
+                                    << "\"loop.Filter.C1\" is not a number";
+    QTest::addRow("an inductor") << "loop.Filter" << R"({"C1": 1e-9, "C2": 2.2e-8, "C3": 0, "R2": 1000, "R3": 0, "L1": 1})"
+                                 << "unknown member \"loop.Filter.L1\"";
+    QTest::addRow("Kv of 0") << "loop.KvMHzPerV" << "0"
+                             << "\"loop.KvMHzPerV\" or \"loop.RsetKOhm\": Kv is not above 0 MHz/V";
+    QTest::addRow("a range upside down") << "loop.JitterStopHz" << "50"
+                                         << "\"loop.JitterStartHz\" to \"loop.JitterStopHz\": the integration range "
+                                            "does not start below its stop";
+    QTest::addRow("a phase margin of 90")
+        << "loop.Design" << R"({"CrossoverHz": 5e4, "PhaseMarginDeg": 90, "Gamma": 1, "T31": 0.5})"
+        << "\"loop.Design\" is no target: the phase margin is not between 0 and 90 degrees";
+    QTest::addRow("an unknown loop member") << "loop.Order" << "3" << "unknown member \"loop.Order\"";
 }
 
 void TestSettingsFile::refusesAFaultyFile()
@@ -308,6 +348,7 @@ void TestSettingsFile::aVersion1FileOpensWithTheDefaultOptions()
     QJsonObject top = QJsonDocument::fromJson(vantrel::settingsFileText(unusualSettings())).object();
     top.remove(QStringLiteral("chip"));
     top.remove(QStringLiteral("quality"));
+    top.remove(QStringLiteral("loop"));
     top.insert(QStringLiteral("version"), 1);
     const vantrel::SettingsFileReading reading = vantrel::parseSettingsFile(QJsonDocument(top).toJson());
     QVERIFY2(reading.settings, qPrintable(reading.error));
@@ -336,6 +377,7 @@ void TestSettingsFile::olderVersionsAssumeTheLoopBandwidth()
     QFETCH(int, version);
     QJsonObject top = QJsonDocument::fromJson(vantrel::settingsFileText(unusualSettings())).object();
     top.remove(QStringLiteral("quality"));
+    top.remove(QStringLiteral("loop"));
     if (version == 1)
         top.remove(QStringLiteral("chip"));
     top.insert(QStringLiteral("version"), version);
@@ -350,6 +392,36 @@ void TestSettingsFile::olderVersionsAssumeTheLoopBandwidth()
     const PanelSettings assumed;
     QVERIFY(QString::fromUtf8(vantrel::settingsFileText(assumed)).contains(QStringLiteral("\"LoopBandwidth\": null")));
     QVERIFY(vantrel::parseSettingsFile(vantrel::settingsFileText(assumed)).settings->loopBandwidth.assumed());
+}
+
+// Files saved before the loop filter open with none entered (and Kv, RSET,
+// the target and the range at their defaults); one that says it is such a
+// file yet holds a loop group is refused.
+void TestSettingsFile::olderVersionsOpenWithNoFilter_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addRow("version 1") << 1;
+    QTest::addRow("version 2") << 2;
+    QTest::addRow("version 3") << 3;
+}
+
+void TestSettingsFile::olderVersionsOpenWithNoFilter()
+{
+    QFETCH(int, version);
+    QJsonObject top = QJsonDocument::fromJson(vantrel::settingsFileText(unusualSettings())).object();
+    const QJsonValue loop = top.take(QStringLiteral("loop"));
+    if (version < 3)
+        top.remove(QStringLiteral("quality"));
+    if (version < 2)
+        top.remove(QStringLiteral("chip"));
+    top.insert(QStringLiteral("version"), version);
+    const vantrel::SettingsFileReading reading = vantrel::parseSettingsFile(QJsonDocument(top).toJson());
+    QVERIFY2(reading.settings, qPrintable(reading.error));
+    QCOMPARE(reading.settings->loop, vantrel::LoopSettings{});
+    QVERIFY(!reading.settings->loopBandwidth.fromFilter());
+
+    top.insert(QStringLiteral("loop"), loop);
+    QCOMPARE(vantrel::parseSettingsFile(QJsonDocument(top).toJson()).error, QStringLiteral("unknown member \"loop\""));
 }
 
 QTEST_APPLESS_MAIN(TestSettingsFile)

@@ -110,7 +110,7 @@ void TestAccessibility::everyControlIsNamed()
         walk(window, QAccessible::queryAccessibleInterface(window), unnamed, undescribed);
     }
     for (const char* name : {"MainWindow", "EEdata", "SweepWindow", "ChipOptionsWindow", "PlanQualityWindow",
-                             "BandMapWindow"})
+                             "BandMapWindow", "LoopFilterWindow"})
         QVERIFY2(shown.contains(QLatin1String(name)), qPrintable(shown.join(QLatin1Char(' '))));
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QLatin1String("; "))));
     QVERIFY2(undescribed.isEmpty(), qPrintable(undescribed.join(QLatin1String("; "))));

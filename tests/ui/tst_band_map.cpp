@@ -31,6 +31,7 @@ struct ScanLine {
     QString outcome;
     std::optional<double> offset;
     std::optional<double> noise;
+    std::optional<double> crossover;
     QString limits;
 };
 
@@ -47,7 +48,9 @@ std::vector<ScanLine> parseScan(const QByteArray& csv)
             line.offset = cells[7].toDouble();
         if (!cells[9].isEmpty())
             line.noise = cells[9].toDouble();
-        line.limits = QString::fromUtf8(rows[i].split(',').mid(10).join(','));
+        if (!cells[10].isEmpty())
+            line.crossover = cells[10].toDouble();
+        line.limits = QString::fromUtf8(rows[i].split(',').mid(11).join(','));
         lines.push_back(line);
     }
     return lines;

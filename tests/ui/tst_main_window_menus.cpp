@@ -250,8 +250,8 @@ void TestMainWindowMenus::aBadSettingsFileChangesNothing_data()
     QTest::addColumn<QString>("reason");
     QTest::addRow("no such file") << QByteArray() << QByteArray() << "it cannot be read (";
     QTest::addRow("not JSON") << QByteArray("\"format\"") << QByteArray("format") << "it is not JSON (";
-    QTest::addRow("a later version") << QByteArray("\"version\": 3") << QByteArray("\"version\": 4")
-                                     << "it is settings file version 4, and this program reads versions 1 to 3";
+    QTest::addRow("a later version") << QByteArray("\"version\": 4") << QByteArray("\"version\": 5")
+                                     << "it is settings file version 5, and this program reads versions 1 to 4";
     QTest::addRow("a position beyond its bar, read last")
         << QByteArray("\"ChrgPump\": 15") << QByteArray("\"ChrgPump\": 16")
         << "\"scrolls.ChrgPump\" is 16, outside 0 to 15";

@@ -8,6 +8,7 @@
 
 #include "number_format.h"
 #include "number_reader.h"
+#include "loop_report.h"
 #include "plan_report.h"
 
 namespace vantrel {
@@ -43,6 +44,8 @@ QJsonObject stepObject(const SweepStepPlan& step, int points)
         limits.append(QString::fromStdString(limit));
     object.insert(QStringLiteral("chip_limits"), limits);
     object.insert(QStringLiteral("quality"), qualityValue(step.quality));
+    if (step.loop)
+        object.insert(QStringLiteral("loop"), loopValue(*step.loop));
     return object;
 }
 

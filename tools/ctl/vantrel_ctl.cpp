@@ -475,7 +475,7 @@ int sweep(const CtlRequest& request, Console& console, InterruptWatch& interrupt
     const int count = static_cast<int>(points.count());
     std::vector<SweepStepPlan> planned =
         planSweep(points.points, request.plan.settings, request.plan.presses, request.plan.strict,
-                  request.plan.loopBandwidth);
+                  request.plan.loopBandwidth, request.plan.loop);
     std::vector<SweepStepPlan> usable;
     for (const SweepStepPlan& step : planned) {
         if (step.usable()) {

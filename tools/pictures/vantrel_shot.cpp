@@ -1,8 +1,8 @@
 // vantrel-shot: renders the program's window into a PNG file, as it looks at
 // start or after the output frequency has been typed, the sweep window in the
 // middle of a sweep, the chip options window with a board's set read back,
-// the Plan Quality window with the advisor's list, and the band map over a
-// range, for the README.
+// the Plan Quality window with the advisor's list, the band map over a
+// range, and the Loop Filter window with a design, for the README.
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
@@ -21,6 +21,7 @@
 #include "board_commands.h"
 #include "chip_options_window.h"
 #include "control_panel.h"
+#include "loop_filter_window.h"
 #include "main_menus.h"
 #include "plan_quality_window.h"
 #include "register_set_text.h"
@@ -126,15 +127,23 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("band"),
                       QStringLiteral("The band map's range, MHz: START,STOP,STEP (default: the divider's range)."),
                       QStringLiteral("RANGE")});
+    parser.addOption({QStringLiteral("loop-filter-window"),
+                      QStringLiteral("Write a picture of the Loop Filter window (Plan, Loop Filter…) to FILE (PNG), "
+                                     "after Design has been pressed for --design."),
+                      QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("design"),
+                      QStringLiteral("The crossover typed into the Loop Filter window's Design box before Design is "
+                                     "pressed, kHz (default 50)."),
+                      QStringLiteral("KHZ")});
     parser.addOption({QStringLiteral("loop-bandwidth"),
                       QStringLiteral("The loop bandwidth in kHz the figures assume (default: assumed)."),
                       QStringLiteral("KHZ")});
     parser.process(app);
     if (!parser.isSet(QStringLiteral("screenshot")) && !parser.isSet(QStringLiteral("sweep-window"))
         && !parser.isSet(QStringLiteral("chip-options")) && !parser.isSet(QStringLiteral("plan-quality"))
-        && !parser.isSet(QStringLiteral("band-map"))) {
+        && !parser.isSet(QStringLiteral("band-map")) && !parser.isSet(QStringLiteral("loop-filter-window"))) {
         std::fprintf(stderr, "vantrel-shot: --screenshot FILE, --sweep-window FILE, --chip-options FILE, "
-                             "--plan-quality FILE or --band-map FILE is required\n");
+                             "--plan-quality FILE, --band-map FILE or --loop-filter-window FILE is required\n");
         return 2;
     }
 
@@ -204,6 +213,18 @@ int main(int argc, char* argv[])
         }
         map->scanNow();
         if (!save(pictureOf(map), parser.value(QStringLiteral("band-map"))))
+            return 1;
+    }
+    if (parser.isSet(QStringLiteral("loop-filter-window"))) {
+        window.findChild<QAction*>(QStringLiteral("LoopFilter"))->trigger();
+        LoopFilterWindow* loop = window.menus()->loopFilterWindow();
+        auto* crossover = loop->findChild<QLineEdit*>(QStringLiteral("DesignCrossover"));
+        crossover->setText(parser.value(QStringLiteral("design")).isEmpty() ? QStringLiteral("50")
+                                                                            : parser.value(QStringLiteral("design")));
+        loop->design();
+        // The size the window asks for, whatever the screen the picture is drawn on.
+        loop->resize(1160, 870);
+        if (!save(loop->grab().toImage(), parser.value(QStringLiteral("loop-filter-window"))))
             return 1;
     }
     if (!parser.isSet(QStringLiteral("sweep-window")))

@@ -11,6 +11,7 @@
 #include "echoed_text.h"
 #include "frequency_units.h"
 #include "hex_codec.h"
+#include "loop_options.h"
 #include "number_format.h"
 #include "number_reader.h"
 #include "settings_file.h"
@@ -351,6 +352,9 @@ QStringList addPlanOptions(QCommandLineParser& parser)
                                     QString::fromStdString(plainNumber(kMaxLoopBandwidthKHz)),
                                     QString::fromStdString(plainNumber(kAssumedLoopBandwidthKHz))),
                            QStringLiteral("KHZ")));
+    addLoopOptions(parser);
+    valueNames << QStringLiteral("loop-filter") << QStringLiteral("kvco") << QStringLiteral("rset")
+               << QStringLiteral("jitter-range");
     add(QCommandLineOption(QStringLiteral("force-d"),
                                         QStringLiteral("Type TEXT into \"Force Denom\" once the other settings are in "
                                                        "place: the resolution becomes the step of that denominator."),
@@ -388,6 +392,9 @@ QStringList withoutOptionsBeforeSettings(const QStringList& arguments, const QSt
         QStringLiteral("clock-divider-mode"), QStringLiteral("clock-divider"), QStringLiteral("ld-pin"),
         QStringLiteral("mux-code"),     QStringLiteral("counter-reset"), QStringLiteral("three-state"),
         QStringLiteral("vco-off"),
+        // The loop filter's settings: the file holds them too.
+        QStringLiteral("loop-filter"),  QStringLiteral("kvco"),        QStringLiteral("rset"),
+        QStringLiteral("jitter-range"),
     };
     const auto optionName = [](const QString& argument) {
         return argument.startsWith(QLatin1String("--")) ? argument.mid(2).section(QLatin1Char('='), 0, 0) : QString();
@@ -431,7 +438,10 @@ std::optional<QString> readPlanOptions(const QCommandLineParser& parser, PlanReq
         s = file.settings->settings;
         request.portText = file.settings->portText;
         request.loopBandwidth = file.settings->loopBandwidth;
+        request.loop = file.settings->loop;
     }
+    if (std::optional<QString> loopError = readLoopOptions(parser, request))
+        return loopError;
     if (isSet("loop-bandwidth")) {
         const QString text = parser.value(QStringLiteral("loop-bandwidth"));
         const FrequencyReading reading = readFrequency(text.toStdString(), FrequencyUnit::kHz);
@@ -688,6 +698,9 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
                        "writes them."),
         QStringLiteral("WORDS")));
     addEeOptions(parser);
+    addDesignOptions(parser);
+    valueOptions << QStringLiteral("design-loop-filter") << QStringLiteral("phase-margin") << QStringLiteral("gamma")
+                 << QStringLiteral("t31");
 
     ParsedCommandLine parsed;
     const auto fail = [&parsed](const QString& error) {
@@ -718,6 +731,8 @@ ParsedCommandLine parsePlanCommandLine(const QStringList& arguments)
     if (const std::optional<QString> eeError = readEeOptions(parser, request.ee))
         return fail(*eeError);
     request.quality = parser.isSet(QStringLiteral("quality"));
+    if (const std::optional<QString> designError = readDesignOptions(parser, request))
+        return fail(*designError);
     if (parser.isSet(QStringLiteral("scan"))) {
         if (const std::optional<QString> scanError = readScanRange(parser, scanRange, request))
             return fail(*scanError);

@@ -13,6 +13,7 @@
 #include "band_scan.h"
 #include "chip_options.h"
 #include "ee_options.h"
+#include "loop_figures.h"
 #include "plan_advisor.h"
 #include "plan_quality.h"
 #include "plan_session.h"
@@ -53,6 +54,9 @@ struct PlanRequest {
     bool quality = false;               // vantrel-plan --quality: the figures after the listing
     int advise = 0;                     // vantrel-plan --advise N: how many suggestions; 0 for none
     std::optional<FrequencyRange> scan;      // vantrel-plan --scan START STOP STEP
+    LoopSettings loop;                  // --loop-filter, --kvco, --rset, --jitter-range, or the settings file's
+    std::optional<DesignTarget> design; // vantrel-plan --design-loop-filter
+    bool noiseCurve = false;            // vantrel-plan --noise-curve
     // For --advise: the chip options the settings get with Integer N cleared
     // [0] or ticked [1] by an option given after the others.
     std::array<ChipOptions, 2> chipForMode;

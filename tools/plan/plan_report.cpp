@@ -9,6 +9,7 @@
 
 #include "hex_codec.h"
 #include "line_end.h"
+#include "loop_report.h"
 #include "number_format.h"
 #include "number_reader.h"
 #include "quality_text.h"
@@ -167,6 +168,10 @@ QByteArray planJson(const PlanSession& run, const PlanRequest& request, const Ad
         object.insert(QStringLiteral("suggestions"), suggestionsArray(*advice, request, run));
         object.insert(QStringLiteral("current_plan_cleanest"), advice->currentIsCleanest);
     }
+    if (const std::optional<LoopFiguresResult> loop = loopOf(run, request))
+        object.insert(QStringLiteral("loop"), loopValue(*loop));
+    if (const std::optional<LoopDesignResult> design = designOf(run, request))
+        addDesign(object, *design);
     return jsonText(object);
 }
 

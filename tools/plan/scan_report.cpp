@@ -32,10 +32,13 @@ QJsonObject scanPointObject(const BandPoint& point)
     object.insert(QStringLiteral("boundary_spur_offset_khz"), offset ? QJsonValue(*offset) : none);
     object.insert(QStringLiteral("boundary_spur_in_loop"), q ? QJsonValue(q->spurInLoop()) : none);
     object.insert(QStringLiteral("in_band_10khz_dbc_hz"), q ? QJsonValue(q->inBand10kHzDbcHz) : none);
+    const std::optional<double> crossover = scanCrossoverKHz(point);
+    object.insert(QStringLiteral("crossover_khz"), crossover ? QJsonValue(*crossover) : none);
     QJsonArray limits;
     for (const std::string& summary : point.limits)
         limits.append(QString::fromStdString(summary));
     object.insert(QStringLiteral("chip_limits"), limits);
+
     return object;
 }
 

@@ -9,6 +9,8 @@
 
 #include "band_scan_text.h"
 #include "ee_report.h"
+#include "loop_report.h"
+#include "loop_text.h"
 #include "plan_options.h"
 #include "plan_report.h"
 #include "scan_report.h"
@@ -43,6 +45,18 @@ int printScan(const vantrel::PlanRequest& request)
         write(stdout, QByteArray(vantrel::kBandScanColumns) + '\n');
     for (const vantrel::BandPoint& point : scan.points)
         write(stdout, vantrel::scanLine(point, request.json));
+    return checkedStdout(0);
+}
+
+// --noise-curve: the CSV alone; a plan without a loop prints nothing.
+int printNoiseCurve(const vantrel::PlanSession& run, const vantrel::PlanRequest& request)
+{
+    const vantrel::LoopFiguresResult loop = *vantrel::loopOf(run, request, vantrel::NoiseCurve::Included);
+    if (!loop.figures) {
+        write(stderr, "vantrel-plan: --noise-curve: no curve: " + QByteArray::fromStdString(loop.error) + "\n");
+        return 1;
+    }
+    write(stdout, QByteArray::fromStdString(vantrel::noiseCurveCsv(loop.figures->curve)));
     return checkedStdout(0);
 }
 
@@ -83,6 +97,9 @@ int main(int argc, char* argv[])
     }
 
     const vantrel::PlanSession run = vantrel::runPlanRequest(*parsed.request);
+    if (parsed.request->noiseCurve)
+        return printNoiseCurve(run, *parsed.request);
+    const std::optional<vantrel::LoopDesignResult> design = vantrel::designOf(run, *parsed.request);
     std::optional<vantrel::Advice> advice;
     if (parsed.request->advise > 0) {
         advice = vantrel::adviseRun(run, *parsed.request);
@@ -107,8 +124,13 @@ int main(int argc, char* argv[])
         } else {
             write(stdout, QByteArray::fromStdString(vantrel::planText(run)));
         }
-        if (parsed.request->quality)
+        if (parsed.request->quality) {
             write(stdout, "\n" + QByteArray::fromStdString(vantrel::qualityReport(run, *parsed.request)));
+            if (const std::optional<vantrel::LoopFiguresResult> loop = vantrel::loopOf(run, *parsed.request))
+                write(stdout, "\n" + QByteArray::fromStdString(vantrel::loopReport(*loop, parsed.request->loop)));
+        }
+        if (design && design->design)
+            write(stdout, "\n" + QByteArray::fromStdString(vantrel::designText(*parsed.request->design, *design->design)));
         if (advice)
             write(stdout, "\n" + QByteArray::fromStdString(vantrel::adviceReport(*advice, *parsed.request, run)));
         for (const vantrel::PlanWarning warning : run.result().warnings)
@@ -127,7 +149,10 @@ int main(int argc, char* argv[])
         if (run.result().outcome == vantrel::PlanOutcome::NoPfd)
             write(stderr, "vantrel-plan: no plan: the comparison frequency is below 0.001 MHz\n");
     }
-    if (run.result().outcome != vantrel::PlanOutcome::Complete || eeFailed)
+    // A design asked for and not made is a failure, said on stderr in either form.
+    if (design && !design->design)
+        write(stderr, "vantrel-plan: --design-loop-filter: no design: " + QByteArray::fromStdString(design->error) + "\n");
+    if (run.result().outcome != vantrel::PlanOutcome::Complete || eeFailed || (design && !design->design))
         return checkedStdout(1);
     if (parsed.request->strict && !vantrel::chipLimits(run).empty())
         return checkedStdout(3);

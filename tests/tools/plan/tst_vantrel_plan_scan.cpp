@@ -14,15 +14,15 @@
 namespace {
 
 const QString kColumns = QStringLiteral("fout_mhz,outcome,error_hz,pfd_mhz,int,frac,mod,boundary_spur_offset_khz,"
-                                        "boundary_spur_in_loop,in_band_10khz_dbc_hz,chip_limits");
+                                        "boundary_spur_in_loop,in_band_10khz_dbc_hz,crossover_khz,chip_limits");
 
 Run runPlan(const QStringList& arguments) { return runProgram(QStringLiteral(VANTREL_PLAN_EXE), arguments); }
 
 // A CSV line's cells; the limits, the last cell, may be quoted.
 QStringList cells(const QString& line)
 {
-    QStringList parts = line.section(',', 0, 9).split(',');
-    QString limits = line.section(',', 10);
+    QStringList parts = line.section(',', 0, 10).split(',');
+    QString limits = line.section(',', 11);
     if (limits.startsWith('"'))
         limits = limits.mid(1, limits.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
     parts << limits;
@@ -54,7 +54,7 @@ QString normalised(const QString& cell)
 // significant digits).
 QString shownCell(const QString& cell, int column)
 {
-    static const int kPlaces[] = {-1, 0, 2, 6, 0, 0, 0, 3, 0, 1, 0};
+    static const int kPlaces[] = {-1, 0, 2, 6, 0, 0, 0, 3, 0, 1, 3, 0};
     bool number = false;
     const double value = cell.toDouble(&number);
     if (!number)
@@ -97,6 +97,12 @@ void TestVantrelPlanScan::everyLineIsThePlanOfItsOutput_data()
         << QStringList{"2.2004G", "2199600k", "-200 kHz"}
         << QStringList{"--loop-bandwidth", "300", "--resolution", "100000"}
         << "VCO 2199.6 MHz below 2200|,200,true,|,400,false,";
+    // With the board's filter each point has its crossover, and the spurs
+    // are inside or outside the loop by it.
+    QTest::addRow("with a loop filter") << QStringList{"2400.05", "2400.2", "0.05"}
+                                        << QStringList{"--ref", "25", "--resolution", "50000", "--loop-filter",
+                                                       "C1=4.3n,C2=51n,C3=300p,R2=160,R3=2k"}
+                                        << ",50,true,|,100,false,|,50.095,";
 }
 
 void TestVantrelPlanScan::everyLineIsThePlanOfItsOutput()
@@ -119,7 +125,7 @@ void TestVantrelPlanScan::everyLineIsThePlanOfItsOutput()
 
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QStringList cell = cells(lines[i]);
-        QCOMPARE(cell.size(), 11);
+        QCOMPARE(cell.size(), 12);
         // The point's own output as vantrel-plan would be given it.
         const Run single = runPlan(options + QStringList{"--fout", cell[0], "--json"});
         const QJsonObject plan = QJsonDocument::fromJson(single.out).object();
@@ -141,9 +147,10 @@ void TestVantrelPlanScan::everyLineIsThePlanOfItsOutput()
             cellOf(quality.toObject().value("boundary_spur_offset_khz")),
             quality.isNull() ? QString() : cellOf(quality.toObject().value("boundary_spur_in_loop")),
             quality.isNull() ? QString() : cellOf(quality.toObject().value("in_band_10khz_dbc_hz")),
+            cellOf(plan.value("loop").toObject().value("crossover_khz")),
             limits.join(QStringLiteral("; ")),
         };
-        for (int c = 0; c < 11; ++c)
+        for (int c = 0; c < 12; ++c)
             QVERIFY2(shownCell(cell[c], c) == normalised(expected[c]),
                      qPrintable(QStringLiteral("%1, column %2: scan \"%3\", single plan \"%4\"")
                                     .arg(cell[0], kColumns.section(',', c, c), cell[c], expected[c])));
@@ -151,7 +158,7 @@ void TestVantrelPlanScan::everyLineIsThePlanOfItsOutput()
         const QJsonObject line = QJsonDocument::fromJson(objects[i]).object();
         const QStringList keys = kColumns.split(',');
         QCOMPARE(QStringList(line.keys()).size(), keys.size());
-        for (int c = 0; c < 10; ++c)
+        for (int c = 0; c < 11; ++c)
             QCOMPARE(normalised(cellOf(line.value(keys[c]))), shownCell(cell[c], c));
         QStringList jsonLimits;
         for (const auto& limit : line.value("chip_limits").toArray())
