@@ -1,5 +1,7 @@
 #include "loop_filter_window.h"
 
+#include <algorithm>
+
 #include <QBoxLayout>
 #include <QDir>
 #include <QFormLayout>
@@ -154,6 +156,7 @@ LoopFilterWindow::LoopFilterWindow(ControlPanel& panel, MessageSink& messages, F
     if (const std::optional<PlanQuality> quality = panel.checkControls().quality; quality && quality->boundarySpurOffset())
         m_boundarySpurHz = *quality->boundarySpurOffset() * kHzPerKHz;
     refresh();
+    sizeToContent();
 }
 
 void LoopFilterWindow::connectHandlers()
@@ -224,14 +227,28 @@ void LoopFilterWindow::build()
         buttons->addWidget(button);
     layout->addLayout(buttons);
 
-    // As large as it likes, within the screen it opens on (a small screen
-    // at 2x scaling scrolls).
-    QSize size(1100, 760);
+    fitWithinScreen(*this);
+}
+
+void LoopFilterWindow::sizeToContent()
+{
+    // As large as its content asks, wrapped texts at their width, once the
+    // figures are in; within the screen it opens on (a small screen at 2x
+    // scaling scrolls).
+    const auto* scroll = findChild<QScrollArea*>(QStringLiteral("ContentScroll"));
+    QWidget* content = scroll->widget();
+    QSize size = content->sizeHint();
+    if (content->hasHeightForWidth())
+        size.setHeight(std::max(size.height(), content->heightForWidth(size.width())));
+    size = size.expandedTo(QSize(1100, 760));
+    // The row of buttons under the scrolling part, and the margins.
+    const QLayout* rows = layout();
+    size.rheight() += rows->itemAt(1)->sizeHint().height() + std::max(0, rows->spacing())
+                      + rows->contentsMargins().top() + rows->contentsMargins().bottom();
     const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (screen)
         size = size.boundedTo(screen->availableGeometry().size() * 0.9);
     resize(size);
-    fitWithinScreen(*this);
 }
 
 QWidget* LoopFilterWindow::partsGroup()
@@ -280,7 +297,7 @@ QWidget* LoopFilterWindow::designGroup()
     grid->addWidget(m_design, 2, 0);
     m_designResult = new QLabel;
     m_designResult->setObjectName(QStringLiteral("DesignResult"));
-    m_designResult->setWordWrap(true);
+    m_designResult->setWordWrap(false);
     m_designResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
     grid->addWidget(m_designResult, 2, 1, 1, 5);
     return group;
@@ -300,7 +317,8 @@ QWidget* LoopFilterWindow::figuresGroup()
     for (int i = 0; i < 12; ++i) {
         auto* value = new QLabel;
         value->setObjectName(QLatin1String(kNames[i]));
-        value->setWordWrap(true);
+        // No wrapping: see the design result.
+        value->setWordWrap(false);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         auto* label = new QLabel(QLatin1String(kCaptions[i]));
         label->setBuddy(value);
@@ -479,6 +497,7 @@ void LoopFilterWindow::design()
     m_panel.setLoopSettings(*loop);
     const LoopDesignResult result = m_panel.designLoop(*loop->target);
     if (!result.design) {
+        m_designResult->setWordWrap(true);
         m_designResult->setText(QStringLiteral("No design: ") + fromStd(result.error));
         setRoleColour(m_designResult, QPalette::WindowText, kRed);
         return;
@@ -489,7 +508,11 @@ void LoopFilterWindow::design()
     for (int box = C1; box <= R3; ++box)
         m_boxes[box]->setText(parts[box] == 0 ? QString() : fromStd(engineeringText(parts[box], 2)));
     setRoleColour(m_designResult, QPalette::WindowText, kBlack);
-    m_designResult->setText(QStringLiteral("Exact: %1. The E24 parts give %2 and a phase margin of %3 degrees.")
+    // Two lines of their own rather than wrapped: a wrapped text makes the
+    // whole column's height depend on its width, and the window then scrolls
+    // for room it does not use.
+    m_designResult->setWordWrap(false);
+    m_designResult->setText(QStringLiteral("Exact: %1.\nThe E24 parts give %2 and a phase margin of %3 degrees.")
                                 .arg(fromStd(loopFilterText(d.exact, kExactPartDigits)).replace(QLatin1Char(','), QStringLiteral(", ")),
                                      fromStd(crossoverText(d.e24Loop.crossoverHz)),
                                      fromStd(formatMask(d.e24Loop.phaseMarginDeg, "0.00"))));

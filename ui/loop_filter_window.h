@@ -47,6 +47,7 @@ private:
     QWidget* partsGroup();
     QWidget* designGroup();
     QWidget* figuresGroup();
+    void sizeToContent();
     // The settings the boxes give, or nothing with the box at fault marked and said.
     std::optional<vantrel::LoopSettings> readBoxes();
     void edited();

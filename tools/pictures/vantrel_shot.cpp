@@ -222,9 +222,7 @@ int main(int argc, char* argv[])
         crossover->setText(parser.value(QStringLiteral("design")).isEmpty() ? QStringLiteral("50")
                                                                             : parser.value(QStringLiteral("design")));
         loop->design();
-        // The size the window asks for, whatever the screen the picture is drawn on.
-        loop->resize(1160, 870);
-        if (!save(loop->grab().toImage(), parser.value(QStringLiteral("loop-filter-window"))))
+        if (!save(pictureOf(loop), parser.value(QStringLiteral("loop-filter-window"))))
             return 1;
     }
     if (!parser.isSet(QStringLiteral("sweep-window")))
