@@ -682,7 +682,8 @@ void ScpiInstrument::setList(const ProgramUnit& unit)
     std::vector<std::chrono::milliseconds> dwells;
     for (std::size_t i = 0; i < unit.values.size(); ++i) {
         const double number = unit.values[i].number;
-        const std::string what = name + " point " + scpi::wholeText(static_cast<long long>(had + i + 1));
+        const std::size_t ordinal = had + i + 1;
+        const std::string what = name + " point " + scpi::wholeText(static_cast<long long>(ordinal));
         if (frequencies) {
             if (!inOutputRange(number, what + ", " + shownFrequency(number) + ","))
                 return;

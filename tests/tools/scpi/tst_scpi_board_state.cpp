@@ -269,7 +269,7 @@ void TestScpiBoardState::queuedInputHasOneBound()
     const qint64 grownKiB = residentKiB(pid) - startKiB;
     qInfo("the server grew by %lld KiB", grownKiB);
     // 4 MiB of queued lines and each client's read buffers; 100 MB before.
-    QVERIFY2(grownKiB < 24 * 1024, qPrintable(QStringLiteral("%1 KiB").arg(grownKiB)));
+    QVERIFY2(grownKiB < qint64{24} * 1024, qPrintable(QStringLiteral("%1 KiB").arg(grownKiB)));
     // The server still answers, and the sweep is untouched.
     QCOMPARE(bench.client.query("STAT:OPER:COND?"), QByteArray("8"));
 }
@@ -295,7 +295,7 @@ void TestScpiBoardState::answersHaveABound()
     QVERIFY(bench.start());
     QByteArray list = "LIST:FREQ 2400000000";
     for (int i = 1; i < 1000; ++i)
-        list += "," + QByteArray::number(2400000000LL + i * 1000);
+        list += "," + QByteArray::number(2400000000LL + i * 1000LL);
     QCOMPARE(bench.client.query(list + ";:SYST:ERR?"), QByteArray("0,\"No error\""));
     const qint64 pid = bench.server.process.processId();
     const qint64 startKiB = residentKiB(pid);
@@ -309,7 +309,7 @@ void TestScpiBoardState::answersHaveABound()
     QTest::qWait(2000);
     const qint64 grownKiB = residentKiB(pid) - startKiB;
     qInfo("the server grew by %lld KiB", grownKiB);
-    QVERIFY2(grownKiB < 24 * 1024, qPrintable(QStringLiteral("%1 KiB").arg(grownKiB)));
+    QVERIFY2(grownKiB < qint64{24} * 1024, qPrintable(QStringLiteral("%1 KiB").arg(grownKiB)));
     QVERIFY(bench.client.query("SYST:ERR?").startsWith(error));
 }
 
