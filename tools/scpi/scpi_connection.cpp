@@ -19,6 +19,7 @@ namespace {
 
 #ifdef Q_OS_WIN
 using Socket = SOCKET;
+using OptionLength = int;
 int sendFlags() { return 0; }
 bool wouldBlock() { return WSAGetLastError() == WSAEWOULDBLOCK || WSAGetLastError() == WSAEINTR; }
 void closeSocket(qintptr descriptor) { ::closesocket(static_cast<Socket>(descriptor)); }
@@ -29,6 +30,7 @@ void setNonBlocking(qintptr descriptor)
 }
 #else
 using Socket = int;
+using OptionLength = socklen_t;
 // A client gone must not end this program with SIGPIPE.
 int sendFlags() { return MSG_NOSIGNAL; }
 bool wouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
@@ -104,6 +106,22 @@ void ScpiConnection::onReadable()
         m_inputEnded = true;
     updateReading();
     emit readyRead();
+}
+
+bool ScpiConnection::gone()
+{
+    // Once the input has ended no read event comes for a reset, and only a
+    // reset tells a client that shut its side from one that closed: its end
+    // answers an answer with one.
+    if (m_descriptor >= 0 && m_inputEnded) {
+        int error = 0;
+        OptionLength size = sizeof error;
+        if (::getsockopt(static_cast<Socket>(m_descriptor), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size)
+                == 0
+            && error != 0)
+            shut();
+    }
+    return m_descriptor < 0;
 }
 
 void ScpiConnection::write(const QByteArray& bytes)

@@ -28,6 +28,9 @@ public:
     void consume(qsizetype bytes);
     // The client shut its sending side (or closed): nothing more will come.
     bool inputEnded() const { return m_inputEnded; }
+    // The connection is shut, or the client, having ended its input, refused
+    // an answer (its end reset): it closed altogether, not only its side.
+    bool gone();
 
     // Queues the bytes and writes what the system takes now.
     void write(const QByteArray& bytes);

@@ -35,10 +35,18 @@ void say(const QString& line)
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
 }
 
-// A frequency in the unit that reads best: "35 MHz", "4.4 GHz".
+// A frequency in the unit that reads best: "35 MHz", "4.4 GHz", "1 Hz"
+// rather than "1E-06 MHz".
 std::string shownFrequency(double mhz)
 {
-    return mhz >= 1000 ? frequencyText(mhz / 1000) + " GHz" : frequencyText(mhz) + " MHz";
+    const double size = std::abs(mhz);
+    if (size >= 1000)
+        return frequencyText(mhz / 1000) + " GHz";
+    if (size >= 1 || size == 0)
+        return frequencyText(mhz) + " MHz";
+    if (size >= 0.001)
+        return frequencyText(mhz * 1000) + " kHz";
+    return frequencyText(mhz * 1000000) + " Hz";
 }
 
 QStringList shownLines(const std::vector<std::string>& lines)
@@ -674,7 +682,8 @@ void ScpiInstrument::setList(const ProgramUnit& unit)
     std::vector<std::chrono::milliseconds> dwells;
     for (std::size_t i = 0; i < unit.values.size(); ++i) {
         const double number = unit.values[i].number;
-        const std::string what = name + " point " + scpi::wholeText(static_cast<long long>(had + i + 1));
+        const std::size_t ordinal = had + i + 1;
+        const std::string what = name + " point " + scpi::wholeText(static_cast<long long>(ordinal));
         if (frequencies) {
             if (!inOutputRange(number, what + ", " + shownFrequency(number) + ","))
                 return;

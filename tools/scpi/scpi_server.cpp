@@ -120,12 +120,13 @@ bool ScpiServer::advance(Client& client)
 {
     bool ran = false;
     if (!client.running) {
-        if (client.lines.empty())
+        // A client that reads no answers waits: they would pile up here.
+        if (client.lines.empty() || client.connection->bytesToWrite() >= kMaxUnsentAnswers)
             return false;
         Line line = std::move(client.lines.front());
         client.lines.pop_front();
         m_queuedBytes -= line.text.size();
-        client.running = Running{line.order, {}, 0, {}, 0, std::nullopt, std::nullopt};
+        client.running = Running{line.order, {}, 0, {}, 0, 0, std::nullopt, std::nullopt};
         if (line.tooLong)
             client.running->parsed.error = scpi::Error{scpi::error::kInputBufferOverrun,
                                                         "a line is at most 65536 bytes; this one was refused"};
@@ -156,8 +157,18 @@ bool ScpiServer::advance(Client& client)
         ++running.next;
         running.loopMark.reset();
         ScpiInstrument::Outcome outcome = m_instrument.execute(unit);
-        if (outcome.answer)
+        if (outcome.answer) {
+            running.answerBytes += outcome.answer->size();
+            if (running.answerBytes > kMaxLineAnswers) {
+                // The line ends here, as at a command that cannot be read.
+                m_instrument.pushError({scpi::error::kOutOfMemory,
+                                        "the answers to one line are at most 4 MiB: ask for less in each line"});
+                running.parsed.error.reset();
+                running.next = running.parsed.units.size();
+                continue;
+            }
             running.answers.push_back(std::move(*outcome.answer));
+        }
         running.job = outcome.job;
         if (outcome.job != 0 && outcome.answerAtEnd) {
             running.answerSlot = running.answers.size();
@@ -225,7 +236,9 @@ void ScpiServer::pump()
         std::sort(turns.begin(), turns.end());
         for (const auto& [order, id] : turns) {
             const auto found = m_clients.find(id);
-            if (found != m_clients.end() && !m_stopped)
+            // A client gone drops what it had queued; its end says so in
+            // the event loop, perhaps only after this turn.
+            if (found != m_clients.end() && !m_stopped && !found->second.connection->gone())
                 progress = advance(found->second) || progress;
         }
     }

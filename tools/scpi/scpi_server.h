@@ -34,7 +34,11 @@ public:
     // flow control holds the senders back, not in memory.
     static constexpr std::size_t kMaxQueuedLines = 256;
     static constexpr qsizetype kMaxQueuedBytes = qsizetype{4} * 1024 * 1024;
+    // A client with this much of its answers unsent runs no further line
+    // until it reads them; one line's answers stop at kMaxLineAnswers (a
+    // line of LIST:FREQ? queries would make gigabytes).
     static constexpr qint64 kMaxUnsentAnswers = qint64{1024} * 1024;
+    static constexpr std::size_t kMaxLineAnswers = std::size_t{4} * 1024 * 1024;
 
     explicit ScpiServer(ScpiInstrument& instrument, QObject* parent = nullptr);
 
@@ -56,6 +60,7 @@ private:
         scpi::ParsedLine parsed;
         std::size_t next = 0;
         std::vector<std::string> answers;
+        std::size_t answerBytes = 0;
         quint64 job = 0;                        // the wire job the last command started
         std::optional<std::size_t> answerSlot; // its answer, when the job ends
         std::optional<quint64> loopMark;        // *OPC? in a loop: the step it waits past

@@ -63,8 +63,11 @@ private slots:
     void theBoardHoldsWhatTheQueriesSay();
     void anotherClientActsAtOnce_data();
     void anotherClientActsAtOnce();
-    void aHalfClosedClientGetsItsAnswers();
+    void aClientEndingItsSide_data();
+    void aClientEndingItsSide();
     void queuedInputHasOneBound();
+    void answersHaveABound_data();
+    void answersHaveABound();
 };
 
 void TestScpiBoardState::initTestCase()
@@ -81,10 +84,16 @@ void TestScpiBoardState::theBoardHoldsWhatTheQueriesSay_data()
     QTest::addColumn<QByteArray>("answers");
     QTest::addColumn<QStringList>("planOfTheBoard"); // vantrel-plan's arguments for what the chip holds
     const QByteArray sweep = "FREQ:STAR 2400MHZ;STOP 2402MHZ;STEP 1MHZ;:SWE:DWEL 0.3;:FREQ:MODE SWE";
-    // Each row caught a fault: the board held something else than the answers said.
+    QTest::addRow("before the first set: SYST:BOAR? 0, the queries what would go out")
+        << QByteArrayList{} << QByteArray("SYST:BOAR?;:FREQ?;:SYST:REG?")
+        << QByteArray("0;2320500000;#H00740640,#H0800FD01,#H00005E42,#H00000003,#H0085043C,#H00580005")
+        << QStringList();
+    QTest::addRow("after a whole set: SYST:BOAR? 1")
+        << QByteArrayList{"FREQ 2.4GHZ"} << QByteArray("SYST:BOAR?") << QByteArray("1") << QStringList{"--fout", "2400"};
+    // Each row below caught a fault: the board held something else than the answers said.
     QTest::addRow("OUTP OFF in SWEep mode goes to the board")
-        << QByteArrayList{"FREQ 2.4GHZ", "FREQ:MODE SWE;:OUTP OFF"} << QByteArray("OUTP?;:SYST:BOAR?")
-        << QByteArray("0;1") << QStringList{"--fout", "2400", "--rf-off"};
+        << QByteArrayList{"FREQ 2.4GHZ", "FREQ:MODE SWE;:OUTP OFF"} << QByteArray("OUTP?") << QByteArray("0")
+        << QStringList{"--fout", "2400", "--rf-off"};
     QTest::addRow("OUTP OFF during a sweep: between steps, and the later steps keep it")
         << QByteArrayList{sweep + ";:INIT;:OUTP OFF"} << QByteArray("OUTP?") << QByteArray("0")
         << QStringList{"--fout", "2402", "--rf-off"};
@@ -111,11 +120,14 @@ void TestScpiBoardState::theBoardHoldsWhatTheQueriesSay()
     QFETCH(QStringList, planOfTheBoard);
     Bench bench;
     QVERIFY(bench.start());
-    QCOMPARE(bench.client.query("SYST:BOAR?"), QByteArray("0"));
     for (const QByteArray& command : commands)
         QVERIFY(bench.client.query(command + ";*OPC?").endsWith("1"));
     QCOMPARE(bench.client.query(queries), answers);
     QCOMPARE(bench.client.query("SYST:ERR?"), QByteArray("0,\"No error\""));
+    if (commands.isEmpty()) {
+        QCOMPARE(bench.lines(), QStringList());
+        return;
+    }
     QTRY_VERIFY_WITH_TIMEOUT(!bench.lines().isEmpty() && isReg0Line(bench.lines().last()), kWaitMs);
     if (!planOfTheBoard.isEmpty())
         QCOMPARE(bench.held(), planWords(planOfTheBoard + QStringList{"--auto-divider"}));
@@ -167,18 +179,42 @@ void TestScpiBoardState::anotherClientActsAtOnce()
     QVERIFY(isReg0Line(seen.last()));
 }
 
-// Fixed: the connection closed with the client's side, answers unsent.
-void TestScpiBoardState::aHalfClosedClientGetsItsAnswers()
+void TestScpiBoardState::aClientEndingItsSide_data()
 {
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<QByteArray>("fout"); // what the board holds at the end, MHz
+    // Fixed: the connection closed with the client's side, answers unsent.
+    QTest::addRow("shuts its sending side: answered, every command run") << false << QByteArray("2420");
+    // Fixed: the commands queued by a client that had gone ran all the same.
+    QTest::addRow("closes: its queue dropped once its end refuses an answer") << true << QByteArray("2400");
+}
+
+void TestScpiBoardState::aClientEndingItsSide()
+{
+    QFETCH(bool, closes);
+    QFETCH(QByteArray, fout);
     Bench bench;
     QVERIFY(bench.start());
-    bench.client.socket.write("*IDN?\nFREQ 2.4GHZ;*OPC?;FREQ?\nPOW?");
-    bench.client.socket.flush();
-    bench.client.socket.waitForBytesWritten(kWaitMs);
-    QCOMPARE(::shutdown(int(bench.client.socket.socketDescriptor()), SHUT_WR), 0);
-    QVERIFY(bench.client.answer().startsWith("Vantrel,ADF4351 board,"));
-    QCOMPARE(bench.client.answer(), QByteArray("1;2400000000"));
-    QCOMPARE(bench.client.answer(), QByteArray("5"));
+    ScpiClient leaving;
+    QVERIFY(leaving.connectTo(bench.server.port));
+    leaving.socket.write("*IDN?\nFREQ 2.4GHZ;*OPC?;FREQ?\nFREQ 2.41GHZ\nFREQ 2.42GHZ;*OPC?\nPOW?");
+    leaving.socket.flush();
+    leaving.socket.waitForBytesWritten(kWaitMs);
+    if (closes) {
+        // Its *IDN? answer is out before it closes: nothing left unread, no reset yet.
+        QVERIFY(leaving.answer().startsWith("Vantrel,ADF4351 board,"));
+        leaving.socket.close();
+    } else {
+        QCOMPARE(::shutdown(int(leaving.socket.socketDescriptor()), SHUT_WR), 0);
+        QVERIFY(leaving.answer().startsWith("Vantrel,ADF4351 board,"));
+        QCOMPARE(leaving.answer(), QByteArray("1;2400000000"));
+        QCOMPARE(leaving.answer(), QByteArray("1"));
+        QCOMPARE(leaving.answer(), QByteArray("5"));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(bench.client.query("FREQ?"), fout + "000000", kWaitMs);
+    QTest::qWait(1000); // a queued set would be on its way by now
+    QCOMPARE(bench.client.query("*OPC?;FREQ?"), "1;" + fout + "000000");
+    QCOMPARE(bench.held(), planWords({"--fout", QString::fromLatin1(fout), "--auto-divider"}));
 }
 
 // Fixed: each held client's lines were queued 256 at a time, whatever
@@ -186,6 +222,7 @@ void TestScpiBoardState::aHalfClosedClientGetsItsAnswers()
 void TestScpiBoardState::queuedInputHasOneBound()
 {
     Bench bench;
+    bench.server.withoutQuarantine();
     QVERIFY(bench.start());
     bench.client.send("FREQ:STAR 2400MHZ;STOP 2401MHZ;STEP 1MHZ;:SWE:DWEL 30;:FREQ:MODE SWE;:INIT");
     QTRY_VERIFY_WITH_TIMEOUT(bench.lines().size() >= 6, kWaitMs);
@@ -214,9 +251,51 @@ void TestScpiBoardState::queuedInputHasOneBound()
     const qint64 grownKiB = residentKiB(pid) - startKiB;
     qInfo("the server grew by %lld KiB", grownKiB);
     // 4 MiB of queued lines and each client's read buffers; 100 MB before.
-    QVERIFY2(grownKiB < 24 * 1024, qPrintable(QStringLiteral("%1 KiB").arg(grownKiB)));
+    QVERIFY2(grownKiB < qint64{24} * 1024, qPrintable(QStringLiteral("%1 KiB").arg(grownKiB)));
     // The server still answers, and the sweep is untouched.
     QCOMPARE(bench.client.query("STAT:OPER:COND?"), QByteArray("8"));
+}
+
+void TestScpiBoardState::answersHaveABound_data()
+{
+    QTest::addColumn<int>("queries"); // LIST:FREQ? in each line, 11 kB each
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QByteArray>("error");
+    // Fixed: a line's answers were made whole, gigabytes for one 64 KiB line.
+    QTest::addRow("one line asking for 4.4 MB: cut at 4 MiB") << 400 << 1 << QByteArray("-225,\"Out of memory;");
+    // Fixed: the lines of a client that read nothing ran on, their answers piling up.
+    QTest::addRow("200 lines of 250 kB, none read: the client waits") << 23 << 200 << QByteArray("0,\"No error\"");
+}
+
+void TestScpiBoardState::answersHaveABound()
+{
+    QFETCH(int, queries);
+    QFETCH(int, lines);
+    QFETCH(QByteArray, error);
+    Bench bench;
+    bench.server.withoutQuarantine();
+    QVERIFY(bench.start());
+    QByteArray list = "LIST:FREQ 2400000000";
+    for (int i = 1; i < 1000; ++i)
+        list += "," + QByteArray::number(2400000000LL + i * 1000LL);
+    QCOMPARE(bench.client.query(list + ";:SYST:ERR?"), QByteArray("0,\"No error\""));
+    const qint64 pid = bench.server.process.processId();
+    const qint64 startKiB = residentKiB(pid);
+    // It takes one byte of the answers and then none: they stay with the server.
+    ScpiClient deaf;
+    deaf.socket.setReadBufferSize(1);
+    QVERIFY(deaf.connectTo(bench.server.port));
+    QByteArray line = "LIST:FREQ?";
+    for (int i = 1; i < queries; ++i)
+        line += ";LIST:FREQ?";
+    line += '\n';
+    deaf.socket.write(line.repeated(lines));
+    QVERIFY(deaf.socket.waitForBytesWritten(kWaitMs));
+    QTest::qWait(2000);
+    const qint64 grownKiB = residentKiB(pid) - startKiB;
+    qInfo("the server grew by %lld KiB", grownKiB);
+    QVERIFY2(grownKiB < qint64{24} * 1024, qPrintable(QStringLiteral("%1 KiB").arg(grownKiB)));
+    QVERIFY(bench.client.query("SYST:ERR?").startsWith(error));
 }
 
 QTEST_GUILESS_MAIN(TestScpiBoardState)

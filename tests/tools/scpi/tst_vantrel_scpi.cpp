@@ -159,8 +159,10 @@ void TestVantrelScpi::badCommandsLeaveTheWireAlone_data()
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QByteArray>("error");
     QTest::addRow("a power no code gives") << QByteArray("POW 3") << QByteArray("-222,\"Data out of range;the output power");
-    QTest::addRow("a frequency below the divider's reach")
-        << QByteArray("FREQ 10KHZ") << QByteArray("-222,\"Data out of range;");
+    // Fixed: "FREQ 1E-06 MHz is outside ...".
+    QTest::addRow("a frequency below the output range, in its own unit")
+        << QByteArray("FREQ 10KHZ") << QByteArray("-222,\"Data out of range;FREQ 10 kHz is outside the output range, 35 MHz to 4.4 GHz\"");
+    QTest::addRow("FREQ 1: 1 Hz") << QByteArray("FREQ 1") << QByteArray("-222,\"Data out of range;FREQ 1 Hz is outside");
     QTest::addRow("a reference above the chip's")
         << QByteArray("ROSC:EXT:FREQ 300MHZ") << QByteArray("-222,\"Data out of range;");
     QTest::addRow("a list point outside the output range, refused when given")

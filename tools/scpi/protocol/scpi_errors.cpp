@@ -21,6 +21,7 @@ std::string_view errorText(int code)
     case error::kSettingsConflict: return "Settings conflict";
     case error::kDataOutOfRange: return "Data out of range";
     case error::kIllegalParameterValue: return "Illegal parameter value";
+    case error::kOutOfMemory: return "Out of memory";
     case error::kSystem: return "System error";
     case error::kQueueOverflow: return "Queue overflow";
     case error::kInputBufferOverrun: return "Input buffer overrun";

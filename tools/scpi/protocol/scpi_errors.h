@@ -24,6 +24,7 @@ inline constexpr int kInitIgnored = -213;
 inline constexpr int kSettingsConflict = -221;
 inline constexpr int kDataOutOfRange = -222;
 inline constexpr int kIllegalParameterValue = -224;
+inline constexpr int kOutOfMemory = -225;
 inline constexpr int kSystem = -310;
 inline constexpr int kQueueOverflow = -350;
 inline constexpr int kInputBufferOverrun = -363;
