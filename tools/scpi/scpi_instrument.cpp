@@ -130,8 +130,12 @@ ScpiInstrument::ScpiInstrument(InstrumentSetup setup, QObject* parent)
     });
     connect(&m_runner, &SweepRunner::amended, this, [this] {
         m_board = m_sweepSteps[static_cast<std::size_t>(m_sweepStep)].set;
-        if (m_amendJob)
+        if (m_amendJob) {
+            // OUTPut is what the board does now: the queries say so from here.
+            if (m_amendJob->target)
+                adopt(*m_amendJob->target);
             closeJob(*m_amendJob);
+        }
         m_amendJob.reset();
         afterWire();
     });
@@ -152,6 +156,10 @@ ScpiInstrument::ScpiInstrument(InstrumentSetup setup, QObject* parent)
     connect(&m_runner, &SweepRunner::failed, this, [this](const QString& reason, const QString&, const QStringList&) {
         m_board.reset();
         m_restartAfterStop = false;
+        // An OUTPut that never went out changes nothing, and holds no *OPC?.
+        if (m_amendJob)
+            closeJob(*m_amendJob);
+        m_amendJob.reset();
         failWire(reason);
         afterWire();
     });
@@ -529,20 +537,21 @@ quint64 ScpiInstrument::setPower(const Value& value)
 
 quint64 ScpiInstrument::setOutputState(bool on)
 {
-    Settings settings = m_settings;
+    // An OUTPut still on its way during a sweep is the state the next builds on.
+    Settings settings = m_amendJob && m_amendJob->target ? m_amendJob->target->settings : m_settings;
     setOutput(settings, on);
     std::optional<Target> next = target(settings, "OUTP");
     if (!next)
         return 0;
     if (m_runner.isRunning()) {
-        // Between two steps, as a whole set, and every later step keeps it.
-        adopt(*next);
+        // Between two steps, as a whole set, and every later step keeps it;
+        // the state is taken once that set is out.
         for (SweepStep& step : m_sweepSteps)
             setOutput(step.set, on);
         m_runner.amend([on](RegisterSet& set) { setOutput(set, on); });
         if (m_amendJob)
             closeJob(*m_amendJob);
-        m_amendJob = Job{openJob(), JobKind::Amend, {}, std::nullopt, false, {}};
+        m_amendJob = Job{openJob(), JobKind::Amend, {}, std::move(next), false, {}};
         return m_amendJob->id;
     }
     if (m_mode == Mode::Cw) {

@@ -63,6 +63,7 @@ private slots:
     void theBoardHoldsWhatTheQueriesSay();
     void anotherClientActsAtOnce_data();
     void anotherClientActsAtOnce();
+    void outputMidSweepIsSaidOnceOut();
     void aClientEndingItsSide_data();
     void aClientEndingItsSide();
     void queuedInputHasOneBound();
@@ -177,6 +178,27 @@ void TestScpiBoardState::anotherClientActsAtOnce()
     const QStringList seen = bench.lines();
     QVERIFY2(seen.size() - before <= 6, qPrintable(seen.join(' ')));
     QVERIFY(isReg0Line(seen.last()));
+}
+
+// OUTP OFF while a step is on the wire goes out after it; until then the
+// board still sends RF, and OUTP? says so to every client.
+void TestScpiBoardState::outputMidSweepIsSaidOnceOut()
+{
+    Bench bench;
+    QVERIFY(bench.start());
+    ScpiClient second;
+    QVERIFY(second.connectTo(bench.server.port));
+    bench.client.send("FREQ:STAR 2400MHZ;STOP 2409MHZ;STEP 1MHZ;:SWE:DWEL 2;:SWE:CHAN OFF;:FREQ:MODE SWE;:INIT");
+    QTRY_VERIFY_WITH_TIMEOUT(!bench.lines().isEmpty(), kWaitMs);
+    bench.client.send("OUTP OFF;*OPC?");
+    // The first step's six lines take 0.6 s, and the changed set six more.
+    QCOMPARE(second.query("OUTP?"), QByteArray("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(second.query("OUTP?"), QByteArray("0"), 3000);
+    QVERIFY(isReg0Line(bench.lines().last()));
+    QCOMPARE(bench.held(), planWords({"--fout", "2400", "--auto-divider", "--rf-off"}));
+    // The sweep goes on: *OPC? answers once it is ended.
+    second.send("ABOR");
+    QCOMPARE(bench.client.answer(), QByteArray("1"));
 }
 
 void TestScpiBoardState::aClientEndingItsSide_data()
