@@ -179,7 +179,7 @@ void BandMapView::showScan(BandScan scan, const LoopBandwidth& loop)
             const qsizetype stride = (crossovers.size() + kMaxCrossoverPoints - 1) / kMaxCrossoverPoints;
             for (qsizetype i = 0; i < crossovers.size(); i += stride)
                 thinned << crossovers[i];
-            if (thinned.back() != crossovers.back())
+            if (thinned.isEmpty() || thinned.back() != crossovers.back())
                 thinned << crossovers.back();
             crossovers = std::move(thinned);
         }
