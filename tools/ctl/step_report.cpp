@@ -19,10 +19,7 @@ constexpr const char* kSecondsMask = "0.000";
 QString number(double value, const char* mask) { return QString::fromStdString(formatMask(value, mask)); }
 
 // "0.0Hz" for an error of -2.27e-07 Hz, not the "-0.0Hz" of the mask alone.
-QString errorText(double errorHz)
-{
-    return QString::fromStdString(formatMask(shownNumber(errorHz, kErrorHzMask), kErrorHzMask)) + QStringLiteral("Hz");
-}
+QString errorHzText(double errorHz) { return QString::fromStdString(errorText(errorHz)); }
 
 QString megahertz(double value) { return QString::fromStdString(plainNumber(value)) + QStringLiteral(" MHz"); }
 
@@ -101,7 +98,7 @@ QByteArray StepReport::textLine() const
     const SweepStepPlan& step = m_steps[static_cast<std::size_t>(m_sentIndex)];
     QString text = at(m_sentPass, m_sentIndex)
                    + QStringLiteral(": planned %1, error %2, %3 at %4 s")
-                         .arg(megahertz(step.plannedMHz), errorText(step.errorHz), linesCount(m_lines.size()),
+                         .arg(megahertz(step.plannedMHz), errorHzText(step.errorHz), linesCount(m_lines.size()),
                               number(seconds(m_sentAt), kSecondsMask));
     for (const std::string& limit : step.limits)
         text += QStringLiteral("; chip: ") + QString::fromStdString(limit);
@@ -129,7 +126,7 @@ QByteArray StepReport::dryRunLine(int index, const QStringList& lines, bool json
     }
     QString text = where(step, m_points)
                    + QStringLiteral(": planned %1, error %2, %3").arg(megahertz(step.plannedMHz),
-                                                                     errorText(step.errorHz),
+                                                                     errorHzText(step.errorHz),
                                                                      linesCount(lines.size()));
     if (!lines.isEmpty())
         text += QStringLiteral(": ") + lines.join(QLatin1Char(' '));

@@ -175,6 +175,12 @@ QByteArray planJson(const PlanSession& run, const PlanRequest& request, const Ad
     return jsonText(object);
 }
 
+std::string errorText(double errorHz)
+{
+    // Shown as the listing shows it, but never "-0.0Hz" for an exact plan.
+    return formatMask(shownNumber(errorHz, kErrorHzMask), kErrorHzMask) + "Hz";
+}
+
 double shownNumber(double value, const char* mask)
 {
     // The mask's places: its "0" and "#" after the point.
@@ -268,7 +274,6 @@ QStringList suggestionOptions(const PlanSuggestion& suggestion, const PlanReques
 
 namespace {
 
-std::string errorText(double errorHz) { return formatMask(errorHz, kErrorHzMask) + "Hz"; }
 
 std::string joined(const std::vector<std::string>& words, const char* between)
 {

@@ -56,6 +56,10 @@ const char* outcomeName(PlanOutcome outcome);
 // The error as the listing's "Error = " shows it, without its "Hz".
 inline constexpr const char* kErrorHzMask = "###0.0#";
 
+// The error for a line of text: "0.0Hz", "-1886.0Hz"; an exact plan's
+// binary noise never shows as "-0.0Hz".
+std::string errorText(double errorHz);
+
 // A number for a program to read, as a text with this mask shows it
 // ("###0.0#" for an error in Hz): 0 where the text says "0.0", not -2.27e-07,
 // and never -0.

@@ -65,6 +65,7 @@ private slots:
     void aDecodeThatGivesNoPlan();
     void jsonNumbersAsTheTextShowsThem_data();
     void jsonNumbersAsTheTextShowsThem();
+    void adviceSaysNoNegativeZero();
 };
 
 void TestVantrelPlan::firstExampleListingWordForWord()
@@ -569,6 +570,14 @@ void TestVantrelPlan::jsonNumbersAsTheTextShowsThem()
     for (const QByteArray& object : objects)
         walk(QJsonDocument::fromJson(object).object());
     QVERIFY2(noisy.isEmpty(), qPrintable(noisy.join(' ')));
+}
+
+// An exact plan's error of -2.27e-07 Hz read "error -0.0Hz" in the advice.
+void TestVantrelPlan::adviceSaysNoNegativeZero()
+{
+    const Run run = runPlan({"--fout", "1000.0025", "--auto-divider", "--advise", "3"});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.contains("Current plan: error 0.0Hz;") && !run.out.contains("error -0.0Hz"), run.out.constData());
 }
 
 QTEST_GUILESS_MAIN(TestVantrelPlan)
