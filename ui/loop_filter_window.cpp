@@ -55,8 +55,8 @@ constexpr BoxInfo kBoxes[] = {
     {"C1", "C&1", "F", "C1, from the charge pump to ground: 1.5n, 1.5 nF or 1.5e-9"},
     {"C2", "C&2", "F", "C2, in series with R2 to ground: 22n, 22 nF"},
     {"C3", "C&3", "F", "C3, from the VCO's tuning input to ground; empty with R3 for a second-order filter"},
-    {"R2", "R&2", "ohm", "R2, in series with C2: 1k, 2k2, 2.2k or 2200"},
-    {"R3", "R&3", "ohm", "R3, from C1 on to the VCO's tuning input; empty with C3 for a second-order filter"},
+    {"R2", "&R2", "ohm", "R2, in series with C2: 1k, 2k2, 2.2k or 2200"},
+    {"R3", "R3", "ohm", "R3, from C1 on to the VCO's tuning input; empty with C3 for a second-order filter"},
     {"Kv", "&Kv", "MHz/V", "The VCO's tuning sensitivity in MHz/V (or with a unit: 40M, 40 MHz/V)"},
     {"Rset", "RS&ET", "kOhm", "RSET in kOhm (or with a prefix: 5k1); the charge-pump current scales with 5.1 kOhm / RSET"},
     {"JitterStart", "Jitter &from", "Hz", "Where the RMS phase error and jitter integration starts: 1k, 1 kHz, 1000"},
@@ -65,7 +65,7 @@ constexpr BoxInfo kBoxes[] = {
                                              "empty: no design target"},
     {"DesignPhaseMargin", "&Phase margin", "degrees", "Above 0 and below 90 (default 45)"},
     {"DesignGamma", "&Gamma", "", "The textbook's gamma (default 1.024, the optimum for 45 degrees)"},
-    {"DesignT31", "T&31", "", "T3 / T1, from 0 (a second-order filter) up to 1 (default 0.6)"},
+    {"DesignT31", "T31", "", "T3 / T1, from 0 (a second-order filter) up to 1 (default 0.6)"},
 };
 
 QString caption(int box) { return QString::fromUtf8(kBoxes[box].caption).remove(QLatin1Char('&')); }
@@ -214,7 +214,7 @@ void LoopFilterWindow::build()
     m_state->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_state->setAccessibleName(QStringLiteral("Loop filter state"));
     buttons->addWidget(m_state, 1);
-    m_exportPng = new QPushButton(QStringLiteral("Export P&NG…"));
+    m_exportPng = new QPushButton(QStringLiteral("E&xport PNG…"));
     m_exportPng->setObjectName(QStringLiteral("ExportPng"));
     m_exportPng->setToolTip(QStringLiteral("The plot on the tab shown, as a picture"));
     m_exportCsv = new QPushButton(QStringLiteral("Export &CSV…"));

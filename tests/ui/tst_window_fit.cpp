@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTemporaryDir>
 
 #include <QGroupBox>
@@ -20,6 +21,7 @@
 #include "chip_check_strip.h"
 #include "chip_options_window.h"
 #include "file_chooser.h"
+#include "loop_filter_window.h"
 #include "main_window.h"
 #include "panel_driver.h"
 #include "plan_quality_window.h"
@@ -69,6 +71,8 @@ struct Secondary {
             window = std::make_unique<PlanQualityWindow>(d.panel);
         else if (which == QLatin1String("Band Map"))
             window = std::make_unique<BandMapWindow>(d.panel, d.sink, files, std::nullopt);
+        else if (which == QLatin1String("Loop Filter"))
+            window = std::make_unique<LoopFilterWindow>(d.panel, d.sink, files);
         else
             window = std::make_unique<SweepWindow>(d.panel, d.link, d.commands, d.sink, files);
     }
@@ -93,7 +97,7 @@ struct Secondary {
 void addSecondaryRows(bool sweep)
 {
     QTest::addColumn<QString>("which");
-    for (const char* which : {"Chip Options", "Plan Quality", "Band Map", "Sweep"}) {
+    for (const char* which : {"Chip Options", "Plan Quality", "Band Map", "Loop Filter", "Sweep"}) {
         if (sweep || QLatin1String(which) != QLatin1String("Sweep"))
             QTest::newRow(which) << QString::fromLatin1(which);
     }
@@ -220,18 +224,24 @@ void TestWindowFit::escOrCloseClosesThem()
     QVERIFY(!w.window->isVisible());
 }
 
-// Alt and a letter reaches one control only.
+// Alt and a letter reaches one control only: a button, a labelled box or a tab.
 void TestWindowFit::accessLettersDiffer()
 {
     QFETCH(QString, which);
     Secondary w(which);
-    QMap<QChar, QString> taken;
+    QStringList texts;
     for (const QWidget* widget : w.window->findChildren<QWidget*>()) {
-        QString text;
         if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
-            text = button->text();
+            texts << button->text();
         else if (const auto* label = qobject_cast<const QLabel*>(widget); label && label->buddy())
-            text = label->text();
+            texts << label->text();
+        else if (const auto* tabs = qobject_cast<const QTabBar*>(widget)) {
+            for (int tab = 0; tab < tabs->count(); ++tab)
+                texts << tabs->tabText(tab);
+        }
+    }
+    QMap<QChar, QString> taken;
+    for (const QString& text : texts) {
         const qsizetype at = text.indexOf(QLatin1Char('&'));
         if (at < 0 || at + 1 >= text.size() || text.at(at + 1) == QLatin1Char('&'))
             continue;
