@@ -9,6 +9,7 @@
 
 #include "frequency_units.h"
 #include "fuzz_check.h"
+#include "number_format.h"
 #include "scpi_parser.h"
 
 using namespace vantrel::scpi;
@@ -82,10 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             VANTREL_FUZZ_CHECK(upper.units[i].values[v].number == value.number);
             if (!frequencyCommand(unit.command) || value.kind != Value::Kind::Number)
                 continue;
-            // The answer of a frequency query reads back as the same MHz.
-            const vantrel::FrequencyReading back =
-                vantrel::readFrequency(hertzText(value.number) + "Hz", vantrel::FrequencyUnit::MHz);
-            VANTREL_FUZZ_CHECK(back.value && *back.value == value.number);
+            // The answer of a frequency query reads back as the same
+            // frequency to the millihertz it is answered to.
+            const vantrel::FrequencyReading back = vantrel::readFrequency(hertzText(value.number), vantrel::FrequencyUnit::Hz);
+            VANTREL_FUZZ_CHECK(back.value && *back.value == vantrel::shownValue(value.number * 1e6, 3));
         }
     }
     return 0;
